@@ -1,0 +1,3 @@
+#include "os_version.h"
+
+OsVersionRecord g_osVersion = {};
