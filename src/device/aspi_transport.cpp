@@ -1,0 +1,234 @@
+#include "aspi_transport.h"
+
+#include <atomic>
+#include <cstring>
+
+// Completion bound. ASPI ends each request itself and the protocol gives the
+// requester no time limit, but a manager that never completes a request
+// would otherwise hang the program for good, with a half-flashed drive and
+// no message. So every request is bounded by the time-out the NT
+// pass-through sends with the same command (256 s; 25,000 s for the vendor
+// download, whose flash write is slow), which no healthy drive comes near.
+// After it the request counts as failed.
+//
+// A request that ran out of time is still owned by ASPI, which may complete
+// it later and write SRB_Status, the sense area and, for data-in commands,
+// the data buffer. Therefore:
+//  - the request block and the transport's own data area are members of the
+//    transport, not stack variables, so a late completion lands in memory
+//    reserved for it instead of in whatever stack frame came next;
+//  - the transport sends no further request (every command fails at once),
+//    so that memory is never reused while ASPI may still write into it;
+//  - the vendor download's event is left open, because ASPI may still set
+//    it, and a closed handle value can be reused for an unrelated object;
+//  - the library is not released at destruction, since ASPI may still be
+//    running code of its own for the request.
+// What remains is a caller's buffer (READ BUFFER data, vendor download
+// data) that the caller frees after the failure while ASPI still holds it,
+// and the transport's own memory after the transport is destroyed at the end
+// of the run. The bound is long enough that this is a last resort against a
+// hung manager, not a path a working drive takes.
+
+namespace {
+
+const char kAspiLibraryName[] = "wnaspi32.dll";
+const char kSupportInfoName[] = "GetASPI32SupportInfo";
+const char kSendCommandName[] = "SendASPI32Command";
+
+// Passes that only give up the rest of the time slice before the poll
+// starts sleeping a millisecond between reads: fast commands complete
+// without added latency, slow ones cost no processor time.
+constexpr unsigned kYieldOnlyPasses = 16;
+
+constexpr std::uint32_t kMsPerSecond = 1000;
+
+}  // namespace
+
+AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t completionBoundMs)
+    : library_(library), completionBoundMs_(completionBoundMs) {
+    std::memset(&request_, 0, sizeof request_);
+    std::memset(dataBuffer_, 0, sizeof dataBuffer_);
+
+    aspiLibrary_ = library_.Load(kAspiLibraryName);
+    if (aspiLibrary_) {
+        supportInfoEntry_ = library_.FindEntry(aspiLibrary_, kSupportInfoName);
+        sendCommandEntry_ = library_.FindEntry(aspiLibrary_, kSendCommandName);
+        if (supportInfoEntry_ && sendCommandEntry_) {
+            const std::uint32_t info = library_.CallSupportInfo(supportInfoEntry_);
+            const std::uint8_t status = static_cast<std::uint8_t>((info >> 8) & 0xFF);
+            if (status == aspi::SS_COMP) {
+                adapterCount = info & 0xFF;
+                initOk = 1;
+            }
+        }
+        if (!initOk) {
+            library_.Release(aspiLibrary_);
+            aspiLibrary_ = nullptr;
+            supportInfoEntry_ = nullptr;
+            sendCommandEntry_ = nullptr;
+        }
+    }
+    ZeroCurrent();
+}
+
+AspiTransport::~AspiTransport() {
+    if (aspiLibrary_ && !requestAbandoned_) library_.Release(aspiLibrary_);
+}
+
+bool AspiTransport::CanSend() const { return aspiLibrary_ && sendCommandEntry_ && !requestAbandoned_; }
+
+void AspiTransport::Enumerate(DeviceList& list) {
+    // A host adapter inquiry that ends neither SS_COMP nor SS_INVALID_HA
+    // leaves the target count of the adapter before (0 before the first).
+    unsigned targetCount = 0;
+    for (std::uint32_t adapter = 0; adapter < adapterCount && CanSend(); ++adapter) {
+        current.hostAdapter = static_cast<std::uint8_t>(adapter);
+
+        // ASPI completes a host adapter inquiry within the call, so this
+        // request block can live on the stack and be read at once.
+        aspi::SRB_HAInquiry inquiry;
+        std::memset(&inquiry, 0, sizeof inquiry);
+        inquiry.SRB_Cmd = aspi::SC_HA_INQUIRY;
+        inquiry.SRB_HaId = current.hostAdapter;
+        library_.CallSendCommand(sendCommandEntry_, &inquiry);
+        const std::uint8_t status = aspi::ReadStatus(inquiry.SRB_Status);
+        if (status == aspi::SS_COMP) {
+            const std::uint8_t maxTargets = inquiry.HA_Unique[3];
+            targetCount = maxTargets == 0 ? 8 : maxTargets;
+        } else if (status == aspi::SS_INVALID_HA) {
+            targetCount = 0;
+        }
+
+        for (unsigned target = 0; target < targetCount; ++target) {
+            current.targetId = static_cast<std::uint8_t>(target);
+            if (!Inquiry()) continue;
+            TestUnitReady();  // twice, results ignored: a drive without a
+            TestUnitReady();  // disc is listed all the same
+            if (Prepare()) list.Append(current);
+        }
+    }
+    ZeroCurrent();
+}
+
+int AspiTransport::Inquiry() {
+    std::memset(dataBuffer_, 0, sizeof dataBuffer_);
+    if (!ExecutePolled(commands::Inquiry(commands::Backend::Aspi), dataBuffer_)) return 0;
+    return AcceptInquiry(dataBuffer_);
+}
+
+int AspiTransport::Prepare() { return PrepareCurrent(); }
+
+int AspiTransport::ModeSense() {
+    std::memset(dataBuffer_, 0, sizeof dataBuffer_);
+    if (!ExecutePolled(commands::ModeSense(commands::Backend::Aspi), dataBuffer_)) return 0;
+    AcceptModeSense(dataBuffer_);
+    return 1;
+}
+
+int AspiTransport::Open(const DeviceRecord& record) {
+    CopyToCurrent(record);
+    return 1;
+}
+
+void AspiTransport::Close() {}
+
+int AspiTransport::ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
+                                   std::uint16_t length) {
+    return ExecutePolled(commands::ReadBufferMode2(bufferId, offset, length), data);
+}
+
+int AspiTransport::ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
+                                   std::uint16_t length) {
+    return ExecutePolled(commands::ReadBufferMode1(bufferId, offset, length), data);
+}
+
+int AspiTransport::WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
+                                    std::uint16_t length) {
+    // ASPI only reads the buffer of a data-out request; the request block
+    // has a single, non-const pointer field for both directions.
+    return ExecutePolled(commands::WriteBufferMode7(bufferId, offset, length), const_cast<std::uint8_t*>(data));
+}
+
+int AspiTransport::WriteBufferMode4() { return ExecutePolled(commands::WriteBufferMode4(), nullptr); }
+
+int AspiTransport::TestUnitReady() { return ExecutePolled(commands::TestUnitReady(), nullptr); }
+
+int AspiTransport::VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
+                                  std::uint16_t length, std::uint16_t imageSum) {
+    return ExecuteWithEvent(commands::VendorDownload(blockNumber, blockSum, length, imageSum), data);
+}
+
+std::uint32_t AspiTransport::BoundMs(const commands::Command& command) const {
+    if (completionBoundMs_ != kBoundFromCommand) return completionBoundMs_;
+    return command.timeoutSeconds * kMsPerSecond;  // at most 25,000,000: fits
+}
+
+void AspiTransport::BuildRequest(const commands::Command& command, std::uint8_t flags, std::uint8_t lun,
+                                 const std::uint8_t* buffer) {
+    std::memset(&request_, 0, sizeof request_);
+    request_.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
+    request_.SRB_Status = aspi::SS_PENDING;
+    request_.SRB_HaId = current.hostAdapter;
+    request_.SRB_Flags = flags;
+    request_.SRB_Target = current.targetId;
+    request_.SRB_Lun = lun;
+    request_.SRB_BufLen = command.transferLength;
+    request_.SRB_BufPointer = const_cast<std::uint8_t*>(buffer);
+    request_.SRB_SenseLen = aspi::SENSE_LEN;
+    request_.SRB_CDBLen = command.cdbLength;
+    std::memcpy(request_.CDBByte, command.cdb.data(), sizeof request_.CDBByte);
+}
+
+bool AspiTransport::PollUntilComplete(std::uint32_t boundMs) {
+    const std::uint32_t start = library_.TickMs();
+    for (unsigned pass = 0;; ++pass) {
+        if (aspi::ReadStatus(request_.SRB_Status) != aspi::SS_PENDING) {
+            // ASPI wrote the data before the status; read it only now.
+            std::atomic_thread_fence(std::memory_order_acquire);
+            return true;
+        }
+        if (static_cast<std::uint32_t>(library_.TickMs() - start) >= boundMs) return false;
+        library_.Pause(pass < kYieldOnlyPasses ? 0 : 1);
+    }
+}
+
+int AspiTransport::ExecutePolled(const commands::Command& command, std::uint8_t* buffer) {
+    if (!CanSend()) return 0;
+    const std::uint8_t flags = command.direction == commands::Direction::In ? aspi::SRB_DIR_IN : aspi::SRB_DIR_OUT;
+    BuildRequest(command, flags, current.lun, buffer);
+    library_.CallSendCommand(sendCommandEntry_, &request_);
+    if (!PollUntilComplete(BoundMs(command))) {
+        requestAbandoned_ = true;
+        return 0;
+    }
+    return aspi::ReadStatus(request_.SRB_Status) == aspi::SS_COMP ? 1 : 0;
+}
+
+int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer) {
+    if (!CanSend()) return 0;
+    const platform::AspiLibrary::EventHandle event = library_.CreateManualResetEvent();
+    if (!event) return 0;
+
+    BuildRequest(command, aspi::SRB_DIR_OUT | aspi::SRB_EVENT_NOTIFY, 0, buffer);
+    request_.SRB_PostProc = event;
+    library_.ResetEvent(event);
+    library_.CallSendCommand(sendCommandEntry_, &request_);
+
+    // A request that ASPI completed within the call is judged at once.
+    if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
+        const auto waited = library_.WaitForEvent(event, BoundMs(command));
+        const std::uint8_t status = aspi::ReadStatus(request_.SRB_Status);
+        if (waited != platform::AspiLibrary::WaitResult::Signalled) {
+            if (status == aspi::SS_PENDING) {
+                // Still ASPI's: keep the event open for it (see the top).
+                requestAbandoned_ = true;
+                return 0;
+            }
+            library_.CloseEvent(event);
+            return 0;
+        }
+    }
+    std::atomic_thread_fence(std::memory_order_acquire);
+    library_.CloseEvent(event);
+    return aspi::ReadStatus(request_.SRB_Status) == aspi::SS_COMP ? 1 : 0;
+}
