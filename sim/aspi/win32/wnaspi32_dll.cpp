@@ -24,10 +24,13 @@ struct Manager {
 // The live process environment (the C runtime's copy would miss a variable
 // that the program set after it started).
 std::string EnvironmentValue(const char* name) {
-    char buffer[MAX_PATH * 2];
-    const DWORD length = ::GetEnvironmentVariableA(name, buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer) return std::string();
-    return std::string(buffer, length);
+    const DWORD size = ::GetEnvironmentVariableA(name, nullptr, 0);  // with the final NUL
+    if (size == 0) return std::string();
+    std::string value(size, '\0');
+    const DWORD length = ::GetEnvironmentVariableA(name, &value[0], size);
+    if (length == 0 || length >= size) return std::string();
+    value.resize(length);
+    return value;
 }
 
 // The manager's worker thread runs this module's code until the process
