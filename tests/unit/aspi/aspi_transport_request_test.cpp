@@ -32,7 +32,7 @@ DeviceRecord RecordFor(std::uint8_t adapter, std::uint8_t target) {
 // SendASPI32Command returns, so that the transport has to wait for it.
 sim::DriveConfig SlowDriveAt(std::uint8_t adapter, std::uint8_t target) {
     sim::DriveConfig config = DriveAt(adapter, target);
-    config.latencyMs = 20;
+    config.latencyMs = 50;
     return config;
 }
 
@@ -248,13 +248,11 @@ TEST(AspiTransportRequests, FailedInquiryLeavesTheCurrentRecord) {
 }
 
 TEST(AspiTransportCompletion, PollsAfterTheCallUntilTheDriveHasAnswered) {
-    sim::DriveConfig slow = SlowDriveAt(1, 3);
-    slow.latencyMs = 40;
-    OpenedDrive setup(slow);
+    OpenedDrive setup(SlowDriveAt(1, 3));
     auto transport = setup.Open();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(transport->TestUnitReady(), 1);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(49));
     EXPECT_GT(setup.library.pauses(), 1) << "the processor is given up between reads";
 }
 

@@ -58,6 +58,10 @@ void ExpectFailedStart(sim::SimulatedMachine& machine, Faults faults) {
     EXPECT_EQ(library.aspi().requestCount(), 0u);
     EXPECT_FALSE(Called(library, "send"));
     EXPECT_FALSE(Called(library, "create-event"));
+    for (const std::string& call : library.calls()) EXPECT_NE(call.rfind("bad", 0), 0u) << call;
+    if (faults.supportInfoEntryMissing || faults.sendCommandEntryMissing) {
+        EXPECT_FALSE(Called(library, "support-info")) << "no call before both entries are found";
+    }
 }
 
 TEST(AspiTransportStart, EveryFailedStartReleasesTheLibraryAndSendsNothing) {
@@ -88,17 +92,6 @@ TEST(AspiTransportStart, EveryFailedStartReleasesTheLibraryAndSendsNothing) {
         EXPECT_EQ(probe.aspi().SupportInfo(), 0xE800u);
         ExpectFailedStart(empty, Faults());
     }
-}
-
-TEST(AspiTransportStart, EntryMissingNeverCallsSupportInfo) {
-    sim::SimulatedMachine machine;
-    machine.AddDrive(DriveAt(0, 0));
-    Faults faults;
-    faults.sendCommandEntryMissing = true;
-    sim::SimulatedAspiLibrary library(machine, faults);
-    AspiTransport transport(library);
-    EXPECT_FALSE(Called(library, "support-info"));
-    EXPECT_TRUE(Called(library, "release"));
 }
 
 TEST(AspiTransportEnumerate, HaUniqueByteThreeGivesTheTargetsProbed) {
