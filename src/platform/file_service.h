@@ -1,0 +1,24 @@
+#pragma once
+// Files for the firmware read-out: open for writing without truncating,
+// length, set length, write, close. One Win32 implementation; tests use a
+// portable implementation over real temporary files and a fake that fails
+// on demand.
+
+#include <cstdint>
+#include <string>
+
+using FileHandle = void*;
+
+class FileService {
+public:
+    virtual ~FileService() = default;
+    // Opens `path` for writing, creating it when missing and keeping its
+    // contents when present. Null on failure.
+    virtual FileHandle OpenForWriteNoTruncate(const std::string& path) = 0;
+    // The file's length; false when it cannot be taken.
+    virtual bool GetLength(FileHandle file, std::uint64_t& length) = 0;
+    virtual bool SetLength(FileHandle file, std::uint64_t length) = 0;
+    // Writes all `count` bytes at the current position; false otherwise.
+    virtual bool Write(FileHandle file, const std::uint8_t* data, std::uint32_t count) = 0;
+    virtual void Close(FileHandle file) = 0;
+};

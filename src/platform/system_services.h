@@ -1,0 +1,45 @@
+#pragma once
+// Operating-system services other than drives and files: the version
+// record, the shutdown privilege and restart, a pause and the current
+// directory. One Win32 implementation; tests use fakes that record calls.
+
+#include <cstdint>
+#include <string>
+
+#include "os_version.h"
+
+using TokenHandle = void*;
+
+// Platform values used by the restart sequence.
+constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
+constexpr std::uint32_t kTokenQuery = 0x08;
+constexpr std::uint32_t kSePrivilegeEnabled = 0x2;
+constexpr std::uint32_t kErrorNotAllAssigned = 1300;
+constexpr std::uint32_t kEwxReboot = 0x2;
+constexpr std::uint32_t kEwxForce = 0x4;
+
+struct PrivilegeId {
+    std::uint32_t lowPart;
+    std::int32_t highPart;
+};
+
+class SystemServices {
+public:
+    virtual ~SystemServices() = default;
+
+    // GetVersionExA on `record` (its size field set by the caller); nonzero on success.
+    virtual int GetVersionEx(OsVersionRecord& record) = 0;
+    // OpenProcessToken(GetCurrentProcess(), access, &token); nonzero on success.
+    virtual int OpenProcessToken(std::uint32_t access, TokenHandle& token) = 0;
+    // LookupPrivilegeValueA(NULL, name, &id); nonzero on success.
+    virtual int LookupPrivilegeValue(const char* name, PrivilegeId& id) = 0;
+    // AdjustTokenPrivileges(token, FALSE, {1, {id, attributes}}, 0, NULL, NULL).
+    virtual int AdjustTokenPrivileges(TokenHandle token, const PrivilegeId& id, std::uint32_t attributes) = 0;
+    virtual std::uint32_t GetLastError() = 0;
+    virtual int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
+
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // GetCurrentDirectoryA(bufferLength, buffer): the length of the path
+    // copied, or, when it does not fit, the size needed; 0 on failure.
+    virtual std::uint32_t GetCurrentDirectory(std::uint32_t bufferLength, char* buffer) = 0;
+};
