@@ -1,0 +1,121 @@
+#include "combine_package.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "byte_sum.h"
+#include "display_text.h"
+#include "file_io.h"
+#include "firmware_package.h"
+#include "package_layout.h"
+#include "package_locator.h"
+
+namespace fs = std::filesystem;
+using namespace package_layout;
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    return "\"" + DisplayText(text) + "\"";
+}
+
+ToolOutcome Refuse(const std::string& subject, const std::string& problem) {
+    return ToolOutcome::Failure("ktxcombine: " + subject + ": " + problem);
+}
+
+bool IsPrintableAscii(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
+    }
+    return true;
+}
+
+// The problem with a template's package area, or an empty text when it is a
+// single, complete, uncombined area.
+std::string TemplateProblem(const PackageArea& area, const std::vector<std::uint8_t>& file) {
+    if (area.kind == PackageAreaKind::kCombined) {
+        const auto tag = FirmwarePackage(file.data() + area.offset).revisionTag();
+        return "already combined (revision tag " + Quoted(tag.data()) +
+               "); combine a fresh template instead";
+    }
+    return LocateProblem(area);
+}
+
+// Execute permissions of the template, so that a combined program runs like
+// its template did (on systems that keep such bits).
+fs::perms ExecutePermissionsOf(const std::string& path) {
+    std::error_code ec;
+    const fs::perms perms = fs::status(path, ec).permissions();
+    if (ec || perms == fs::perms::unknown) return fs::perms::none;
+    return perms & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+}
+
+}  // namespace
+
+void WriteCombinedHeader(std::uint8_t* block, const std::string& revisionTag,
+                         std::uint16_t imageSum, std::uint8_t mask) {
+    std::memset(block, 0, kHeaderSize);
+    std::memcpy(block + kRevisionTagOffset, revisionTag.data(),
+                revisionTag.size() < kRevisionTagLength ? revisionTag.size() : kRevisionTagLength);
+    char sumText[kExpectedSumLength + 1];
+    std::snprintf(sumText, sizeof sumText, "%04X", static_cast<unsigned>(imageSum));
+    std::memcpy(block + kExpectedSumOffset, sumText, kExpectedSumLength);
+    block[kVersionCheckMaskOffset] = mask;
+}
+
+ToolOutcome CombinePackage(const CombineRequest& request) {
+    if (request.revisionTag.size() > kRevisionTagLength) {
+        return Refuse("revision tag " + Quoted(request.revisionTag), "longer than 4 characters");
+    }
+    if (!IsPrintableAscii(request.revisionTag)) {
+        return Refuse("revision tag " + Quoted(request.revisionTag),
+                      "only printable ASCII characters are allowed");
+    }
+    if (request.mask > 0xFF) {
+        return Refuse("mask " + std::to_string(request.mask), "above 0xFF");
+    }
+
+    std::vector<std::uint8_t> program;
+    std::string problem;
+    if (!ReadWholeFile(request.templatePath, program, problem)) {
+        return Refuse(request.templatePath, problem);
+    }
+    const PackageArea area = LocatePackageArea(program);
+    problem = TemplateProblem(area, program);
+    if (!problem.empty()) return Refuse(request.templatePath, problem);
+
+    std::vector<std::uint8_t> image;
+    if (!ReadWholeFile(request.imagePath, image, problem)) {
+        return Refuse(request.imagePath, problem);
+    }
+    if (image.size() != kImageSize) {
+        return Refuse(request.imagePath, "image is " + std::to_string(image.size()) +
+                                             " bytes; it must be exactly 131072");
+    }
+
+    const std::uint16_t imageSum = byteSum16(image.data(), image.size());
+    std::uint8_t* block = program.data() + area.offset;
+    WriteCombinedHeader(block, request.revisionTag, imageSum, static_cast<std::uint8_t>(request.mask));
+    std::memcpy(block + kImageOffset, image.data(), kImageSize);
+
+    // The image is arbitrary data: should it contain the anchor, the
+    // combined file would no longer have one findable package area.
+    const PackageArea written = LocatePackageArea(program);
+    if (written.kind != PackageAreaKind::kCombined || written.offset != area.offset) {
+        return Refuse(request.imagePath,
+                      "image contains the package anchor bytes; the combined file would "
+                      "have no single package area");
+    }
+
+    if (!WriteFileAtomically(request.outputPath, program, ExecutePermissionsOf(request.templatePath),
+                             problem)) {
+        return Refuse(request.outputPath, problem);
+    }
+
+    char summary[160];
+    std::snprintf(summary, sizeof summary, "revision tag %s, image sum %04X, mask 0x%02X",
+                  Quoted(request.revisionTag).c_str(), static_cast<unsigned>(imageSum), request.mask);
+    return ToolOutcome::Success("ktxcombine: wrote " + request.outputPath + " (" + summary + ")\n");
+}

@@ -1,0 +1,178 @@
+#include "command_line.h"
+
+#include <ostream>
+
+#include "combine_package.h"
+#include "hex_digit.h"
+#include "package_info.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: ktxcombine TEMPLATE IMAGE --revision TAG --mask N -o OUTPUT\n"
+    "       ktxcombine --info FILE\n"
+    "       ktxcombine --help\n"
+    "\n"
+    "Combine: copies the template program TEMPLATE to OUTPUT with its firmware\n"
+    "package area filled in: revision TAG (0 to 4 printable characters), the\n"
+    "byte sum of IMAGE, version-check mask N (0..255, decimal or 0x-hex) and\n"
+    "IMAGE itself, which must be exactly 131072 bytes. TEMPLATE is never\n"
+    "changed (unless it is also OUTPUT); OUTPUT is written completely or not\n"
+    "at all.\n"
+    "\n"
+    "--info: shows the package header of a combined program, or says that\n"
+    "FILE is an uncombined template.\n"
+    "\n"
+    "Exit status: 0 success, 1 refused, 2 malformed command line.\n";
+
+struct ParsedCommand {
+    bool help = false;
+    std::string infoPath;
+    bool hasInfo = false;
+    std::vector<std::string> positional;
+    std::string revision;
+    bool hasRevision = false;
+    std::string mask;
+    bool hasMask = false;
+    std::string output;
+    bool hasOutput = false;
+};
+
+// Fills `command` from `args`; on a malformed command line returns false
+// with `problem` set.
+bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command, std::string& problem) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            command.positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            command.help = true;
+            continue;
+        }
+        struct ValueOption {
+            const char* name;
+            const char* alias;
+            std::string* value;
+            bool* seen;
+        };
+        const ValueOption options[] = {
+            {"--info", nullptr, &command.infoPath, &command.hasInfo},
+            {"--revision", nullptr, &command.revision, &command.hasRevision},
+            {"--mask", nullptr, &command.mask, &command.hasMask},
+            {"--output", "-o", &command.output, &command.hasOutput},
+        };
+        const ValueOption* match = nullptr;
+        for (const ValueOption& option : options) {
+            if (arg == option.name || (option.alias != nullptr && arg == option.alias)) match = &option;
+        }
+        if (match == nullptr) {
+            problem = "unknown option " + arg;
+            return false;
+        }
+        if (*match->seen) {
+            problem = arg + " given more than once";
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            problem = arg + " needs a value";
+            return false;
+        }
+        *match->seen = true;
+        *match->value = args[++i];
+    }
+    return true;
+}
+
+int Report(const ToolOutcome& outcome, std::ostream& out, std::ostream& err) {
+    if (!outcome.ok) {
+        err << outcome.error << '\n';
+        return kExitRefused;
+    }
+    out << outcome.output;
+    return kExitSuccess;
+}
+
+}  // namespace
+
+bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const unsigned base = hex ? 16 : 10;
+    const std::size_t first = hex ? 2 : 0;
+    unsigned value = 0;
+    bool tooLarge = false;
+    for (std::size_t i = first; i < text.size(); ++i) {
+        const int digit = HexDigitValue(text[i]);
+        if (digit < 0 || static_cast<unsigned>(digit) >= base) {
+            problem = "mask \"" + text + "\" is not a number (use decimal or 0x-hex, 0 to 0xFF)";
+            return false;
+        }
+        value = value * base + static_cast<unsigned>(digit);
+        if (value > 0xFF) {
+            tooLarge = true;
+            value = 0x100;  // keeps the loop from overflowing on long inputs
+        }
+    }
+    if (text.size() == first) {
+        problem = "mask \"" + text + "\" is not a number (use decimal or 0x-hex, 0 to 0xFF)";
+        return false;
+    }
+    if (tooLarge) {
+        problem = "mask \"" + text + "\" is above 0xFF";
+        return false;
+    }
+    mask = value;
+    return true;
+}
+
+int RunCombineTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ParsedCommand command;
+    std::string problem;
+    if (!ParseArguments(args, command, problem)) {
+        err << "ktxcombine: " << problem << " (see ktxcombine --help)\n";
+        return kExitUsage;
+    }
+    if (command.help) {
+        out << kUsage;
+        return kExitSuccess;
+    }
+
+    if (command.hasInfo) {
+        if (!command.positional.empty() || command.hasRevision || command.hasMask || command.hasOutput) {
+            err << "ktxcombine: --info takes one FILE and no other arguments (see ktxcombine --help)\n";
+            return kExitUsage;
+        }
+        return Report(DescribePackageFile(command.infoPath), out, err);
+    }
+
+    if (command.positional.size() != 2) {
+        err << "ktxcombine: expected TEMPLATE and IMAGE, got " << command.positional.size()
+            << " file name(s) (see ktxcombine --help)\n";
+        return kExitUsage;
+    }
+    const char* missing = !command.hasRevision ? "--revision TAG"
+                          : !command.hasMask   ? "--mask N"
+                          : !command.hasOutput ? "-o OUTPUT"
+                                               : nullptr;
+    if (missing != nullptr) {
+        err << "ktxcombine: " << missing << " is required (see ktxcombine --help)\n";
+        return kExitUsage;
+    }
+
+    CombineRequest request;
+    request.templatePath = command.positional[0];
+    request.imagePath = command.positional[1];
+    request.revisionTag = command.revision;
+    request.outputPath = command.output;
+    if (!ParseMask(command.mask, request.mask, problem)) {
+        err << "ktxcombine: " << problem << '\n';
+        return kExitRefused;
+    }
+    return Report(CombinePackage(request), out, err);
+}
