@@ -11,6 +11,7 @@
 
 class BufferAllocator;
 class FileService;
+class FirmwarePackage;
 class SystemServices;
 
 // The services the dialog and its commands use, wired by the entry point
@@ -20,6 +21,9 @@ struct DialogServices {
     SystemServices* system = nullptr;
     FileService* files = nullptr;
     BufferAllocator* memory = nullptr;
+    // The firmware package the program carries (its marker test and the
+    // image the upgrade sends).
+    const FirmwarePackage* package = nullptr;
 };
 
 constexpr int kDialogTemplateId = 102;
