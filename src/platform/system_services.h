@@ -35,6 +35,8 @@ public:
     virtual int LookupPrivilegeValue(const char* name, PrivilegeId& id) = 0;
     // AdjustTokenPrivileges(token, FALSE, {1, {id, attributes}}, 0, NULL, NULL).
     virtual int AdjustTokenPrivileges(TokenHandle token, const PrivilegeId& id, std::uint32_t attributes) = 0;
+    // CloseHandle on a token that OpenProcessToken opened; nonzero on success.
+    virtual int CloseToken(TokenHandle token) = 0;
     virtual std::uint32_t GetLastError() = 0;
     virtual int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
 

@@ -1,0 +1,29 @@
+#pragma once
+// The main dialog as start-up sees it: built before the transport, filled
+// with the drives found, run modally when there is at least one, and
+// destroyed before start-up returns. The product wraps UpgradeDialog and the
+// Win32 dialog host; tests record what start-up does with it.
+
+#include <cstdint>
+#include <memory>
+
+#include "device_list.h"
+
+class MainDialog {
+public:
+    virtual ~MainDialog() = default;
+    // The drives the dialog offers, in selector order.
+    virtual DeviceList& devices() = 0;
+    // Runs the dialog modally until the user leaves it.
+    virtual void DoModal() = 0;
+    // 1 when the user agreed to restart the PC on leaving the dialog; 0
+    // otherwise, and 0 when the dialog could not be shown at all.
+    virtual std::int32_t restartConfirmed() const = 0;
+};
+
+class MainDialogFactory {
+public:
+    virtual ~MainDialogFactory() = default;
+    // A new dialog with an empty device list (no window exists yet).
+    virtual std::unique_ptr<MainDialog> Create() = 0;
+};

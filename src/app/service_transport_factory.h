@@ -1,0 +1,21 @@
+#pragma once
+// The product's TransportFactory: a PassThroughTransport over a volume
+// service, an AspiTransport over an ASPI library service. Both services are
+// the caller's and must outlive every transport made here.
+
+#include "aspi_library.h"
+#include "transport_factory.h"
+#include "volume_service.h"
+
+class ServiceTransportFactory : public TransportFactory {
+public:
+    ServiceTransportFactory(platform::AspiLibrary& aspi, platform::VolumeService& volumes)
+        : aspi_(aspi), volumes_(volumes) {}
+
+    std::unique_ptr<ScsiTransport> MakePassThrough() override;
+    std::unique_ptr<ScsiTransport> MakeAspi() override;
+
+private:
+    platform::AspiLibrary& aspi_;
+    platform::VolumeService& volumes_;
+};
