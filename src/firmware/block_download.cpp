@@ -1,0 +1,64 @@
+#include "block_download.h"
+
+#include "byte_sum.h"
+#include "scsi_transport.h"
+#include "status_text.h"
+#include "system_services.h"
+#include "upgrade_dialog.h"
+
+namespace {
+
+// Progress after `offset` of `imageSize` bytes have been accepted. The bar
+// shows 100 only after the closing pause: the step of the last block shows
+// 75 in its place.
+int DownloadProgress(std::uint32_t offset, std::uint32_t imageSize) {
+    const std::uint32_t percent = offset * 100u / imageSize;
+    return percent == 100u ? 75 : static_cast<int>(percent);
+}
+
+}  // namespace
+
+int RunBlockDownload(UpgradeDialog& dialog, ScsiTransport& transport) {
+    GuiContract& gui = dialog.gui();
+    const std::uint8_t* image = dialog.imageBuffer;
+    const std::uint32_t imageSize = transport.current.imageSize;
+
+    // The image sum once for the whole run; each block's sum one block ahead.
+    const std::uint16_t imageSum = byteSum16(image, imageSize);
+    std::uint8_t blockNumber = 1;
+    std::uint32_t offset = 0;
+    int failures = 0;
+    std::uint16_t blockSum = byteSum16(image, kBlockSize);
+    int result = 0;
+
+    gui.EnableItem(kUpgradeButton, false);
+
+    while (failures < kDownloadAttemptsPerBlock) {
+        result = transport.VendorDownload(image + offset, blockNumber, blockSum,
+                                          static_cast<std::uint16_t>(kBlockSize), imageSum);
+        if (result == 0) {
+            // Sent again at once: no pause, no other command in between.
+            ++failures;
+            continue;
+        }
+        failures = 0;
+        offset += kBlockSize;
+        ++blockNumber;
+        if (offset < imageSize) blockSum = byteSum16(image + offset, kBlockSize);
+        dialog.progress = DownloadProgress(offset, imageSize);
+        gui.ProgressSetPos(kProgressBar, dialog.progress);
+        if (offset >= imageSize) {
+            dialog.services().system->Sleep(kDownloadSettleMs);
+            gui.ProgressSetPos(kProgressBar, 100);
+            gui.EnableItem(kUpgradeButton, true);
+            return result;
+        }
+    }
+
+    // Only the low 16 bits of the offset are shown: block 5 reads 0x0000.
+    gui.SetItemText(kStatusLine,
+                    FormatText("Error Happen in ID %x OFFSET 0x%04X\nPlease check whether your selected device is "
+                               "fit for the F/W !",
+                               static_cast<unsigned>(blockNumber), static_cast<unsigned>(offset & 0xFFFFu)));
+    return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Sends the image in the dialog's imageBuffer to the opened drive in
+// 16 KiB blocks, one vendor download command per block, each carrying its
+// 1-based block number, its own byte sum and the byte sum of the whole
+// image. A refused block goes out again at once, up to 5 attempts in a row;
+// every accepted block moves the progress bar.
+//
+// Returns the result of the last command (nonzero) when every block was
+// accepted; the bar then stands at 100 and the Upgrade button is enabled.
+// Returns 0 after a block was refused 5 times in a row, with the failing
+// block named in the status line and the Upgrade button left disabled.
+
+#include <cstdint>
+
+class ScsiTransport;
+class UpgradeDialog;
+
+constexpr int kDownloadAttemptsPerBlock = 5;
+// The pause between the last accepted block and the final progress step.
+constexpr std::uint32_t kDownloadSettleMs = 200;
+
+int RunBlockDownload(UpgradeDialog& dialog, ScsiTransport& transport);
