@@ -152,6 +152,25 @@ TEST_F(ConfiguredMachine, MissingOrMalformedConfigurationMeansNoAdaptersAndOneLi
     EXPECT_NE(missing->trace().lines()[0].find(config_), std::string::npos);
 }
 
+TEST_F(ConfiguredMachine, AnotherProgramIsNamedInTheTraceAndToldWhy) {
+    std::string why = "stale";
+    auto unset = sim::LoadConfiguredMachine("", trace_, "ktxupgrade_nt_sim", why);
+    EXPECT_EQ(why, "KTX_SIM_CONFIG is not set");
+    EXPECT_EQ(unset->trace().lines(),
+              std::vector<std::string>{"ktxupgrade_nt_sim: no adapters: KTX_SIM_CONFIG is not set"});
+    EXPECT_TRUE(unset->volumes().empty());
+
+    WriteConfig("[drive]\nadapter = 0\ntarget = banana\n");
+    auto malformed = sim::LoadConfiguredMachine(config_, "", "ktxupgrade_nt_sim", why);
+    EXPECT_EQ(why.rfind(config_ + ":3:", 0), 0u) << why;
+    EXPECT_TRUE(malformed->drives().empty());
+
+    WriteConfig("[drive]\nadapter = 0\ntarget = 1\n");
+    auto loaded = sim::LoadConfiguredMachine(config_, "", "ktxupgrade_nt_sim", why);
+    EXPECT_TRUE(why.empty());
+    EXPECT_NE(loaded->DriveAt(0, 1), nullptr);
+}
+
 TEST_F(ConfiguredMachine, TracesWhereTheConfigurationSaysOrElseToTheFallback) {
     WriteConfig("[drive]\nadapter = 1\ntarget = 2\n");
     auto machine = sim::LoadConfiguredMachine(config_, trace_);
