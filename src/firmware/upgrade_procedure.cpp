@@ -14,6 +14,9 @@
 
 namespace {
 
+// Both confirmations: Yes and No with the warning icon (0x34).
+constexpr unsigned kConfirmationBoxStyle = kMbYesNo | kMbIconWarning;
+
 struct Buttons {
     bool browse, upgrade, exit;
 };

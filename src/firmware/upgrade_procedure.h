@@ -6,6 +6,12 @@
 // is one text in the status line and a state of the buttons 1014, 1010 and
 // 1011; success also sets the dialog's restartNeeded. The device is closed
 // and the working buffers released on every exit that follows their taking.
+//
+// Its exits are lettered A to M in the order of the checks: A Open failed,
+// B MODE SENSE failed, C not a DVD-ROM-only drive, D unexpected image size,
+// E/F no memory for the image/read buffer, G revision mismatch, H image sum
+// mismatch, I confirmation text missing, J/K No to the first/second
+// confirmation, L download succeeded, M download failed.
 
 #include <cstdint>
 
@@ -17,7 +23,6 @@ class UpgradeDialog;
 // characters (at most 299 and the terminator).
 constexpr unsigned kConfirmationStringId = 3;
 constexpr int kConfirmationTextRoom = 300;
-constexpr unsigned kConfirmationBoxStyle = 0x4 /* Yes/No */ | 0x30 /* warning icon */;
 
 // `package` is the one the program carries; null or an uncombined template
 // is refused before the drive is touched. Does nothing while another
