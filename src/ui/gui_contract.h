@@ -8,6 +8,18 @@
 #include <cstdint>
 #include <string>
 
+// <windows.h> maps MessageBox and LoadString to their ANSI or wide forms by
+// macro, which would rename the contract's operations of those names in a
+// Win32 translation unit. The program calls the ANSI functions by their
+// full names, so the macros are not needed where this contract is seen
+// (include <windows.h> first).
+#ifdef MessageBox
+#undef MessageBox
+#endif
+#ifdef LoadString
+#undef LoadString
+#endif
+
 // Control ids of the dialog template.
 enum ControlId : int {
     kIdOk = 1,

@@ -67,4 +67,8 @@ private:
     void OnExit();
 
     DialogServices services_;
+    // True while a routed command (a firmware command or the exit handler)
+    // runs; commands arriving meanwhile, through the nested loop of a
+    // message box or the file dialog, are dropped.
+    bool commandRunning_ = false;
 };
