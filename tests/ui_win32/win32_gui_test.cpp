@@ -176,4 +176,72 @@ TEST(Win32Gui, DialogInitialisationShowsInTheControls) {
     gui.Bind(nullptr);
 }
 
+// The open-file dialog, answered from a timer inside its own modal loop:
+// the name typed (or Cancel), and the first thing it shows.
+struct FileDialogAnswer {
+    const char* typed;  // null: Cancel
+    bool answered = false;
+    int ticks = 0;
+};
+FileDialogAnswer* g_answer = nullptr;
+
+BOOL CALLBACK FindFileDialog(HWND window, LPARAM found) {
+    if (ClassOf(window) != "#32770" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+void CALLBACK AnswerFileDialog(HWND, UINT, UINT_PTR, DWORD) {
+    FileDialogAnswer& answer = *g_answer;
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindFileDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (++answer.ticks > 400 && dialog != nullptr) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    if (dialog == nullptr || answer.answered) return;
+    answer.answered = true;
+    if (answer.typed == nullptr) {
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    // The file name field: edt1, or the combo box cmb13 of newer dialogs.
+    HWND name = GetDlgItem(dialog, 0x480);
+    if (name == nullptr) name = GetDlgItem(dialog, 0x47C);
+    SetWindowTextA(name, answer.typed);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+bool RunFileDialog(Win32Gui& gui, const OpenFileRequest& request, const char* typed, OpenFileResult& result) {
+    FileDialogAnswer answer{typed};
+    g_answer = &answer;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerFileDialog);
+    const bool confirmed = gui.RunOpenFileDialog(request, result);
+    KillTimer(nullptr, timer);
+    g_answer = nullptr;
+    EXPECT_TRUE(answer.answered) << "the file dialog did not come up";
+    return confirmed;
+}
+
+TEST(Win32Gui, OpenFileDialogTakesTheRequestAndGivesPathAndExtension) {
+    char directory[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(MAX_PATH, directory), 0u);
+    OpenFileRequest request;
+    request.defaultExtension = "bin";
+    request.initialFileName = "*.bin";
+    request.flags = kOfnHideReadOnly;
+    request.filter = "Firmware File (bin)";
+    request.hasInitialDirectory = true;
+    request.initialDirectory = directory;
+    std::string folder = directory;
+    if (folder.back() != '\\') folder += '\\';
+
+    Win32Gui gui;
+    OpenFileResult result;
+    ASSERT_TRUE(RunFileDialog(gui, request, "FW.BIN", result));
+    EXPECT_EQ(CharUpperString(result.fullPath), CharUpperString(folder + "FW.BIN"));
+    EXPECT_EQ(result.extension, "BIN");
+
+    OpenFileResult untouched;
+    EXPECT_FALSE(RunFileDialog(gui, request, nullptr, untouched));
+    EXPECT_TRUE(untouched.fullPath.empty());
+}
+
 }  // namespace
