@@ -20,12 +20,19 @@ shot() { echo "screenshot \"$(sq "$(winpath "$SHOTS/${ARCH}_$1.bmp")")\" window"
 
 XVFB_PID=""
 start_xvfb() {
-  local fdfile="$WORK/xvfb.display"
+  local fdfile="$WORK/xvfb.display" pidfile="$WORK/xvfb.pid" old
+  # An X server left by a suite that was killed outright.
+  if [ -f "$pidfile" ]; then
+    old=$(cat "$pidfile")
+    [ "$(ps -o comm= -p "$old" 2>/dev/null)" = Xvfb ] && kill "$old" 2>/dev/null
+    rm -f "$pidfile"
+  fi
   rm -f "$fdfile"
   # -displayfd picks a free display and writes its number once it is ready,
   # so two suites (win32 and win64) can run side by side.
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" >"$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
+  echo "$XVFB_PID" >"$pidfile"
   local i
   for i in $(seq 1 100); do
     if [ -s "$fdfile" ]; then
@@ -42,6 +49,7 @@ start_xvfb() {
 stop_xvfb() {
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
   XVFB_PID=""
+  rm -f "$WORK/xvfb.pid"
 }
 
 # --- the Wine prefix --------------------------------------------------------

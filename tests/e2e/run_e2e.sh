@@ -119,6 +119,7 @@ main() {
   rm -rf "$RUN" "$SHOTS" && mkdir -p "$RUN" "$SHOTS"
   wine_env
   trap finish EXIT
+  trap 'exit 130' INT TERM
   start_xvfb || exit 1
   prepare_prefix || { echo "e2e: cannot prepare the Wine prefix"; exit 1; }
   prepare_programs || exit 1

@@ -56,6 +56,9 @@ expect-text 1004 "Upgrade Firmware Successful!!"
 expect-progress 1001 100
 expect-enabled 1010 1
 expect-enabled 1011 1
+expect-visible 1002 0
+expect-visible 1014 0
+expect-visible 1009 0
 $(shot "${version}_upgraded")
 click 1011
 expect-box "$RESTART_CAPTION" "$RESTART_TEXT" 10

@@ -116,8 +116,8 @@ std::string ScriptRunner::Execute(const std::vector<std::string>& words) {
         {"wait-window", {&ScriptRunner::WaitWindow, 1, 2, "CAPTION [SECONDS]"}},
         {"expect-caption", {&ScriptRunner::ExpectCaption, 1, 1, "CAPTION"}},
         {"expect-text", {&ScriptRunner::ExpectText, 2, 2, "ID TEXT"}},
-        {"expect-enabled", {nullptr, 2, 2, "ID 0|1"}},
-        {"expect-visible", {nullptr, 2, 2, "ID 0|1"}},
+        {"expect-enabled", {&ScriptRunner::ExpectEnabled, 2, 2, "ID 0|1"}},
+        {"expect-visible", {&ScriptRunner::ExpectVisible, 2, 2, "ID 0|1"}},
         {"expect-count", {&ScriptRunner::ExpectCount, 2, 2, "ID N"}},
         {"expect-entry", {&ScriptRunner::ExpectEntry, 3, 3, "ID INDEX TEXT"}},
         {"expect-selection", {&ScriptRunner::ExpectSelection, 2, 2, "ID INDEX"}},
@@ -145,8 +145,6 @@ std::string ScriptRunner::Execute(const std::vector<std::string>& words) {
     const Entry& entry = found->second;
     const std::size_t args = words.size() - 1;
     if (args < entry.minArgs || args > entry.maxArgs) return "usage: " + words[0] + " " + entry.usage;
-    if (words[0] == "expect-enabled") return ExpectState(words, false);
-    if (words[0] == "expect-visible") return ExpectState(words, true);
     return (this->*entry.handler)(words);
 }
 
@@ -252,6 +250,10 @@ std::string ScriptRunner::ExpectState(const std::vector<std::string>& words, boo
                (visible ? (state ? "visible" : "hidden") : (state ? "enabled" : "disabled"));
     return {};
 }
+
+std::string ScriptRunner::ExpectEnabled(const std::vector<std::string>& words) { return ExpectState(words, false); }
+
+std::string ScriptRunner::ExpectVisible(const std::vector<std::string>& words) { return ExpectState(words, true); }
 
 std::string ScriptRunner::ExpectCount(const std::vector<std::string>& words) {
     std::string error;
