@@ -81,6 +81,17 @@ prepare_prefix() {
 
 stop_prefix() { wineserver -k 2>/dev/null || true; }
 
+# After a restart request the prefix goes through Wine's own restart
+# (wineboot ending processes and starting the services again), which must
+# not reach into the next scenario: end every process of the prefix, as a
+# real restart would, and start afresh.
+reset_prefix() {
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  wineserver -p </dev/null >/dev/null 2>&1
+  quiet_wine reg query 'HKCU\Software\Wine\X11 Driver' /v Managed
+}
+
 # The Windows version Wine reports to one program (by file name).
 set_version() {
   local exe=$1 version=$2 mark="$WORK/.version.$1"

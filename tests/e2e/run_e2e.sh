@@ -88,6 +88,7 @@ run_scenario() {
     echo "FAIL: the program was still running after the scenario; ended it" >>"$dir/log"
     rc=1
   fi
+  if SCEN=$dir restart_requests >/dev/null; then reset_prefix; fi
   trim_relay_trace "$dir"
   local took=$((SECONDS - started))
   if [ "$rc" -eq 0 ]; then
