@@ -89,6 +89,7 @@ reset_prefix() {
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
   wineserver -p </dev/null >/dev/null 2>&1
+  rm -f "$WORK"/.version.*
   quiet_wine reg query 'HKCU\Software\Wine\X11 Driver' /v Managed
 }
 
