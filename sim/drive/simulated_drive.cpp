@@ -149,6 +149,11 @@ std::uint32_t SimulatedDrive::commandCount() const {
     return commands_;
 }
 
+bool SimulatedDrive::vanished() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return config_.vanishAfterCommand != 0 && commands_ >= config_.vanishAfterCommand;
+}
+
 ScsiOutcome SimulatedDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLength, DataDirection direction,
                                     std::uint8_t* data, std::uint32_t length) {
     std::lock_guard<std::mutex> lock(mutex_);

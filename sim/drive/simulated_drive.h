@@ -40,6 +40,9 @@ public:
     int vendorCommandCount() const;
     // Commands sent to the drive so far, the ones it no longer answers included.
     std::uint32_t commandCount() const;
+    // True once a vanish-after fault has taken the drive away: it answers
+    // nothing more, and a system would no longer offer a volume for it.
+    bool vanished() const;
 
 private:
     using Reply = DriveReply;

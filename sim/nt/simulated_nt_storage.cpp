@@ -50,6 +50,12 @@ ScsiTarget* SimulatedNtStorage::TargetAt(char letter) {
     return nullptr;
 }
 
+// A drive that has vanished (removed, powered off) no longer has a volume.
+bool SimulatedNtStorage::DriveGone(char letter) {
+    const SimulatedDrive* drive = machine_.DriveAtLetter(letter);
+    return drive != nullptr && drive->vanished();
+}
+
 platform::VolumeHandle SimulatedNtStorage::OpenVolume(const char* name, std::uint32_t access,
                                                       std::uint32_t sharing) {
     VolumeOpen open;
@@ -59,7 +65,7 @@ platform::VolumeHandle SimulatedNtStorage::OpenVolume(const char* name, std::uin
     const char letter = name != nullptr ? VolumeLetter(name) : 0;
     if (name == nullptr) {
         open.error = nt_error::kInvalidParameter;
-    } else if (letter == 0 || TargetAt(letter) == nullptr) {
+    } else if (letter == 0 || TargetAt(letter) == nullptr || DriveGone(letter)) {
         open.error = nt_error::kFileNotFound;
     } else if ((access & platform::kGenericWrite) != 0 && !writeAccessAllowed_) {
         open.error = nt_error::kAccessDenied;

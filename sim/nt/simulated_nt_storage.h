@@ -100,6 +100,7 @@ private:
 
     // The target behind a volume letter; null when there is no volume.
     ScsiTarget* TargetAt(char letter);
+    bool DriveGone(char letter);
     int Fail(std::uint32_t error);
 
     SimulatedMachine& machine_;

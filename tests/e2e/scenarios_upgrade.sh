@@ -124,6 +124,30 @@ EOF
   expect_no_restart
 }
 
+# A drive that is gone by the time of the upgrade (it answered the three
+# commands of enumeration, then vanished): its volume no longer opens, and
+# the status line names the drive. Nothing was opened, so the buttons are
+# all enabled again.
+sc_open_failure() {
+  local version=$1
+  launch_drive "$version" "fault = vanish-after 3"
+  drive <<EOF
+wait-window "$DIALOG" 20
+click 1010
+expect-text 1004 "Open Device (0 0)TAVRINE KTX7724R05       Failed!!"
+expect-enabled 1010 1
+expect-enabled 1011 1
+expect-no-window "WARNING" 1
+click 1011
+expect-no-window "$RESTART_CAPTION" 1
+wait-exit 10
+EOF
+  wait_program_exit 10
+  expect_command_count 5A 0
+  expect_command_count FD 0
+  expect_no_restart
+}
+
 # Block 3 refused four times: sent five times, then the rest; success.
 sc_block3_refused_four_times() {
   local version=$1
@@ -220,5 +244,7 @@ upgrade_scenarios() {
   run_scenario win10.block3_refused_4x sc_block3_refused_four_times win10
   run_scenario nt40.block5_refused_5x sc_block5_refused_five_times nt40
   run_scenario win10.second_click sc_second_click win10
+  run_scenario nt40.open_failure sc_open_failure nt40
+  run_scenario win10.open_failure sc_open_failure win10
   return 0
 }

@@ -364,6 +364,9 @@ TEST_F(SimulatedNtStorageTest, CommandsThatTimeOutOrFindNoDeviceFailTheCall) {
     EXPECT_EQ(request.Send(storage, h), 1);
     EXPECT_EQ(request.Send(storage, h), 0);
     EXPECT_EQ(storage.lastError(), nt_error::kIoDevice);
+    // Once gone, the drive has no volume to open any more.
+    EXPECT_EQ(Open("\\\\.\\H:"), platform::kInvalidVolumeHandle);
+    EXPECT_EQ(storage.lastError(), nt_error::kFileNotFound);
 }
 
 TEST_F(SimulatedNtStorageTest, LatencyBelowTheTimeOutIsWaitedOut) {
