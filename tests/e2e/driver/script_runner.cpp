@@ -116,6 +116,7 @@ std::string ScriptRunner::Execute(const std::vector<std::string>& words) {
         {"wait-window", {&ScriptRunner::WaitWindow, 1, 2, "CAPTION [SECONDS]"}},
         {"expect-caption", {&ScriptRunner::ExpectCaption, 1, 1, "CAPTION"}},
         {"expect-text", {&ScriptRunner::ExpectText, 2, 2, "ID TEXT"}},
+        {"print-text", {&ScriptRunner::PrintText, 1, 1, "ID"}},
         {"expect-enabled", {&ScriptRunner::ExpectEnabled, 2, 2, "ID 0|1"}},
         {"expect-visible", {&ScriptRunner::ExpectVisible, 2, 2, "ID 0|1"}},
         {"expect-count", {&ScriptRunner::ExpectCount, 2, 2, "ID N"}},
@@ -231,6 +232,18 @@ std::string ScriptRunner::ExpectText(const std::vector<std::string>& words) {
     });
     if (!answered) return "control " + words[1] + " did not answer (program busy or gone)";
     if (text != words[2]) return "text is " + Quoted(text);
+    return {};
+}
+
+std::string ScriptRunner::PrintText(const std::vector<std::string>& words) {
+    std::string error;
+    const HWND control = Control(words[1], error);
+    if (!control) return error;
+    std::string text;
+    if (!PollUntil(timeoutSeconds_, [&] { return ReadText(control, text); }))
+        return "control " + words[1] + " did not answer (program busy or gone)";
+    std::printf("text %s: %s\n", words[1].c_str(), Quoted(text).c_str());
+    std::fflush(stdout);
     return {};
 }
 

@@ -27,6 +27,8 @@ private:
     std::string WaitWindow(const std::vector<std::string>& words);
     std::string ExpectCaption(const std::vector<std::string>& words);
     std::string ExpectText(const std::vector<std::string>& words);
+    // Prints a control's text as "text ID: "TEXT"" (for demos and logs).
+    std::string PrintText(const std::vector<std::string>& words);
     std::string ExpectEnabled(const std::vector<std::string>& words);
     std::string ExpectVisible(const std::vector<std::string>& words);
     std::string ExpectState(const std::vector<std::string>& words, bool visible);
