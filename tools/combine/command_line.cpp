@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "combine_package.h"
+#include "display_text.h"
 #include "hex_digit.h"
 #include "package_info.h"
 
@@ -73,7 +74,7 @@ bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command
             if (arg == option.name || (option.alias != nullptr && arg == option.alias)) match = &option;
         }
         if (match == nullptr) {
-            problem = "unknown option " + arg;
+            problem = "unknown option \"" + DisplayText(arg) + "\"";
             return false;
         }
         if (*match->seen) {
@@ -102,6 +103,8 @@ int Report(const ToolOutcome& outcome, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
+    // The text goes into a one-line message: control characters are shown escaped.
+    const std::string shown = "mask \"" + DisplayText(text) + "\"";
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const unsigned base = hex ? 16 : 10;
     const std::size_t first = hex ? 2 : 0;
@@ -110,7 +113,7 @@ bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
     for (std::size_t i = first; i < text.size(); ++i) {
         const int digit = HexDigitValue(text[i]);
         if (digit < 0 || static_cast<unsigned>(digit) >= base) {
-            problem = "mask \"" + text + "\" is not a number (use decimal or 0x-hex, 0 to 0xFF)";
+            problem = shown + " is not a number (use decimal or 0x-hex, 0 to 0xFF)";
             return false;
         }
         value = value * base + static_cast<unsigned>(digit);
@@ -120,11 +123,11 @@ bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
         }
     }
     if (text.size() == first) {
-        problem = "mask \"" + text + "\" is not a number (use decimal or 0x-hex, 0 to 0xFF)";
+        problem = shown + " is not a number (use decimal or 0x-hex, 0 to 0xFF)";
         return false;
     }
     if (tooLarge) {
-        problem = "mask \"" + text + "\" is above 0xFF";
+        problem = shown + " is above 0xFF";
         return false;
     }
     mask = value;

@@ -54,6 +54,24 @@ TEST(ParseMask, RefusesJunkAndValuesAbove0xFF) {
     }
 }
 
+// Values the tool refuses are repeated in a one-line message: a newline or
+// a terminal escape in them must not split the line or reach the terminal.
+TEST(CombineCommandLine, RefusedTextsAreShownEscapedOnOneLine) {
+    const ToolRun mask = RunTool({"t.exe", "i.bin", "--revision", "P", "--mask", "1\n\x1b[2J", "-o", "o.exe"});
+    EXPECT_EQ(mask.status, kExitRefused);
+    EXPECT_EQ(mask.err, "ktxcombine: mask \"1\\x0A\\x1B[2J\" is not a number (use decimal or 0x-hex, 0 to 0xFF)\n");
+
+    std::string problem;
+    unsigned value = 0;
+    EXPECT_FALSE(ParseMask(std::string("0x1\r00", 6), value, problem));
+    EXPECT_EQ(problem, "mask \"0x1\\x0D00\" is not a number (use decimal or 0x-hex, 0 to 0xFF)");
+
+    const ToolRun option = RunTool({"t.exe", "i.bin", "--bad\noption"});
+    EXPECT_EQ(option.status, kExitUsage);
+    EXPECT_EQ(option.err.find('\n'), option.err.size() - 1) << option.err;
+    EXPECT_NE(option.err.find("unknown option \"--bad\\x0Aoption\""), std::string::npos) << option.err;
+}
+
 TEST(CombineCommandLine, MalformedCommandLinesExitWithUsageStatusAndHelpSucceeds) {
     const std::vector<std::vector<std::string>> malformed = {
         {},
