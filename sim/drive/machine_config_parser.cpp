@@ -20,8 +20,10 @@
 namespace sim {
 namespace {
 
+// Blanks are the characters Words() skips too (isspace), so that a value
+// Trim leaves non-empty always has at least one word.
 std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n";
+    const char* blanks = " \t\n\v\f\r";
     const std::size_t first = text.find_first_not_of(blanks);
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);

@@ -191,6 +191,10 @@ TEST(MachineConfig, MistakesAreRefusedWithFileLineAndProblem) {
         {"[cdrom]\n", "bad.cfg:1: unknown section '[cdrom]' (expected [adapter N], [drive] or [volume X])"},
         {"[drive]\ntarget 1\n", "bad.cfg:2: expected 'key = value', got 'target 1'"},
         {"[drive]\ntarget =\n", "bad.cfg:2: missing value for 'target'"},
+        // Vertical tab and form feed are blanks as well (a fault of them alone once crashed the parser).
+        {"[drive]\nfault = \v\n", "bad.cfg:2: missing value for 'fault'"},
+        {"[drive]\ncapabilities =\f\v \n", "bad.cfg:2: missing value for 'capabilities'"},
+        {"[drive]\n\v= 1\n", "bad.cfg:2: missing key before '='"},
     };
     for (const BadConfig& bad : cases) {
         SCOPED_TRACE(bad.text);
