@@ -8,7 +8,7 @@ set -euo pipefail
 
 need_cmds=(cmake ninja g++ clang i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix
            wine xvfb-run xwd xdpyinfo convert)
-pkgs=(cmake ninja-build g++ clang googletest
+pkgs=(cmake ninja-build g++ clang googletest libbenchmark-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine64 wine32:i386 xvfb xauth x11-apps x11-utils imagemagick fonts-wine)
 
