@@ -10,10 +10,8 @@
 // on refusal the output does not exist and the template is unchanged.
 
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +21,7 @@
 
 #include "command_line.h"
 #include "fuzz_support.h"
+#include "fuzz_work_folder.h"
 #include "package_info.h"
 #include "package_layout.h"
 
@@ -33,15 +32,7 @@ using namespace package_layout;
 using Bytes = std::vector<std::uint8_t>;
 
 const fs::path& WorkFolder() {
-    static const fs::path folder = [] {
-        fs::path path = fs::temp_directory_path() / ("ktx_fuzz_combine_" + std::to_string(::getpid()));
-        fs::create_directories(path);
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(WorkFolder(), ignored);
-        });
-        return path;
-    }();
+    static const fs::path folder = MakeWorkFolder("ktx_fuzz_combine");
     return folder;
 }
 

@@ -9,10 +9,7 @@
 // images of the right size, and drives that answer INQUIRY with their
 // configured peripheral byte.
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -23,6 +20,7 @@
 #include "command_set.h"
 #include "device_record.h"
 #include "fuzz_support.h"
+#include "fuzz_work_folder.h"
 #include "simulated_machine.h"
 
 namespace {
@@ -31,14 +29,9 @@ namespace fs = std::filesystem;
 
 const fs::path& WorkFolder() {
     static const fs::path folder = [] {
-        fs::path path = fs::temp_directory_path() / ("ktx_fuzz_config_" + std::to_string(::getpid()));
-        fs::create_directories(path);
+        fs::path path = MakeWorkFolder("ktx_fuzz_config");
         std::ofstream(path / "image.bin", std::ios::binary) << std::string(kImageSize, '\x5A');
         std::ofstream(path / "short.bin", std::ios::binary) << std::string(100, '\x5A');
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(WorkFolder(), ignored);
-        });
         return path;
     }();
     return folder;
