@@ -59,8 +59,12 @@ report_after() {
   installed=$(grep -a "installed image" "$SCEN/trace.log" 2>/dev/null | head -1)
   echo "demo: vendor download commands sent: $(grep -c ' CDB FD ' "$SCEN/trace.log" 2>/dev/null)"
   if [ -n "$installed" ]; then
-    echo "demo: drive after:  ${installed#*installed }"
-    echo "demo: sample image sum $(byte_sum16 "$BIN/sample.bin"); the drive's trace is $SCEN/trace.log"
+    # "installed image sum 0x0E89, revision P1.2 -> P1.3"
+    local sum=${installed#*image sum } from=${installed#*revision } to=${installed##*-> }
+    sum=${sum%%,*}; from=${from%% *}
+    echo "demo: drive after:  TAVRINE KTX7724R05 revision $to, image sum $sum (the drive's trace: $SCEN/trace.log)"
+    echo "demo: the sample image's sum is $(byte_sum16 "$BIN/sample.bin")"
+    echo "demo: upgraded the simulated drive from $from to $to"
   else
     echo "demo: the drive installed nothing (see $SCEN/trace.log)"
     return 1
