@@ -7,6 +7,7 @@
 #include "file_service.h"
 #include "firmware_readout.h"
 #include "scsi_transport.h"
+#include "selected_device.h"
 #include "status_text.h"
 #include "system_services.h"
 #include "upgrade_dialog.h"
@@ -67,13 +68,8 @@ private:
 void SaveRun::Run() {
     gui_.SetItemText(kStatusLine, "Save Firmware...");
 
-    // The selector always has a current entry while the dialog shows drives.
-    const DeviceRecord* selected = dialog_.devices.RecordAt(gui_.ComboGetCurSel(kDeviceSelector));
-    if (selected == nullptr) {
-        gui_.SetItemText(kStatusLine, "No support device Found!!");
-        return;
-    }
-    dialog_.selectedDevice = const_cast<DeviceRecord*>(selected);
+    const DeviceRecord* selected = TakeSelectedDevice(dialog_, gui_);
+    if (selected == nullptr) return;
 
     SetFileButtons(gui_, false);
 

@@ -9,6 +9,7 @@
 #include "firmware_package.h"
 #include "revision_check.h"
 #include "scsi_transport.h"
+#include "selected_device.h"
 #include "status_text.h"
 #include "upgrade_dialog.h"
 
@@ -57,13 +58,8 @@ private:
 void UpgradeRun::Run(const FirmwarePackage& package, std::uint8_t versionCheckMask) {
     gui_.SetItemText(kStatusLine, "Start Flashing...\r\nDon't turn off the power!!");
 
-    // The selector always has a current entry while the dialog shows drives.
-    const DeviceRecord* selected = dialog_.devices.RecordAt(gui_.ComboGetCurSel(kDeviceSelector));
-    if (selected == nullptr) {
-        gui_.SetItemText(kStatusLine, "No support device Found!!");
-        return;
-    }
-    dialog_.selectedDevice = const_cast<DeviceRecord*>(selected);
+    const DeviceRecord* selected = TakeSelectedDevice(dialog_, gui_);
+    if (selected == nullptr) return;
 
     SetButtons({false, false, false});
 

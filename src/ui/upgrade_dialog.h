@@ -53,7 +53,7 @@ public:
     GuiContract& gui() const { return *services_.gui; }
 
     // Members shared with the firmware operations.
-    DeviceRecord* selectedDevice = nullptr;
+    const DeviceRecord* selectedDevice = nullptr;
     std::int32_t restartConfirmed = 0;
     std::uint8_t* readBuffer = nullptr;
     std::uint8_t* imageBuffer = nullptr;
