@@ -120,7 +120,7 @@ TEST(DialogHost, EveryWayOutRunsTheExitHandlerAndEndsTheModalLoop) {
         run.dialog = &dialog;
         g_run = &run;
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, DriveModalRun);
-        const int result = RunDialogModal(dialog);
+        const int result = RunDialogModal(dialog, gui);
         KillTimer(nullptr, timer);
         g_run = nullptr;
 
@@ -136,12 +136,14 @@ TEST(DialogHost, EveryWayOutRunsTheExitHandlerAndEndsTheModalLoop) {
     }
 }
 
-TEST(DialogHost, RefusesADialogWithoutTheWin32Gui) {
+TEST(DialogHost, RefusesADialogWhoseGuiIsNotTheWin32GuiNamed) {
     RecordingGui recording;
+    Win32Gui win32Gui;
     DialogServices services;
     services.gui = &recording;
     UpgradeDialog dialog(services);
-    EXPECT_EQ(RunDialogModal(dialog), -1);
+    EXPECT_EQ(RunDialogModal(dialog, win32Gui), -1);
+    EXPECT_EQ(win32Gui.dialog(), nullptr);
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     dialogServices.package = &package;
 
     ServiceTransportFactory transports(aspi, ProgramVolumeService());
-    ModalUpgradeDialogFactory dialogs(dialogServices);
+    ModalUpgradeDialogFactory dialogs(dialogServices, g_gui);
 
     // Start-up always answers false: there is no message loop after it, and
     // the program ends with status 0.

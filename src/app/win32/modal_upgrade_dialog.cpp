@@ -7,8 +7,8 @@
 // The modal result says nothing start-up needs: what matters is the answer
 // to the restart prompt, which the dialog keeps in restartConfirmed (0 when
 // the window could not be created at all).
-void ModalUpgradeDialog::DoModal() { RunDialogModal(dialog_); }
+void ModalUpgradeDialog::DoModal() { RunDialogModal(dialog_, gui_); }
 
 std::unique_ptr<MainDialog> ModalUpgradeDialogFactory::Create() {
-    return std::unique_ptr<MainDialog>(new (std::nothrow) ModalUpgradeDialog(services_));
+    return std::unique_ptr<MainDialog>(new (std::nothrow) ModalUpgradeDialog(services_, gui_));
 }

@@ -7,9 +7,12 @@
 #include "main_dialog.h"
 #include "upgrade_dialog.h"
 
+class Win32Gui;
+
+// `gui` is the GUI of `services`, named as the Win32Gui it is.
 class ModalUpgradeDialog : public MainDialog {
 public:
-    explicit ModalUpgradeDialog(const DialogServices& services) : dialog_(services) {}
+    ModalUpgradeDialog(const DialogServices& services, Win32Gui& gui) : dialog_(services), gui_(gui) {}
 
     DeviceList& devices() override { return dialog_.devices; }
     void DoModal() override;
@@ -17,15 +20,17 @@ public:
 
 private:
     UpgradeDialog dialog_;
+    Win32Gui& gui_;
 };
 
 class ModalUpgradeDialogFactory : public MainDialogFactory {
 public:
-    // `services` must outlive every dialog made here.
-    explicit ModalUpgradeDialogFactory(const DialogServices& services) : services_(services) {}
+    // `services` and `gui` (the GUI of `services`) must outlive every dialog made here.
+    ModalUpgradeDialogFactory(const DialogServices& services, Win32Gui& gui) : services_(services), gui_(gui) {}
 
     std::unique_ptr<MainDialog> Create() override;
 
 private:
     DialogServices services_;
+    Win32Gui& gui_;
 };

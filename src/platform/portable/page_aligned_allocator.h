@@ -1,5 +1,5 @@
 #pragma once
-// The product's working buffers: heap blocks that start on a 4096-byte
+// The product's working buffers: blocks that start on a 4096-byte
 // page boundary (the SCSI back ends move data straight from and into them,
 // and page-aligned buffers suit every adapter's alignment rule).
 

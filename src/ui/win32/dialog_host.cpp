@@ -67,9 +67,11 @@ INT_PTR CALLBACK UpgradeDialogProcedure(HWND window, UINT message, WPARAM wParam
 
 }  // namespace
 
-int RunDialogModal(UpgradeDialog& dialog) {
-    Win32Gui* gui = dynamic_cast<Win32Gui*>(dialog.services().gui);
-    if (gui == nullptr) return -1;
+int RunDialogModal(UpgradeDialog& dialog, Win32Gui& win32Gui) {
+    // The program is built without RTTI: the caller names the Win32Gui, and
+    // it must be the one the dialog's services use.
+    if (dialog.services().gui != &win32Gui) return -1;
+    Win32Gui* gui = &win32Gui;
 
     RegisterProgressBarClass();
     DialogBinding binding{&dialog, gui};
