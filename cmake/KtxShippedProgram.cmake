@@ -41,6 +41,7 @@ function(ktx_shipped_program target)
     "LINKER:--minor-subsystem-version,${KTX_SHIPPED_WINDOWS_MINOR}")
   if(KTX_NO_CXX_RUNTIME)
     set_target_properties(${target} PROPERTIES LINKER_LANGUAGE C)
+    target_link_libraries(${target} PRIVATE ktx_cxx_library_hooks)
   endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     # The x64 C start-up's structured exception handler: msvcrt.dll exports

@@ -1,7 +1,8 @@
 // What the shipped programs need of a C++ runtime, and nothing more: they are
 // compiled without exceptions, RTTI and thread-safe statics and linked by the
 // C driver, so libstdc++ (with its exception and locale machinery and, in the
-// posix thread model, the winpthreads library) stays out of the file.
+// posix thread model, the winpthreads library) stays out of the file. (What
+// libstdc++'s headers expect from the library is in cxx_library_hooks.cpp.)
 //
 // operator new and delete take memory from the process heap, which every
 // Windows version has. The program asks for memory with new (std::nothrow)
@@ -49,32 +50,6 @@ void operator delete(void* block, std::size_t) noexcept { ReleaseHeapBlock(block
 void operator delete[](void* block, std::size_t) noexcept { ReleaseHeapBlock(block); }
 void operator delete(void* block, const std::nothrow_t&) noexcept { ReleaseHeapBlock(block); }
 void operator delete[](void* block, const std::nothrow_t&) noexcept { ReleaseHeapBlock(block); }
-
-#if KTX_NO_CXX_RUNTIME
-// Without libstdc++ in the link, the few things its headers expect from the
-// library: the std::nothrow tag object and the functions its inline code
-// calls where it would throw (bounds and length checks). Built without
-// exceptions, such a call ends the program. With libstdc++ linked these come
-// from the library, and defining them here would clash with it.
-namespace std {
-const nothrow_t nothrow{};
-
-namespace {
-[[noreturn]] void EndOnLibraryError(const char* what) {
-    FatalAppExitA(0, what);
-    ExitProcess(3);
-}
-}  // namespace
-
-void __throw_bad_alloc() { EndOnLibraryError("Out of memory."); }
-void __throw_bad_array_new_length() { EndOnLibraryError("Out of memory."); }
-void __throw_length_error(const char* what) { EndOnLibraryError(what); }
-void __throw_logic_error(const char* what) { EndOnLibraryError(what); }
-void __throw_out_of_range(const char* what) { EndOnLibraryError(what); }
-void __throw_out_of_range_fmt(const char* what, ...) { EndOnLibraryError(what); }
-void __throw_invalid_argument(const char* what) { EndOnLibraryError(what); }
-}  // namespace std
-#endif
 
 // A call through a vtable slot that is still pure (from a constructor or
 // destructor of an abstract class) is a programming error.
