@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "device_record.h"
+#include "device/device_record.h"
 
 class DeviceList {
 public:

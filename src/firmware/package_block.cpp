@@ -13,7 +13,7 @@
 //   fold the template's bytes into constants (even with whole-program
 //   optimisation): a combined program reads what the combine tool wrote.
 
-#include "firmware_package.h"
+#include "firmware/firmware_package.h"
 
 namespace {
 

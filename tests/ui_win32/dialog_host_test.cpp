@@ -10,13 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "dialog_host.h"
-#include "firmware_package.h"
+#include "ui/win32/dialog_host.h"
+#include "firmware/firmware_package.h"
 #include "main_dialog_window.h"
+
 #include "recording_gui.h"
-#include "resource_strings.h"
-#include "upgrade_dialog.h"
-#include "win32_gui.h"
+
+#include "ui/resources/resource_strings.h"
+#include "ui/upgrade_dialog.h"
+#include "ui/win32/win32_gui.h"
 
 namespace {
 

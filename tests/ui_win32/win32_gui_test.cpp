@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "dialog_template_reader.h"
-#include "firmware_package.h"
+
+#include "firmware/firmware_package.h"
 #include "main_dialog_window.h"
-#include "resource_strings.h"
-#include "upgrade_dialog.h"
-#include "win32_gui.h"
+
+#include "ui/resources/resource_strings.h"
+#include "ui/upgrade_dialog.h"
+#include "ui/win32/win32_gui.h"
 
 namespace {
 
