@@ -43,7 +43,11 @@ int FakeTransport::Send(const commands::Command& command, std::uint8_t* data) {
     const auto word = [&command](int at) {
         return static_cast<std::uint16_t>((command.cdb[at] << 8) | command.cdb[at + 1]);
     };
+    sent.push_back({command, data});
     switch (command.cdb[0]) {
+        case commands::kOpInquiry:
+            reply_ = inquiryData;
+            return inquiryResult;
         case commands::kOpModeSense10:
             log_.push_back("ModeSense()");
             if (!modeSenseResult) return 0;

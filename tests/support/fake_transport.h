@@ -44,6 +44,16 @@ public:
     // Runs inside each vendor download / read, before it answers.
     std::function<void()> duringCommand;
 
+    // Every command that reached Send, with the data pointer it carried.
+    struct Sent {
+        commands::Command command;
+        const std::uint8_t* data;
+    };
+    std::vector<Sent> sent;
+    // What INQUIRY answers: its result and the data in the reply area.
+    int inquiryResult = 1;
+    std::array<std::uint8_t, 512> inquiryData{};
+
     std::vector<DeviceRecord> opened;
     std::vector<Download> downloads;
     std::vector<Read> reads;

@@ -15,7 +15,7 @@ TEST(Win32SystemServices, VersionFillsTheAnsiRecordInPlace) {
     OsVersionRecord record{};
     std::memset(record.szCSDVersion, 0x7F, sizeof record.szCSDVersion);
     record.dwOSVersionInfoSize = sizeof record;
-    ASSERT_EQ(system.GetVersionEx(record), 1);
+    ASSERT_EQ(system.QueryVersion(record), 1);
     EXPECT_EQ(record.dwOSVersionInfoSize, 148u);
     EXPECT_TRUE(record.dwPlatformId == kPlatformWindows || record.dwPlatformId == kPlatformNt);
     EXPECT_GE(record.dwMajorVersion, 4u);
@@ -24,7 +24,7 @@ TEST(Win32SystemServices, VersionFillsTheAnsiRecordInPlace) {
     // A size the system does not know is refused.
     OsVersionRecord wrongSize{};
     wrongSize.dwOSVersionInfoSize = 12;
-    EXPECT_EQ(system.GetVersionEx(wrongSize), 0);
+    EXPECT_EQ(system.QueryVersion(wrongSize), 0);
 }
 
 TEST(Win32SystemServices, ShutdownPrivilegeCanBeLookedUpAndAdjustedOnTheProcessToken) {
@@ -34,7 +34,7 @@ TEST(Win32SystemServices, ShutdownPrivilegeCanBeLookedUpAndAdjustedOnTheProcessT
     ASSERT_NE(token, nullptr);
 
     PrivilegeId shutdown{0, 0};
-    ASSERT_EQ(system.LookupPrivilegeValue("SeShutdownPrivilege", shutdown), 1);
+    ASSERT_EQ(system.LookupPrivilege("SeShutdownPrivilege", shutdown), 1);
     EXPECT_TRUE(shutdown.lowPart != 0 || shutdown.highPart != 0);
 
     EXPECT_EQ(system.AdjustTokenPrivileges(token, shutdown, kSePrivilegeEnabled), 1);
@@ -46,7 +46,7 @@ TEST(Win32SystemServices, ShutdownPrivilegeCanBeLookedUpAndAdjustedOnTheProcessT
 TEST(Win32SystemServices, FailuresComeBackAsFailures) {
     platform::Win32SystemServices system;
     PrivilegeId unknown{0x1234, 0x5678};
-    EXPECT_EQ(system.LookupPrivilegeValue("SeNoSuchPrivilegeAtAll", unknown), 0);
+    EXPECT_EQ(system.LookupPrivilege("SeNoSuchPrivilegeAtAll", unknown), 0);
     EXPECT_EQ(unknown.lowPart, 0x1234u) << "a failed lookup leaves the identifier alone";
 
     // A null token, as the restart uses after a failed open.
@@ -57,10 +57,10 @@ TEST(Win32SystemServices, FailuresComeBackAsFailures) {
 TEST(Win32SystemServices, CurrentDirectoryReportsTheSizeItNeeds) {
     platform::Win32SystemServices system;
     char small[2] = {};
-    const std::uint32_t needed = system.GetCurrentDirectory(sizeof small, small);
+    const std::uint32_t needed = system.CurrentDirectory(sizeof small, small);
     ASSERT_GT(needed, sizeof small);
     std::string path(needed, '\0');
-    const std::uint32_t length = system.GetCurrentDirectory(needed, &path[0]);
+    const std::uint32_t length = system.CurrentDirectory(needed, &path[0]);
     EXPECT_EQ(length + 1, needed);
     EXPECT_EQ(path[length], '\0');
     system.Sleep(0);

@@ -37,3 +37,13 @@ TEST(FileNameExtension, DotsInDirectoryNamesDoNotCount) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FilterListFromText, AFilterLongerThanTheListIsCutAndStillEndsInTwoNuls) {
+    FixedText<8> list;
+    FilterListFromText("Firmware File (bin)", list);
+    EXPECT_EQ(std::string(list.c_str(), list.size()), std::string("Firmw\0\0", 7));
+}
+
+}  // namespace
