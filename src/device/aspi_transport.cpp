@@ -121,8 +121,11 @@ int AspiTransport::Send(const commands::Command& command, std::uint8_t* data) {
     if (command.usesReplyArea) {
         // INQUIRY and MODE SENSE land in the transport's own data area, zeroed
         // for each; TEST UNIT READY moves no data and sends no buffer.
-        std::memset(dataBuffer_, 0, sizeof dataBuffer_);
-        data = command.transferLength > 0 ? dataBuffer_ : nullptr;
+        data = nullptr;
+        if (command.transferLength > 0) {
+            std::memset(dataBuffer_, 0, sizeof dataBuffer_);
+            data = dataBuffer_;
+        }
     }
     // The vendor download, whose flash write takes long, waits on an event;
     // every other command is polled.

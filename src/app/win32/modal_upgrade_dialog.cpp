@@ -14,5 +14,5 @@ void ModalUpgradeDialog::DoModal(DialogCommands& commands) {
 }
 
 std::unique_ptr<MainDialog> ModalUpgradeDialogFactory::Create() {
-    return std::unique_ptr<MainDialog>(new (std::nothrow) ModalUpgradeDialog(services_, gui_));
+    return std::unique_ptr<MainDialog>(new (std::nothrow_t{}) ModalUpgradeDialog(services_, gui_));
 }
