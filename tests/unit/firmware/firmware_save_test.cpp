@@ -172,21 +172,6 @@ TEST_F(Save, BeforeAnyBrowseThePathIsEmptyAndCannotBeOpened) {
     EXPECT_EQ(Buttons(), "111");
 }
 
-TEST_F(Save, ClicksDuringTheOverwriteQuestionStartNothing) {
-    scratch.Write("fw.bin", {9});
-    DialogOverOperations program(*this);
-    gui.whileBoxOpen = [&](const RecordingGui::ShownBox&) {
-        program.dialog().OnCommand(kSaveButton);
-        program.dialog().OnCommand(kUpgradeButton);
-    };
-    gui.boxAnswers = {kAnswerYes};
-    program.dialog().OnCommand(kSaveButton);
-    EXPECT_EQ(gui.boxes.size(), 1u);
-    EXPECT_EQ(files.opens, 1);
-    EXPECT_EQ(transport.opened.size(), 1u);
-    EXPECT_EQ(gui.text(kStatusLine), "Upgrade Firmware Successful!!");
-}
-
 // ---- read-out loop
 
 class ReadOut : public Save {

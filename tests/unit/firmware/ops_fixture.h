@@ -18,9 +18,7 @@
 #include "fake_system.h"
 #include "fake_transport.h"
 #include "faulty_file_service.h"
-#include "app/operation_commands.h"
 #include "firmware/firmware_context.h"
-#include "ui/upgrade_dialog.h"
 #include "recording_gui.h"
 
 #include "firmware/package_layout.h"
@@ -95,30 +93,3 @@ public:
     std::uint8_t mask = 0x0E;
     FirmwareState state;
 };
-
-// The dialog over the application's commands on a fixture's context, as the
-// program runs them: the listed drives, the fixture's GUI and package.
-class DialogOverOperations {
-public:
-    explicit DialogOverOperations(OpsTest& test)
-        : context_(test.Context()), commands_(context_), dialog_(Services(test)) {
-        for (std::int32_t i = 0; i < test.state.devices.Count(); ++i)
-            dialog_.state.devices.Append(*test.state.devices.RecordAt(i));
-        dialog_.state.firmwarePath = test.state.firmwarePath;
-        dialog_.SetCommands(&commands_);
-    }
-    UpgradeDialog& dialog() { return dialog_; }
-
-private:
-    static DialogServices Services(OpsTest& test) {
-        DialogServices services;
-        services.gui = &test.gui;
-        services.package = &test.package;
-        return services;
-    }
-
-    const FirmwareContext context_;
-    OperationCommands commands_;
-    UpgradeDialog dialog_;
-};
-

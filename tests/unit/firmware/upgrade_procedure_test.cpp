@@ -1,6 +1,6 @@
 // The upgrade procedure: every exit with its text, device close, buffer
 // releases and buttons; the selected drive; the revision and sum checks;
-// the confirmations; the restart flag; re-entry while a box is open.
+// the confirmations; the restart flag; the mask from the context.
 
 #include <gtest/gtest.h>
 
@@ -152,32 +152,6 @@ TEST_F(UpgradeProcedure, UncombinedPackageIsRefusedBeforeTheDriveIsTouched) {
     EXPECT_FALSE(gui.enabled(kUpgradeButton));
     EXPECT_TRUE(transport.opened.empty());
     EXPECT_EQ(memory.allocations, 0);
-}
-
-TEST_F(UpgradeProcedure, ClicksWhileAConfirmationIsOpenStartNothing) {
-    // Through the dialog and the application's commands, as the program runs
-    // them: the dialog's one re-entry guard holds the second click back.
-    DialogOverOperations program(*this);
-    UpgradeDialog& dialog = program.dialog();
-
-    gui.whileBoxOpen = [&](const RecordingGui::ShownBox&) {
-        dialog.OnCommand(kUpgradeButton);
-        dialog.OnCommand(kSaveButton);
-        dialog.OnCommand(kBrowseButton);
-        EXPECT_EQ(memory.live.size(), 2u) << "the running upgrade keeps its buffers";
-    };
-    dialog.OnCommand(kUpgradeButton);
-    EXPECT_EQ(transport.opened.size(), 1u);
-    EXPECT_EQ(gui.boxes.size(), 2u);
-    EXPECT_TRUE(gui.fileDialogs.empty());
-    EXPECT_EQ(files.opens, 0);
-    EXPECT_EQ(transport.downloads.size(), 8u);
-    EXPECT_EQ(gui.text(kStatusLine), "Upgrade Firmware Successful!!");
-    EXPECT_EQ(dialog.state.restartNeeded, 1);
-    // Once the run is over, the next click runs again.
-    gui.whileBoxOpen = nullptr;
-    dialog.OnCommand(kUpgradeButton);
-    EXPECT_EQ(transport.opened.size(), 2u);
 }
 
 TEST_F(UpgradeProcedure, TheMaskComesFromTheContext) {
