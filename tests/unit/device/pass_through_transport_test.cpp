@@ -262,6 +262,20 @@ TEST_F(PassThroughTransportTest, OpenRefusesLettersOutsideCToZWithoutTryingThem)
     EXPECT_TRUE(storage.opens().empty());
 }
 
+TEST_F(PassThroughTransportTest, AnOpenThatIsRefusedClosesTheVolumeOpenBefore) {
+    AddDrive('E');
+    PassThroughTransport transport(storage, platform::VolumeAccess::ReadWrite);
+    ASSERT_EQ(transport.Open(RecordFor('E')), 1);
+    const platform::VolumeHandle handle = storage.opens().back().handle;
+
+    EXPECT_EQ(transport.Open(RecordFor('A')), 0);
+    EXPECT_FALSE(transport.volumeOpen());
+    ASSERT_EQ(storage.closes().size(), 1u) << "the earlier volume is not left open";
+    EXPECT_EQ(storage.closes()[0].handle, handle);
+    transport.Close();
+    EXPECT_EQ(storage.closes().size(), 1u);
+}
+
 TEST_F(PassThroughTransportTest, OpenedDriveReceivesTheCommandsUntilClose) {
     AddDrive('D');
     AddDrive('E');
