@@ -1,10 +1,11 @@
 #pragma once
-// What the dialog and the firmware operations need from the user interface:
-// the controls of the one dialog by id, message boxes without an owner,
-// string resources, the open-file dialog and icon painting. The product
-// implements it over USER32/COMCTL32 (ui/win32); a terminal front-end
-// implements it over its status line and questions; host tests use a
-// recording fake. Every call takes effect at once, on the calling thread.
+// What the firmware operations need from the user interface: the status
+// line, the progress bar, the buttons and the drive selector by id, message
+// boxes (questions) without an owner, string resources and the choice of a
+// file. The dialog program implements it with its window (ui/dialog_window.h
+// adds what only a window has); a terminal front-end implements it over its
+// status line and questions; host tests use a recording fake. Every call
+// takes effect at once, on the calling thread.
 
 #include <cstdint>
 
@@ -25,8 +26,6 @@ enum ControlId : int {
     kBrowseButton = KTX_IDC_BROWSE_BUTTON,
 };
 
-constexpr int kDialogTemplateId = KTX_IDD_UPGRADE_DIALOG;
-constexpr int kAppIconId = KTX_IDI_APPLICATION;
 constexpr unsigned kRestartPromptStringId = KTX_IDS_RESTART_PROMPT;
 constexpr unsigned kConfirmationStringId = KTX_IDS_UPGRADE_CONFIRMATION;
 
@@ -43,14 +42,6 @@ constexpr int kAnswerNo = 7;
 
 // Open-file dialog flag for "hide the read-only check box".
 constexpr unsigned kOfnHideReadOnly = 0x4;
-
-// Opaque platform handles.
-using IconHandle = void*;
-using PaintContext = void*;
-
-struct ClientRect {
-    int left, top, right, bottom;
-};
 
 struct OpenFileRequest {
     const char* defaultExtension = "";  // "bin"
@@ -70,22 +61,11 @@ class GuiService {
 public:
     virtual ~GuiService() = default;
 
-    // Controls by id.
     virtual void SetItemText(int id, const char* text) = 0;
-    virtual void GetItemText(int id, TextBuffer& text) = 0;
     virtual void EnableItem(int id, bool enable) = 0;
-    virtual void GetCaption(TextBuffer& caption) = 0;
-    virtual void SetCaption(const char* caption) = 0;
-    virtual void ComboAddString(int id, const char* entry) = 0;
-    virtual void ComboSetCurSel(int id, int index) = 0;
-    // The index of the selected entry; negative when none is.
+    // The index of the drive selector's selected entry; negative when none is.
     virtual int ComboGetCurSel(int id) = 0;
-    virtual void ProgressSetRange(int id, int low, int high) = 0;
     virtual void ProgressSetPos(int id, int position) = 0;
-    // The window's big (title bar, task switcher) or small icon.
-    virtual void SetWindowIcon(bool big, IconHandle icon) = 0;
-    // Ends the modal loop with `result`.
-    virtual void EndDialog(int result) = 0;
 
     // A message box with no owner window; a null caption takes the
     // platform's default. Returns the button pressed.
@@ -96,15 +76,4 @@ public:
     virtual int LoadText(unsigned id, char* buffer, int bufferSize) = 0;
     // Runs the modal open-file dialog; true when the user confirmed.
     virtual bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) = 0;
-    virtual IconHandle LoadAppIcon(int resourceId) = 0;
-
-    // Minimised-icon painting.
-    virtual bool IsIconic() = 0;
-    virtual PaintContext BeginPaint() = 0;
-    virtual void EraseIconBackground(PaintContext dc) = 0;
-    virtual int IconWidth() = 0;
-    virtual int IconHeight() = 0;
-    virtual ClientRect GetClientRect() = 0;
-    virtual void DrawIcon(PaintContext dc, int x, int y, IconHandle icon) = 0;
-    virtual void EndPaint(PaintContext dc) = 0;
 };

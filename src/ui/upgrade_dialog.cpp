@@ -63,7 +63,7 @@ UpgradeDialog::UpgradeDialog(const DialogServices& services) : services_(service
 }
 
 bool UpgradeDialog::OnInitDialog() {
-    GuiService& ui = gui();
+    DialogWindow& ui = gui();
 
     ui.SetWindowIcon(true, icon);
     ui.SetWindowIcon(false, icon);
@@ -140,7 +140,7 @@ bool UpgradeDialog::OnCommand(int id) {
 }
 
 bool UpgradeDialog::OnPaint() {
-    GuiService& ui = gui();
+    DialogWindow& ui = gui();
     if (!ui.IsIconic()) return false;
 
     PaintContext dc = ui.BeginPaint();
@@ -164,7 +164,7 @@ void UpgradeDialog::OnExit() {
     if (state.restartNeeded == 0) {
         restartConfirmed = 0;
     } else {
-        GuiService& ui = gui();
+        DialogWindow& ui = gui();
         char text[kRestartTextBufferSize] = {};
         int answer;
         if (ui.LoadText(kRestartPromptStringId, text, kRestartTextRoom) != 0) {

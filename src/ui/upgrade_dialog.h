@@ -8,14 +8,14 @@
 
 #include "firmware/firmware_context.h"
 #include "firmware/firmware_package.h"
-#include "platform/gui_service.h"
 #include "ui/dialog_commands.h"
+#include "ui/dialog_window.h"
 
 // What the dialog works with, wired by the application (Win32) or by a
 // test (fakes). `gui` must be set; `package` is the firmware package the
 // program carries (its marker decides whether Upgrade is offered).
 struct DialogServices {
-    GuiService* gui = nullptr;
+    DialogWindow* gui = nullptr;
     const FirmwarePackage* package = nullptr;
 };
 
@@ -41,7 +41,7 @@ public:
     // The base OnOK: data exchange towards the members, then end with IDOK.
     void OnOK();
 
-    GuiService& gui() const { return *services_.gui; }
+    DialogWindow& gui() const { return *services_.gui; }
 
     // What the firmware operations read and write.
     FirmwareState state;

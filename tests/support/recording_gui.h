@@ -1,7 +1,7 @@
 #pragma once
-// The GuiService for host tests: keeps the state of every control, records
-// each call in order, and answers message boxes, string loads and the
-// open-file dialog from a script.
+// The GuiService, with the dialog window's part, for host tests: keeps the
+// state of every control, records each call in order, and answers message
+// boxes, string loads and the open-file dialog from a script.
 
 #include <deque>
 #include <functional>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui_service.h"
+#include "ui/dialog_window.h"
 
-class RecordingGui : public GuiService {
+class RecordingGui : public DialogWindow {
 public:
     struct Control {
         std::string text;

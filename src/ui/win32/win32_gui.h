@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
-#include "platform/gui_service.h"
+#include "ui/dialog_window.h"
 
-class Win32Gui : public GuiService {
+class Win32Gui : public DialogWindow {
 public:
     // Binds the control operations to `dialog`; null unbinds.
     void Bind(HWND dialog) { dialog_ = dialog; }
