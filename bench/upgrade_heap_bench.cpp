@@ -1,7 +1,6 @@
 // The heap one whole upgrade needs: the Upgrade command runs once against a
 // simulated P1.2 drive behind the simulated ASPI manager, and every byte the
-// product code takes with operator new (the page-aligned working buffers
-// included) is counted. The simulator's own memory and the doubles' are not:
+// product code takes with operator new or as a working buffer is counted. The simulator's own memory and the doubles' are not:
 // counting is on only for the benchmark thread, and off while the simulated
 // ASPI manager works. Prints the peak above the level before the upgrade
 // next to the target (the two image buffers plus 32 KiB).
@@ -10,25 +9,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <new>
 #include <string>
 
-#include "aspi_library.h"
-#include "aspi_transport.h"
-#include "buffer_allocator.h"
-#include "byte_sum.h"
+#include "crt_file_service.h"
+#include "device/aspi_transport.h"
+#include "device/device_list.h"
+#include "firmware/byte_sum.h"
+#include "firmware/firmware_context.h"
+#include "firmware/firmware_package.h"
+#include "firmware/package_layout.h"
+#include "firmware/upgrade_procedure.h"
+#include "platform/aspi_library.h"
+#include "platform/gui_service.h"
+#include "platform/page_aligned_allocator.h"
+#include "platform/system_services.h"
 #include "combine_package.h"
-#include "device_list.h"
-#include "firmware_package.h"
-#include "gui_contract.h"
-#include "package_layout.h"
-#include "page_aligned_allocator.h"
 #include "sample_image.h"
 #include "simulated_aspi_library.h"
 #include "simulated_machine.h"
-#include "system_services.h"
-#include "upgrade_dialog.h"
-#include "upgrade_procedure.h"
 
 namespace {
 
@@ -94,50 +94,62 @@ private:
     platform::AspiLibrary& inner_;
 };
 
-// A dialog window that keeps nothing: the drive at index 0 is selected,
+// A user interface that keeps nothing: the drive at index 0 is selected,
 // every question is answered Yes and string 3 is a confirmation text.
-class SilentGui : public GuiContract {
+class SilentGui : public GuiService {
 public:
-    void SetItemText(int, const std::string&) override {}
-    std::string GetItemText(int) override { return std::string(); }
+    void SetItemText(int, const char*) override {}
     void EnableItem(int, bool) override {}
-    std::string GetCaption() override { return std::string(); }
-    void SetCaption(const std::string&) override {}
-    void ComboAddString(int, const std::string&) override {}
-    void ComboSetCurSel(int, int) override {}
     int ComboGetCurSel(int) override { return 0; }
-    void ProgressSetRange(int, int, int) override {}
     void ProgressSetPos(int, int) override {}
-    void SetWindowIcon(bool, IconHandle) override {}
-    void EndDialog(int) override {}
-    int MessageBox(const std::string&, const char*, unsigned) override { return kAnswerYes; }
-    int LoadString(unsigned, char* buffer, int size) override {
+    int ShowMessage(const char*, const char*, unsigned) override { return kAnswerYes; }
+    int LoadText(unsigned, char* buffer, int size) override {
         std::snprintf(buffer, static_cast<std::size_t>(size), "%s", "Please keep the power on while updating.");
         return static_cast<int>(std::strlen(buffer));
     }
     bool RunOpenFileDialog(const OpenFileRequest&, OpenFileResult&) override { return false; }
-    IconHandle LoadAppIcon(int) override { return nullptr; }
-    bool IsIconic() override { return false; }
-    PaintContext BeginPaint() override { return nullptr; }
-    void EraseIconBackground(PaintContext) override {}
-    int IconWidth() override { return 32; }
-    int IconHeight() override { return 32; }
-    ClientRect GetClientRect() override { return ClientRect{0, 0, 100, 100}; }
-    void DrawIcon(PaintContext, int, int, IconHandle) override {}
-    void EndPaint(PaintContext) override {}
+};
+
+// The working buffers, counted like the heap: on Windows they come from
+// VirtualAlloc, here from the C library, and neither passes operator new.
+class CountedBuffers : public BufferAllocator {
+public:
+    std::uint8_t* Allocate(std::size_t size) override {
+        std::uint8_t* block = pages_.Allocate(size);
+        if (block != nullptr && t_counting) {
+            g_live += size;
+            if (g_live > g_peak) g_peak = g_live;
+            NotCounted n;  // the bench's own book-keeping
+            sizes_[block] = size;
+        }
+        return block;
+    }
+    void Release(std::uint8_t* block) override {
+        auto counted = sizes_.find(block);
+        if (counted != sizes_.end()) {
+            g_live -= counted->second;
+            NotCounted n;
+            sizes_.erase(counted);
+        }
+        pages_.Release(block);
+    }
+
+private:
+    PageAlignedAllocator pages_;
+    std::map<std::uint8_t*, std::size_t> sizes_;
 };
 
 class QuietSystem : public SystemServices {
 public:
-    int GetVersionEx(OsVersionRecord&) override { return 0; }
+    int QueryVersion(OsVersionRecord&) override { return 0; }
     int OpenProcessToken(std::uint32_t, TokenHandle&) override { return 0; }
-    int LookupPrivilegeValue(const char*, PrivilegeId&) override { return 0; }
+    int LookupPrivilege(const char*, PrivilegeId&) override { return 0; }
     int AdjustTokenPrivileges(TokenHandle, const PrivilegeId&, std::uint32_t) override { return 0; }
     int CloseToken(TokenHandle) override { return 0; }
     std::uint32_t GetLastError() override { return 0; }
     int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
     void Sleep(std::uint32_t) override {}
-    std::uint32_t GetCurrentDirectory(std::uint32_t, char*) override { return 0; }
+    std::uint32_t CurrentDirectory(std::uint32_t, char*) override { return 0; }
 };
 
 }  // namespace
@@ -179,17 +191,13 @@ int main() {
 
     SilentGui gui;
     QuietSystem system;
-    PageAlignedAllocator buffers;
-    DialogServices services;
-    services.gui = &gui;
-    services.system = &system;
-    services.memory = &buffers;
-    services.package = &package;
-
+    CrtFileService files;
+    CountedBuffers buffers;
     AspiTransport transport(library);
-    UpgradeDialog dialog(services);
-    transport.Enumerate(dialog.devices);
-    if (dialog.devices.Count() == 0) {
+    const FirmwareContext context{gui, system, files, buffers, transport, &package, 0x0E};
+    FirmwareState state;
+    transport.Enumerate(state.devices);
+    if (state.devices.Count() == 0) {
         std::printf("the simulated drive was not found\n");
         return 1;
     }
@@ -197,11 +205,11 @@ int main() {
     const std::size_t before = g_live;
     g_peak = g_live;
     t_counting = true;
-    RunUpgrade(dialog, transport, &package, 0x0E);
+    RunUpgrade(context, state);
     t_counting = false;
     const std::size_t peak = g_peak - before;
 
-    const bool upgraded = dialog.restartNeeded != 0;
+    const bool upgraded = state.restartNeeded != 0;
     const std::size_t target = 2 * kImageSize + 32 * 1024;
     std::printf("Heap of one whole upgrade (product code, simulated ASPI drive P1.2 -> P1.3): %s\n",
                 upgraded ? "upgrade succeeded" : "UPGRADE FAILED");

@@ -9,11 +9,12 @@
 # vectored exception handlers, ...) no Windows before Vista or XP has.
 #
 # KTX_NO_CXX_RUNTIME switches that C-driver link on. It needs product code
-# that uses only header-only parts of the standard library: while src/ still
-# uses std::string or std::vector, the link lacks their out-of-line members
-# and this stays OFF (the program then links libstdc++ statically).
+# that uses only header-only parts of the standard library (no std::string,
+# std::vector or the like, whose out-of-line members live in libstdc++); off,
+# the program links libstdc++ statically and imports what its thread library
+# needs, which Windows 95, NT 4.0 and 64-bit XP lack.
 option(KTX_NO_CXX_RUNTIME
-  "Link the shipped Windows programs with the C driver and no C++ runtime library" OFF)
+  "Link the shipped Windows programs with the C driver and no C++ runtime library" ON)
 
 # The oldest Windows each shipped program is for, in its header: 4.0 (Windows
 # 95 and NT 4.0) for 32-bit, 5.2 (64-bit XP and Server 2003) for 64-bit.

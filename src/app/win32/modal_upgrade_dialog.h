@@ -4,18 +4,16 @@
 
 #include <memory>
 
-#include "main_dialog.h"
-#include "upgrade_dialog.h"
+#include "app/main_dialog.h"
+#include "ui/upgrade_dialog.h"
+#include "ui/win32/win32_gui.h"
 
-class Win32Gui;
-
-// `gui` is the GUI of `services`, named as the Win32Gui it is.
 class ModalUpgradeDialog : public MainDialog {
 public:
     ModalUpgradeDialog(const DialogServices& services, Win32Gui& gui) : dialog_(services), gui_(gui) {}
 
-    DeviceList& devices() override { return dialog_.devices; }
-    void DoModal() override;
+    FirmwareState& state() override { return dialog_.state; }
+    void DoModal(DialogCommands& commands) override;
     std::int32_t restartConfirmed() const override { return dialog_.restartConfirmed; }
 
 private:
@@ -25,7 +23,8 @@ private:
 
 class ModalUpgradeDialogFactory : public MainDialogFactory {
 public:
-    // `services` and `gui` (the GUI of `services`) must outlive every dialog made here.
+    // `services` and `gui` (the GUI service the services name) must outlive
+    // every dialog made here.
     ModalUpgradeDialogFactory(const DialogServices& services, Win32Gui& gui) : services_(services), gui_(gui) {}
 
     std::unique_ptr<MainDialog> Create() override;

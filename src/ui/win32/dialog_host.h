@@ -6,9 +6,8 @@
 class UpgradeDialog;
 class Win32Gui;
 
-// The dialog's services must carry `gui` as their GUI: it is bound to the
-// dialog window while the dialog is open. Returns the value the dialog ended
-// with (IDOK from the exit handler), or -1 when the dialog cannot be created
-// (its GUI is not `gui`, the template is missing or a control class is not
-// registered).
+// `gui` must be the GUI service the dialog works with: it is bound to the
+// dialog window while the dialog is open. Returns the value the dialog
+// ended with (IDOK from the exit handler), or -1 when the dialog cannot be
+// created (the template is missing or a control class is not registered).
 int RunDialogModal(UpgradeDialog& dialog, Win32Gui& gui);
