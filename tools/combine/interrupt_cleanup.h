@@ -1,0 +1,17 @@
+#pragma once
+// Removes a half-written temporary file when the run is interrupted
+// (SIGINT or SIGTERM; on Windows Ctrl+C and Ctrl+Break arrive as SIGINT and
+// SIGBREAK): while a guard is armed, the signal handler deletes the file and
+// then lets the signal end the program as it would have without the
+// handler. One guard at a time: the tool writes one file per run.
+
+#include <string>
+
+class TemporaryFileGuard {
+public:
+    explicit TemporaryFileGuard(const std::string& path);
+    // Disarms the guard; the file itself is the caller's to keep or remove.
+    ~TemporaryFileGuard();
+    TemporaryFileGuard(const TemporaryFileGuard&) = delete;
+    TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
+};
