@@ -78,6 +78,10 @@ bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
         messages_.MessageBox(kNoDevice, kNoDeviceCaption, kMbOk);
     }
 
+    // A request the transport gave up on may still be completed into the
+    // transport's request block: the transport is then kept, not freed,
+    // until the program ends.
+    if (transport->requestAbandoned()) static_cast<void>(transport.release());
     transport.reset();
     g_transport = nullptr;
     dialog.reset();

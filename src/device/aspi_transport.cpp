@@ -1,6 +1,5 @@
 #include "aspi_transport.h"
 
-#include <atomic>
 #include <cstring>
 
 // Completion bound. ASPI ends each request itself and the protocol gives the
@@ -22,12 +21,13 @@
 //  - the vendor download's event is left open, because ASPI may still set
 //    it, and a closed handle value can be reused for an unrelated object;
 //  - the library is not released at destruction, since ASPI may still be
-//    running code of its own for the request.
-// What remains is a caller's buffer (READ BUFFER data, vendor download
-// data) that the caller frees after the failure while ASPI still holds it,
-// and the transport's own memory after the transport is destroyed at the end
-// of the run. The bound is long enough that this is a last resort against a
-// hung manager, not a path a working drive takes.
+//    running code of its own for the request;
+//  - a caller's buffer (READ BUFFER data, vendor download data) is kept by
+//    the caller: requestAbandoned() tells it, and the firmware operations
+//    then do not free their buffers (they stay until the program ends).
+// What remains is the transport's own memory after the transport is
+// destroyed at the end of the run. The bound is long enough that this is a
+// last resort against a hung manager, not a path a working drive takes.
 
 namespace {
 
@@ -182,11 +182,9 @@ void AspiTransport::BuildRequest(const commands::Command& command, std::uint8_t 
 bool AspiTransport::PollUntilComplete(std::uint32_t boundMs) {
     const std::uint32_t start = library_.TickMs();
     for (unsigned pass = 0;; ++pass) {
-        if (aspi::ReadStatus(request_.SRB_Status) != aspi::SS_PENDING) {
-            // ASPI wrote the data before the status; read it only now.
-            std::atomic_thread_fence(std::memory_order_acquire);
-            return true;
-        }
+        // An acquire read: ASPI's data and sense writes are visible once
+        // the outcome is (see aspi_srb.h).
+        if (aspi::ReadStatus(request_.SRB_Status) != aspi::SS_PENDING) return true;
         if (static_cast<std::uint32_t>(library_.TickMs() - start) >= boundMs) return false;
         library_.Pause(pass < kYieldOnlyPasses ? 0 : 1);
     }
@@ -217,18 +215,21 @@ int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std:
     // A request that ASPI completed within the call is judged at once.
     if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
         const auto waited = library_.WaitForEvent(event, BoundMs(command));
-        const std::uint8_t status = aspi::ReadStatus(request_.SRB_Status);
+        if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
+            // Still ASPI's, however the wait ended: out of time, failed, or
+            // the event set while the request is not complete (a stray
+            // signal). The request may yet be completed into the block and
+            // set the event, so it is abandoned like one that ran out of
+            // time: the event stays open and nothing more is sent (see the
+            // top).
+            requestAbandoned_ = true;
+            return 0;
+        }
         if (waited != platform::AspiLibrary::WaitResult::Signalled) {
-            if (status == aspi::SS_PENDING) {
-                // Still ASPI's: keep the event open for it (see the top).
-                requestAbandoned_ = true;
-                return 0;
-            }
             library_.CloseEvent(event);
             return 0;
         }
     }
-    std::atomic_thread_fence(std::memory_order_acquire);
     library_.CloseEvent(event);
     return aspi::ReadStatus(request_.SRB_Status) == aspi::SS_COMP ? 1 : 0;
 }

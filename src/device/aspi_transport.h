@@ -41,7 +41,7 @@ public:
 
     // True once a request has outlived its bound. ASPI still owns that
     // request, so the transport sends nothing more (see aspi_transport.cpp).
-    bool requestAbandoned() const { return requestAbandoned_; }
+    bool requestAbandoned() const override { return requestAbandoned_; }
 
 private:
     // Sends one command and polls its status until it completes or its

@@ -2,6 +2,7 @@
 
 #include "byte_sum.h"
 #include "scsi_transport.h"
+#include "stay_awake.h"
 #include "status_text.h"
 #include "system_services.h"
 #include "upgrade_dialog.h"
@@ -31,6 +32,8 @@ int RunBlockDownload(UpgradeDialog& dialog, ScsiTransport& transport) {
     std::uint16_t blockSum = byteSum16(image, kBlockSize);
     int result = 0;
 
+    // No sleep while blocks go to the flash, until every exit below.
+    const StayAwake awake(*dialog.services().system);
     gui.EnableItem(kUpgradeButton, false);
 
     while (failures < kDownloadAttemptsPerBlock) {

@@ -90,7 +90,9 @@ void SaveRun::Run() {
 
     ReadAndWrite(*selected);
 
-    memory_.Release(dialog_.imageBuffer);
+    // A request the transport gave up on may still be completed into the
+    // buffer: it is then kept, not freed, until the program ends.
+    if (!transport_.requestAbandoned()) memory_.Release(dialog_.imageBuffer);
     dialog_.imageBuffer = nullptr;
     Finish();
 }

@@ -1,7 +1,9 @@
 #include "firmware_readout.h"
 
 #include "scsi_transport.h"
+#include "stay_awake.h"
 #include "status_text.h"
+#include "system_services.h"
 #include "upgrade_dialog.h"
 
 int ReadOutFirmware(UpgradeDialog& dialog, ScsiTransport& transport) {
@@ -9,6 +11,8 @@ int ReadOutFirmware(UpgradeDialog& dialog, ScsiTransport& transport) {
     const std::uint32_t imageSize = transport.current.imageSize;
     std::uint32_t offset = 0;
     int failures = 0;
+    // No sleep while the drive's firmware is read, until every exit below.
+    const StayAwake awake(*dialog.services().system);
 
     while (offset < imageSize) {
         if (failures >= kReadAttemptsPerBlock) {

@@ -141,6 +141,14 @@ void UpgradeRun::CloseAndRelease() {
         transport_.Close();
         deviceOpen_ = false;
     }
+    if (transport_.requestAbandoned()) {
+        // A request the transport gave up on may still be completed into
+        // these buffers: they are kept, not freed, until the program ends.
+        if (ownsImageBuffer_) dialog_.imageBuffer = nullptr;
+        if (ownsReadBuffer_) dialog_.readBuffer = nullptr;
+        ownsImageBuffer_ = false;
+        ownsReadBuffer_ = false;
+    }
     if (ownsImageBuffer_) {
         memory_.Release(dialog_.imageBuffer);
         dialog_.imageBuffer = nullptr;

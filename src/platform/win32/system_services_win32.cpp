@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstring>
 
 // <windows.h> maps these names to their ANSI/wide forms; here they name the
 // interface's members.
@@ -79,6 +80,22 @@ int Win32SystemServices::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserv
 }
 
 void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+void Win32SystemServices::KeepSystemAwake(bool awake) {
+    // Windows 98 and 2000 have SetThreadExecutionState, Windows 95 and
+    // NT 4.0 do not: taken at run time, so that the program still loads
+    // there, where nothing is done (those systems put no running program's
+    // machine to sleep on their own accord during a download either way).
+    using SetExecutionState = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return;
+    const FARPROC entry = ::GetProcAddress(kernel, "SetThreadExecutionState");
+    if (entry == nullptr) return;
+    SetExecutionState setState;
+    static_assert(sizeof setState == sizeof entry, "entry addresses are code pointers");
+    std::memcpy(&setState, &entry, sizeof setState);
+    setState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+}
 
 std::uint32_t Win32SystemServices::GetCurrentDirectory(std::uint32_t bufferLength, char* buffer) {
     return ::GetCurrentDirectoryA(bufferLength, buffer);

@@ -76,6 +76,9 @@ public:
         return exitResult;
     }
     void Sleep(std::uint32_t milliseconds) override { log_.push_back("Sleep(" + std::to_string(milliseconds) + ")"); }
+    void KeepSystemAwake(bool awake) override {
+        log_.push_back(std::string("KeepSystemAwake(") + (awake ? "true" : "false") + ")");
+    }
     std::uint32_t GetCurrentDirectory(std::uint32_t, char*) override {
         log_.push_back("GetCurrentDirectory");
         return 0;
@@ -101,6 +104,10 @@ public:
         initOk = initialised;
     }
     ~FakeTransport() override { log_.push_back("~Transport"); }
+
+    // What requestAbandoned() reports.
+    bool abandoned = false;
+    bool requestAbandoned() const override { return abandoned; }
 
     void Enumerate(DeviceList& list) override {
         // Start-up publishes the transport before it asks for the drives.
@@ -149,6 +156,10 @@ public:
     int initOk = 1;
     int driveCount = 1;
     bool outOfMemory = false;
+    // The transports made report an abandoned request.
+    bool abandonsRequest = false;
+    // The transport made last (start-up owns it).
+    FakeTransport* last = nullptr;
 
     std::unique_ptr<ScsiTransport> MakePassThrough() override { return Make("MakePassThrough"); }
     std::unique_ptr<ScsiTransport> MakeAspi() override { return Make("MakeAspi"); }
@@ -157,7 +168,10 @@ private:
     std::unique_ptr<ScsiTransport> Make(const char* kind) {
         log_.push_back(std::string(kind) + "(mask=" + Hex(g_versionCheckMask) + ")");
         if (outOfMemory) return nullptr;
-        return std::make_unique<FakeTransport>(log_, initOk, driveCount);
+        auto transport = std::make_unique<FakeTransport>(log_, initOk, driveCount);
+        transport->abandoned = abandonsRequest;
+        last = transport.get();
+        return transport;
     }
 
     CallLog& log_;

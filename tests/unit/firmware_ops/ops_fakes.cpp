@@ -94,6 +94,11 @@ void FaultyFileService::Close(FileHandle file) {
 
 void RecordingSystem::Sleep(std::uint32_t milliseconds) { log_.push_back("Sleep(" + std::to_string(milliseconds) + ")"); }
 
+void RecordingSystem::KeepSystemAwake(bool awake) {
+    log_.push_back(awake ? "KeepSystemAwake(true)" : "KeepSystemAwake(false)");
+    keptAwake = awake;
+}
+
 std::uint32_t RecordingSystem::GetCurrentDirectory(std::uint32_t bufferLength, char* buffer) {
     if (currentDirectoryFails) return 0;
     const auto length = static_cast<std::uint32_t>(currentDirectory.size());

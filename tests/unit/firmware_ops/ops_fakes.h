@@ -40,6 +40,8 @@ public:
     std::deque<int> downloadResults, readResults;
     // Runs inside each vendor download / read, before it answers.
     std::function<void()> duringCommand;
+    // What requestAbandoned() reports.
+    bool abandoned = false;
 
     std::vector<DeviceRecord> opened;
     std::vector<Download> downloads;
@@ -61,6 +63,7 @@ public:
     int WriteBufferMode7(const std::uint8_t*, std::uint8_t, std::uint16_t, std::uint16_t) override { return 0; }
     int WriteBufferMode4() override { return 0; }
     int TestUnitReady() override { return 1; }
+    bool requestAbandoned() const override { return abandoned; }
     int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
                        std::uint16_t length, std::uint16_t imageSum) override;
 
@@ -96,10 +99,14 @@ public:
     void Close(FileHandle file) override;
 };
 
-// Pauses go to the log; the current directory is scripted.
+// Pauses and requests to keep the system awake go to the log; the current
+// directory is scripted.
 class RecordingSystem : public SystemServices {
 public:
     explicit RecordingSystem(std::vector<std::string>& log) : log_(log) {}
+
+    // Whether the system is currently asked to stay awake.
+    bool keptAwake = false;
 
     std::string currentDirectory = "C:\\TOOLS";
     bool currentDirectoryFails = false;
@@ -112,6 +119,7 @@ public:
     std::uint32_t GetLastError() override { return 0; }
     int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
     void Sleep(std::uint32_t milliseconds) override;
+    void KeepSystemAwake(bool awake) override;
     std::uint32_t GetCurrentDirectory(std::uint32_t bufferLength, char* buffer) override;
 
 private:
