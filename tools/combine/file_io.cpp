@@ -119,6 +119,14 @@ ReadOutcome ReadRegularFile(const std::string& path, std::size_t limit, std::vec
                             std::uintmax_t& size, std::string& problem) {
     bytes.clear();
     size = 0;
+    // Named first by what the path is (Windows refuses to open a directory
+    // with "Permission denied"); the open file is checked again below.
+    std::error_code ec;
+    const fs::file_status named = fs::status(path, ec);
+    if (!ec && fs::exists(named) && !fs::is_regular_file(named)) {
+        problem = kNotRegular;
+        return ReadOutcome::kFailed;
+    }
     const int fd = OpenForReading(path);
     if (fd < 0) {
         problem = "cannot read: " + ErrnoText(errno);
