@@ -151,7 +151,12 @@ ReadOutcome ReadRegularFile(const std::string& path, std::size_t limit, std::vec
 
     // One byte more than the size on disk shows a file that grew; the
     // buffer may throw std::bad_alloc, which the command line reports.
-    bytes.resize(static_cast<std::size_t>(size) + 1);
+    try {
+        bytes.resize(static_cast<std::size_t>(size) + 1);
+    } catch (...) {
+        CloseFile(fd);
+        throw;
+    }
     std::size_t got = 0;
     int readError = 0;
     while (got < bytes.size()) {
@@ -211,6 +216,7 @@ bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
         return false;
     }
     std::error_code ec;
+    guard.SetOpenDescriptor(fd);
     int error = 0;
     bool ok = WriteAll(fd, bytes, error);
     // On disk before the rename: after a crash the name holds either the
@@ -219,6 +225,7 @@ bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
         ok = false;
         error = errno;
     }
+    guard.SetOpenDescriptor(-1);
     if (CloseFile(fd) != 0 && ok) {
         ok = false;
         error = errno;

@@ -7,9 +7,11 @@
 #ifdef _WIN32
 #include <io.h>
 #define KTX_UNLINK _unlink
+#define KTX_CLOSE _close
 #else
 #include <unistd.h>
 #define KTX_UNLINK unlink
+#define KTX_CLOSE close
 #endif
 
 namespace {
@@ -19,6 +21,7 @@ namespace {
 // armed (the file would then survive an interruption, as before).
 char g_path[4096];
 volatile std::sig_atomic_t g_armed = 0;
+volatile std::sig_atomic_t g_openDescriptor = -1;
 
 const int kSignals[] = {
     SIGINT,
@@ -30,6 +33,7 @@ const int kSignals[] = {
 
 extern "C" void RemoveArmedFileAndEnd(int signalNumber) {
     if (g_armed) {
+        if (g_openDescriptor >= 0) KTX_CLOSE(g_openDescriptor);
         KTX_UNLINK(g_path);
         g_armed = 0;
     }
@@ -53,9 +57,15 @@ void InstallHandlersOnce() {
 TemporaryFileGuard::TemporaryFileGuard(const std::string& path) {
     InstallHandlersOnce();
     g_armed = 0;
+    g_openDescriptor = -1;
     if (path.size() >= sizeof g_path) return;
     std::memcpy(g_path, path.c_str(), path.size() + 1);
     g_armed = 1;
 }
 
-TemporaryFileGuard::~TemporaryFileGuard() { g_armed = 0; }
+TemporaryFileGuard::~TemporaryFileGuard() {
+    g_armed = 0;
+    g_openDescriptor = -1;
+}
+
+void TemporaryFileGuard::SetOpenDescriptor(int fd) { g_openDescriptor = fd; }

@@ -12,6 +12,11 @@ public:
     explicit TemporaryFileGuard(const std::string& path);
     // Disarms the guard; the file itself is the caller's to keep or remove.
     ~TemporaryFileGuard();
+
+    // The descriptor the file is open on, from its creation until it is
+    // closed (-1): Windows deletes no file that is still open, so the
+    // handler closes it first.
+    void SetOpenDescriptor(int fd);
     TemporaryFileGuard(const TemporaryFileGuard&) = delete;
     TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
 };

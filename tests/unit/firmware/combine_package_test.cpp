@@ -7,6 +7,7 @@
 #include <fstream>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <csignal>
@@ -333,6 +334,18 @@ TEST(CombineInterruption, RemovesTheTemporaryFileAndEndsByTheSignal) {
             },
             ::testing::KilledBySignal(signalNumber), "");
         EXPECT_FALSE(std::filesystem::exists(partial)) << "signal " << signalNumber;
+
+        // Interrupted while the file is open for writing.
+        dir.Write("open.part", {1, 2, 3});
+        const std::string open = dir.Path("open.part");
+        EXPECT_EXIT(
+            {
+                TemporaryFileGuard guard(open);
+                guard.SetOpenDescriptor(::open(open.c_str(), O_WRONLY));
+                std::raise(signalNumber);
+            },
+            ::testing::KilledBySignal(signalNumber), "");
+        EXPECT_FALSE(std::filesystem::exists(open)) << "signal " << signalNumber;
 
         dir.Write("kept.exe", {1});
         EXPECT_EXIT(
