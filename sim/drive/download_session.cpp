@@ -1,9 +1,11 @@
 #include "download_session.h"
 
+
 #include <algorithm>
 
 #include "drive_sum.h"
 #include "hex_text.h"
+
 
 namespace sim {
 namespace {

@@ -4,7 +4,7 @@
 // PC cannot cut a flash write in half or stall a read-out. The request is
 // withdrawn when the owner goes, whichever way its holder returns.
 
-#include "system_services.h"
+#include "platform/system_services.h"
 
 class StayAwake {
 public:

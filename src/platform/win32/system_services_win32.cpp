@@ -1,18 +1,12 @@
-#include "system_services_win32.h"
-
 #include <windows.h>
 
 #include <cstddef>
 #include <cstring>
 
-// <windows.h> maps these names to their ANSI/wide forms; here they name the
-// interface's members.
-#undef GetVersionEx
-#undef LookupPrivilegeValue
-#undef GetCurrentDirectory
+#include "platform/win32/system_services_win32.h"
 
 // The portable record and the platform's ANSI OSVERSIONINFO are one layout,
-// so GetVersionExA fills the program-wide record in place.
+// so GetVersionExA fills the record in place.
 static_assert(sizeof(OsVersionRecord) == sizeof(OSVERSIONINFOA), "OSVERSIONINFOA size");
 static_assert(offsetof(OsVersionRecord, dwOSVersionInfoSize) == offsetof(OSVERSIONINFOA, dwOSVersionInfoSize), "");
 static_assert(offsetof(OsVersionRecord, dwMajorVersion) == offsetof(OSVERSIONINFOA, dwMajorVersion), "");
@@ -34,7 +28,7 @@ static_assert(kPlatformNt == VER_PLATFORM_WIN32_NT, "");
 
 namespace platform {
 
-int Win32SystemServices::GetVersionEx(OsVersionRecord& record) {
+int Win32SystemServices::QueryVersion(OsVersionRecord& record) {
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -54,7 +48,7 @@ int Win32SystemServices::OpenProcessToken(std::uint32_t access, TokenHandle& tok
     return 1;
 }
 
-int Win32SystemServices::LookupPrivilegeValue(const char* name, PrivilegeId& id) {
+int Win32SystemServices::LookupPrivilege(const char* name, PrivilegeId& id) {
     LUID luid{};
     if (!::LookupPrivilegeValueA(nullptr, name, &luid)) return 0;
     id.lowPart = luid.LowPart;
@@ -82,10 +76,9 @@ int Win32SystemServices::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserv
 void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 void Win32SystemServices::KeepSystemAwake(bool awake) {
-    // Windows 98 and 2000 have SetThreadExecutionState, Windows 95 and
-    // NT 4.0 do not: taken at run time, so that the program still loads
-    // there, where nothing is done (those systems put no running program's
-    // machine to sleep on their own accord during a download either way).
+    // Windows 98 and 2000 have SetThreadExecutionState; Windows 95 and
+    // NT 4.0 lack it, so it is taken at run time: the program still loads
+    // there, and nothing is done.
     using SetExecutionState = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
     const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
     if (kernel == nullptr) return;
@@ -97,7 +90,7 @@ void Win32SystemServices::KeepSystemAwake(bool awake) {
     setState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
 }
 
-std::uint32_t Win32SystemServices::GetCurrentDirectory(std::uint32_t bufferLength, char* buffer) {
+std::uint32_t Win32SystemServices::CurrentDirectory(std::uint32_t bufferLength, char* buffer) {
     return ::GetCurrentDirectoryA(bufferLength, buffer);
 }
 

@@ -1,5 +1,6 @@
 #include "combine_package.h"
 
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,9 +15,10 @@
 #endif
 
 #include "combine_test_files.h"
+#include "firmware/package_layout.h"
 #include "interrupt_cleanup.h"
-#include "package_layout.h"
 #include "sample_image.h"
+
 
 using namespace package_layout;
 
