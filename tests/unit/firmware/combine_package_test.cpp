@@ -227,6 +227,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 #ifndef _WIN32
+// Puts a FIFO where the scratch file `name` was.
+void ReplaceWithFifo(const ScratchDirectory& d, const char* name) {
+    std::filesystem::remove(d.Path(name));
+    ASSERT_EQ(mkfifo(d.Path(name).c_str(), 0600), 0);
+}
+
 // FIFOs, devices and links, as POSIX systems have them. A FIFO read as an
 // image would block the tool for good; replaced as the output, the pipe
 // would be gone.
@@ -234,22 +240,13 @@ INSTANTIATE_TEST_SUITE_P(
     FilesOtherThanRegular, CombineRefusalTest,
     ::testing::Values(
         RefusalCase{"TemplateIsAFifo", "template.exe: not a regular file",
-                    [](const ScratchDirectory& d, CombineRequest&) {
-                        std::filesystem::remove(d.Path("template.exe"));
-                        ASSERT_EQ(mkfifo(d.Path("template.exe").c_str(), 0600), 0);
-                    }},
+                    [](const ScratchDirectory& d, CombineRequest&) { ReplaceWithFifo(d, "template.exe"); }},
         RefusalCase{"ImageIsAFifo", "image.bin: not a regular file",
-                    [](const ScratchDirectory& d, CombineRequest&) {
-                        std::filesystem::remove(d.Path("image.bin"));
-                        ASSERT_EQ(mkfifo(d.Path("image.bin").c_str(), 0600), 0);
-                    }},
+                    [](const ScratchDirectory& d, CombineRequest&) { ReplaceWithFifo(d, "image.bin"); }},
         RefusalCase{"ImageIsADevice", "/dev/zero: not a regular file",
                     [](const ScratchDirectory&, CombineRequest& r) { r.imagePath = "/dev/zero"; }},
         RefusalCase{"OutputIsAFifo", "out.exe: not a regular file",
-                    [](const ScratchDirectory& d, CombineRequest&) {
-                        std::filesystem::remove(d.Path("out.exe"));
-                        ASSERT_EQ(mkfifo(d.Path("out.exe").c_str(), 0600), 0);
-                    }},
+                    [](const ScratchDirectory& d, CombineRequest&) { ReplaceWithFifo(d, "out.exe"); }},
         RefusalCase{"OutputIsAHardLinkToTheImage", "out.exe: is the firmware image",
                     [](const ScratchDirectory& d, CombineRequest&) {
                         std::filesystem::remove(d.Path("out.exe"));
