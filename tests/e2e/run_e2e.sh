@@ -49,6 +49,7 @@ source "$here/e2e_checks.sh"
 source "$here/scenarios_startup.sh"
 source "$here/scenarios_upgrade.sh"
 source "$here/scenarios_save.sh"
+source "$here/scenarios_high_dpi.sh"
 
 # The programs of the suite, in BIN beside the simulated wnaspi32.dll: the
 # template as built, and the same program combined with the sample image
@@ -129,6 +130,7 @@ main() {
   startup_scenarios
   upgrade_scenarios
   save_scenarios
+  high_dpi_scenarios
 
   convert_screenshots
   echo "e2e $ARCH: $PASSED passed, $FAILED failed ($((SECONDS - suite_start)) s)"

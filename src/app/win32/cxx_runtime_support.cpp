@@ -1,0 +1,59 @@
+// What the shipped programs need of a C++ runtime, and nothing more: they are
+// compiled without exceptions, RTTI and thread-safe statics and linked by the
+// C driver, so libstdc++ (with its exception and locale machinery and, in the
+// posix thread model, the winpthreads library) stays out of the file. (What
+// libstdc++'s headers expect from the library is in cxx_library_hooks.cpp.)
+//
+// operator new and delete take memory from the process heap, which every
+// Windows version has. The program asks for memory with new (std::nothrow)
+// and checks the answer; a plain new that finds no memory ends the program,
+// as an uncaught std::bad_alloc would.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <new>
+
+namespace {
+
+void* HeapBlock(std::size_t size) {
+    // A zero-byte request still yields a distinct block.
+    return HeapAlloc(GetProcessHeap(), 0, size == 0 ? 1 : size);
+}
+
+void ReleaseHeapBlock(void* block) {
+    if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
+}
+
+[[noreturn]] void EndWithoutMemory() {
+    FatalAppExitA(0, "Out of memory.");
+    ExitProcess(3);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    void* block = HeapBlock(size);
+    if (block == nullptr) EndWithoutMemory();
+    return block;
+}
+
+void* operator new[](std::size_t size) { return ::operator new(size); }
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return HeapBlock(size); }
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return HeapBlock(size); }
+
+void operator delete(void* block) noexcept { ReleaseHeapBlock(block); }
+void operator delete[](void* block) noexcept { ReleaseHeapBlock(block); }
+void operator delete(void* block, std::size_t) noexcept { ReleaseHeapBlock(block); }
+void operator delete[](void* block, std::size_t) noexcept { ReleaseHeapBlock(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { ReleaseHeapBlock(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { ReleaseHeapBlock(block); }
+
+// A call through a vtable slot that is still pure (from a constructor or
+// destructor of an abstract class) is a programming error.
+extern "C" void __cxa_pure_virtual() {
+    FatalAppExitA(0, "Pure virtual function called.");
+    ExitProcess(3);
+}
