@@ -149,6 +149,7 @@ public:
     std::uint32_t GetLastError() override { return 0; }
     int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
     void Sleep(std::uint32_t) override {}
+    void KeepSystemAwake(bool) override {}
     std::uint32_t CurrentDirectory(std::uint32_t, char*) override { return 0; }
 };
 

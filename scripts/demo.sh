@@ -21,6 +21,9 @@ SCEN="$WORK/run"
 WIN32_BUILD="$root/build/win32"
 HOST_BUILD="$root/build/host"
 
+# The Wine prefix and X server from the shared session library; the
+# program's start and the driver helpers from the end-to-end session.
+source "$root/scripts/lib/wine_session.sh"
 source "$root/tests/e2e/e2e_session.sh"
 fail() { echo "demo: $*" >&2; exit 1; }
 
@@ -127,20 +130,20 @@ own_display=0
 main() {
   [ -f "$WIN32_BUILD/src/app/ktxupgrade.exe" ] || fail "build first: ./run demo"
   prepare
-  wine_env
+  wine_session_env "$ARCH" "$WORK/wineprefix"
   if [ $headless -eq 1 ] || [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     own_display=1
   fi
-  trap 'stop_prefix; [ $own_display -eq 1 ] && stop_xvfb' EXIT
+  trap 'wine_session_server_stop; [ $own_display -eq 1 ] && wine_session_xvfb_stop' EXIT
   if [ $own_display -eq 1 ]; then
-    start_xvfb || fail "cannot start Xvfb"
+    wine_session_xvfb_start "$WORK" || fail "cannot start Xvfb"
   fi
   prepare_prefix || fail "cannot prepare the Wine prefix $WINEPREFIX"
   if [ $own_display -eq 1 ]; then
     headless_run
   else
     # A person's window manager decorates and moves the dialog as usual.
-    quiet_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f
+    wine_session_quiet reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f
     interactive_run
   fi
   report_after

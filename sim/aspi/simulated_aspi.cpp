@@ -2,7 +2,6 @@
 
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstring>
 
@@ -171,6 +170,11 @@ std::uint32_t SimulatedAspi::AcceptScsiRequest(aspi::SRB_ExecSCSICmd& srb) {
 
 void SimulatedAspi::Complete(const ScsiRequest& request) {
     aspi::SRB_ExecSCSICmd& srb = *request.srb;
+    // Everything needed after the outcome is published is read now: once
+    // the requester sees the status, the block is its own again and may
+    // already be rebuilt for the next command.
+    const bool notify = (srb.SRB_Flags & aspi::SRB_EVENT_NOTIFY) != 0;
+    void* const event = srb.SRB_PostProc;
     const ScsiOutcome outcome =
         request.target ? request.target->Execute(srb.CDBByte, srb.SRB_CDBLen, DirectionOf(srb.SRB_Flags),
                                                  srb.SRB_BufPointer, srb.SRB_BufLen)
@@ -200,10 +204,10 @@ void SimulatedAspi::Complete(const ScsiRequest& request) {
         case ScsiOutcome::NeverCompletes:
             return;  // SRB_Status stays SS_PENDING, no event is set
     }
-    // The requester may read the data as soon as it sees the status.
-    std::atomic_thread_fence(std::memory_order_release);
+    // Published last, with release order: the requester may read the data,
+    // sense and adapter status as soon as it sees it (see aspi_srb.h).
     aspi::WriteStatus(srb.SRB_Status, status);
-    if ((srb.SRB_Flags & aspi::SRB_EVENT_NOTIFY) && signalEvent_) signalEvent_(srb.SRB_PostProc);
+    if (notify && signalEvent_) signalEvent_(event);
 }
 
 bool SimulatedAspi::WorkerDelay(std::uint32_t ms) {

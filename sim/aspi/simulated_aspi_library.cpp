@@ -138,6 +138,7 @@ SimulatedAspiLibrary::WaitResult SimulatedAspiLibrary::WaitForEvent(EventHandle 
     Event* event = FindOpenEvent(handle);
     calls_.push_back(event ? "wait" : "bad wait");
     if (!event || faults_.waitFault == Faults::WaitFault::FailAtOnce) return WaitResult::Failed;
+    if (faults_.waitFault == Faults::WaitFault::SignalledAtOnce) return WaitResult::Signalled;
     const bool signalled =
         eventChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [event] { return event->signalled; });
     if (faults_.waitFault == Faults::WaitFault::FailAfterSignal) return WaitResult::Failed;

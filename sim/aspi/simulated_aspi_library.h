@@ -26,8 +26,9 @@ struct AspiLibraryFaults {
     bool sendCommandEntryMissing = false;
     bool eventCreationFails = false;
     // Every wait ends as failed: at once, or only once the event has been
-    // set (the request is then complete).
-    enum class WaitFault { None, FailAtOnce, FailAfterSignal } waitFault = WaitFault::None;
+    // set (the request is then complete); or reports the event set at once,
+    // whether or not the request is complete (a stray signal).
+    enum class WaitFault { None, FailAtOnce, FailAfterSignal, SignalledAtOnce } waitFault = WaitFault::None;
 };
 
 class SimulatedAspiLibrary : public platform::AspiLibrary {

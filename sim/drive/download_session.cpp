@@ -3,20 +3,19 @@
 
 #include <algorithm>
 
-#include "firmware/byte_sum.h"
-#include "device/command_set.h"
+#include "drive_sum.h"
 #include "hex_text.h"
 
 
 namespace sim {
 namespace {
 
-// The command exactly as the tool builds it; the fixed bytes of every
-// command the drive receives must match it.
-const commands::Command& ReferenceCommand() {
-    static const commands::Command reference = commands::VendorDownload(1, 0, kBlockSize, 0);
-    return reference;
-}
+// The fixed bytes of the vendor download command as the drive's firmware
+// knows them, written out here rather than taken from the tool's command
+// builder: byte 1, the signature "QORA" in bytes 2..5 and byte 11.
+constexpr std::uint8_t kByte1 = 0x07;
+constexpr std::uint8_t kSignature[4] = {0x51, 0x4F, 0x52, 0x41};
+constexpr std::uint8_t kByte11 = 0x08;
 
 DownloadSession::Result Refused(std::string why) {
     DownloadSession::Result result;
@@ -40,12 +39,11 @@ VendorDownloadFields ReadVendorDownloadFields(const std::uint8_t* cdb) {
 
 DownloadSession::Result DownloadSession::Receive(const std::uint8_t* cdb, bool dataOut, const std::uint8_t* data,
                                                  std::uint32_t length) {
-    const commands::Command& reference = ReferenceCommand();
-    if (cdb[1] != reference.cdb[1]) return Refused(Describe("byte 1", cdb[1], reference.cdb[1]));
-    if (!std::equal(commands::kVendorSignature.begin(), commands::kVendorSignature.end(), cdb + 2))
-        return Refused("bad signature " + HexBytes(cdb + 2, 4) + ", expected " +
-                       HexBytes(commands::kVendorSignature.data(), 4) + " (\"QORA\")");
-    if (cdb[11] != reference.cdb[11]) return Refused(Describe("byte 11", cdb[11], reference.cdb[11]));
+    if (cdb[1] != kByte1) return Refused(Describe("byte 1", cdb[1], kByte1));
+    if (!std::equal(kSignature, kSignature + 4, cdb + 2))
+        return Refused("bad signature " + HexBytes(cdb + 2, 4) + ", expected " + HexBytes(kSignature, 4) +
+                       " (\"QORA\")");
+    if (cdb[11] != kByte11) return Refused(Describe("byte 11", cdb[11], kByte11));
     if (!dataOut || data == nullptr)
         return Refused("no data-out phase, expected " + std::to_string(kBlockSize) + " bytes");
     if (length != kBlockSize)
@@ -63,7 +61,7 @@ DownloadSession::Result DownloadSession::Receive(const std::uint8_t* cdb, bool d
     if (fields.blockNumber != expectedBlock_)
         return Refused("block " + std::to_string(fields.blockNumber) + " out of order, expected " +
                        std::to_string(expectedBlock_));
-    const std::uint16_t dataSum = byteSum16(data, length);
+    const std::uint16_t dataSum = DriveSum16(data, length);
     if (fields.blockSum != dataSum)
         return Refused("block sum " + Hex16(fields.blockSum) + " != data sum " + Hex16(dataSum));
     if (fields.blockNumber != 1 && fields.imageSum != imageSum_)
@@ -83,7 +81,7 @@ DownloadSession::Result DownloadSession::Receive(const std::uint8_t* cdb, bool d
                          std::to_string(kDownloadBlockCount) + " accepted";
         return result;
     }
-    const std::uint16_t wholeSum = byteSum16(received_.data(), received_.size());
+    const std::uint16_t wholeSum = DriveSum16(received_.data(), received_.size());
     if (wholeSum != imageSum_) {
         // Blocks 1..7 stay; the host may send block 8 again.
         return Refused("image sum " + Hex16(imageSum_) + " != received image sum " + Hex16(wholeSum) +

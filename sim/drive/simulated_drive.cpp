@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "firmware/byte_sum.h"
 #include "device/command_set.h"
+#include "drive_sum.h"
 #include "hex_text.h"
 
 #include "identity_data.h"
@@ -102,10 +102,10 @@ std::string TraceLine(const std::string& name, std::uint32_t sequence, const std
                        (cdb != nullptr ? HexBytes(cdb, cdbLength) : std::string("(none)")) + " | " +
                        DirectionText(direction) + " " + std::to_string(length);
     if (direction == DataDirection::Out && data != nullptr && length != 0)
-        line += ", sum " + Hex16(byteSum16(data, length));
+        line += ", sum " + Hex16(DriveSum16(data, length));
     if (direction == DataDirection::In && length != 0) {
         line += ", " + std::to_string(reply.returned) + " returned";
-        if (reply.returned != 0) line += ", sum " + Hex16(byteSum16(data, reply.returned));
+        if (reply.returned != 0) line += ", sum " + Hex16(DriveSum16(data, reply.returned));
     }
     line += " | ";
     switch (reply.outcome) {
@@ -181,7 +181,7 @@ ScsiOutcome SimulatedDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLeng
     trace_.Write(TraceLine(name_, sequence, cdb, cdbLength, direction, data, length, reply));
 
     if (reply.installed) {
-        trace_.Write(name_ + " installed image sum " + Hex16(byteSum16(image_.data(), image_.size())) +
+        trace_.Write(name_ + " installed image sum " + Hex16(DriveSum16(image_.data(), image_.size())) +
                      ", revision " + previousRevision + " -> " + revision_);
     }
     return reply.outcome;

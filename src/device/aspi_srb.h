@@ -134,14 +134,18 @@ static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 0x48, "SRB_ExecSCSICmd 64-
 static_assert(sizeof(SRB_ExecSCSICmd) == 0x58, "SRB_ExecSCSICmd 64-bit layout");
 #endif
 
-// Reads SRB_Status afresh from memory. ASPI writes it from its own
-// context when a request completes, so a plain read could be hoisted out
-// of a polling loop by the compiler.
+// SRB_Status is the one field both sides write: the requester sets it
+// pending before the call, ASPI sets the outcome from its own context when
+// the request completes. Both sides reach it with atomic accesses (the
+// compiler's interlocked builtins, on a plain byte so the published layout
+// stays): the outcome is published with release order after everything
+// else ASPI writes (data, sense, adapter and target status), and read with
+// acquire order, so a requester that sees the outcome also sees all that.
 inline std::uint8_t ReadStatus(const std::uint8_t& status) {
-    return *static_cast<const volatile std::uint8_t*>(&status);
+    return __atomic_load_n(&status, __ATOMIC_ACQUIRE);
 }
 inline void WriteStatus(std::uint8_t& status, std::uint8_t value) {
-    *static_cast<volatile std::uint8_t*>(&status) = value;
+    __atomic_store_n(&status, value, __ATOMIC_RELEASE);
 }
 
 }  // namespace aspi

@@ -1,6 +1,5 @@
 #include "device/aspi_transport.h"
 
-#include <atomic>
 #include <cstring>
 
 // Completion bound. ASPI ends each request itself and the protocol gives the
@@ -22,12 +21,13 @@
 //  - the vendor download's event is left open, because ASPI may still set
 //    it, and a closed handle value can be reused for an unrelated object;
 //  - the library is not released at destruction, since ASPI may still be
-//    running code of its own for the request.
-// What remains is a caller's buffer (READ BUFFER data, vendor download
-// data) that the caller frees after the failure while ASPI still holds it,
-// and the transport's own memory after the transport is destroyed at the end
-// of the run. The bound is long enough that this is a last resort against a
-// hung manager, not a path a working drive takes.
+//    running code of its own for the request;
+//  - a caller's buffer (READ BUFFER data, vendor download data) is kept by
+//    the caller: requestAbandoned() tells it, and the firmware operations
+//    then do not free their buffers (they stay until the program ends).
+// What remains is the transport's own memory after the transport is
+// destroyed at the end of the run. The bound is long enough that this is a
+// last resort against a hung manager, not a path a working drive takes.
 
 namespace {
 
@@ -45,14 +45,14 @@ constexpr std::uint32_t kMsPerSecond = 1000;
 }  // namespace
 
 AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t completionBoundMs)
-    : library_(library), completionBoundMs_(completionBoundMs) {
+    : library_(library), aspiLibrary_(nullptr, ReleaseModule{&library}), completionBoundMs_(completionBoundMs) {
     std::memset(&request_, 0, sizeof request_);
     std::memset(dataBuffer_, 0, sizeof dataBuffer_);
 
-    aspiLibrary_ = library_.Load(kAspiLibraryName);
-    if (aspiLibrary_) {
-        supportInfoEntry_ = library_.FindEntry(aspiLibrary_, kSupportInfoName);
-        sendCommandEntry_ = library_.FindEntry(aspiLibrary_, kSendCommandName);
+    aspiLibrary_.Reset(library_.Load(kAspiLibraryName));
+    if (aspiLibrary_.valid()) {
+        supportInfoEntry_ = library_.FindEntry(aspiLibrary_.get(), kSupportInfoName);
+        sendCommandEntry_ = library_.FindEntry(aspiLibrary_.get(), kSendCommandName);
         if (supportInfoEntry_ && sendCommandEntry_) {
             const std::uint32_t info = library_.CallSupportInfo(supportInfoEntry_);
             const std::uint8_t status = static_cast<std::uint8_t>((info >> 8) & 0xFF);
@@ -62,8 +62,7 @@ AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t compl
             }
         }
         if (!initOk) {
-            library_.Release(aspiLibrary_);
-            aspiLibrary_ = nullptr;
+            aspiLibrary_.Close();
             supportInfoEntry_ = nullptr;
             sendCommandEntry_ = nullptr;
         }
@@ -72,10 +71,13 @@ AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t compl
 }
 
 AspiTransport::~AspiTransport() {
-    if (aspiLibrary_ && !requestAbandoned_) library_.Release(aspiLibrary_);
+    // ASPI may still be running code of its own for an abandoned request:
+    // the library is then left loaded (see the top), and only otherwise
+    // released by its owner.
+    if (requestAbandoned_) aspiLibrary_.Abandon();
 }
 
-bool AspiTransport::CanSend() const { return aspiLibrary_ && sendCommandEntry_ && !requestAbandoned_; }
+bool AspiTransport::CanSend() const { return aspiLibrary_.valid() && sendCommandEntry_ && !requestAbandoned_; }
 
 void AspiTransport::Enumerate(DeviceList& list) {
     // A host adapter inquiry that ends neither SS_COMP nor SS_INVALID_HA
@@ -157,11 +159,9 @@ void AspiTransport::BuildRequest(const commands::Command& command, std::uint8_t 
 bool AspiTransport::PollUntilComplete(std::uint32_t boundMs) {
     const std::uint32_t start = library_.TickMs();
     for (unsigned pass = 0;; ++pass) {
-        if (aspi::ReadStatus(request_.SRB_Status) != aspi::SS_PENDING) {
-            // ASPI wrote the data before the status; read it only now.
-            std::atomic_thread_fence(std::memory_order_acquire);
-            return true;
-        }
+        // An acquire read: ASPI's data and sense writes are visible once
+        // the outcome is (see aspi_srb.h).
+        if (aspi::ReadStatus(request_.SRB_Status) != aspi::SS_PENDING) return true;
         if (static_cast<std::uint32_t>(library_.TickMs() - start) >= boundMs) return false;
         library_.Pause(pass < kYieldOnlyPasses ? 0 : 1);
     }
@@ -181,29 +181,32 @@ int AspiTransport::ExecutePolled(const commands::Command& command, std::uint8_t*
 
 int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer) {
     if (!CanSend()) return 0;
-    const platform::AspiLibrary::EventHandle event = library_.CreateManualResetEvent();
-    if (!event) return 0;
+    // Closed by its owner on every way out but one (below).
+    OwnedEvent event(nullptr, CloseEvent{&library_});
+    event.Reset(library_.CreateManualResetEvent());
+    if (!event.valid()) return 0;
 
     BuildRequest(command, aspi::SRB_DIR_OUT | aspi::SRB_EVENT_NOTIFY, 0, buffer);
-    request_.SRB_PostProc = event;
-    library_.ResetEvent(event);
+    request_.SRB_PostProc = event.get();
+    library_.ResetEvent(event.get());
     library_.CallSendCommand(sendCommandEntry_, &request_);
 
     // A request that ASPI completed within the call is judged at once.
     if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
-        const auto waited = library_.WaitForEvent(event, BoundMs(command));
-        const std::uint8_t status = aspi::ReadStatus(request_.SRB_Status);
-        if (waited != platform::AspiLibrary::WaitResult::Signalled) {
-            if (status == aspi::SS_PENDING) {
-                // Still ASPI's: keep the event open for it (see the top).
-                requestAbandoned_ = true;
-                return 0;
-            }
-            library_.CloseEvent(event);
+        const auto waited = library_.WaitForEvent(event.get(), BoundMs(command));
+        if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
+            // Still ASPI's, however the wait ended: out of time, failed, or
+            // the event set while the request is not complete (a stray
+            // signal). The request may yet be completed into the block and
+            // set the event, so it is abandoned like one that ran out of
+            // time and nothing more is sent (see the top). The event is
+            // deliberately left open: closed, its handle value could be
+            // handed out again for another object, which ASPI would then set.
+            requestAbandoned_ = true;
+            event.Abandon();
             return 0;
         }
+        if (waited != platform::AspiLibrary::WaitResult::Signalled) return 0;
     }
-    std::atomic_thread_fence(std::memory_order_acquire);
-    library_.CloseEvent(event);
     return aspi::ReadStatus(request_.SRB_Status) == aspi::SS_COMP ? 1 : 0;
 }

@@ -10,6 +10,7 @@
 #include "device/command_set.h"
 #include "device/scsi_transport.h"
 #include "platform/aspi_library.h"
+#include "platform/owned_handle.h"
 
 class AspiTransport : public ScsiTransport {
 public:
@@ -29,7 +30,7 @@ public:
 
     // True once a request has outlived its bound. ASPI still owns that
     // request, so the transport sends nothing more (see aspi_transport.cpp).
-    bool requestAbandoned() const { return requestAbandoned_; }
+    bool requestAbandoned() const override { return requestAbandoned_; }
 
 protected:
     int Send(const commands::Command& command, std::uint8_t* data) override;
@@ -37,6 +38,16 @@ protected:
     commands::Backend backend() const override { return commands::Backend::Aspi; }
 
 private:
+    struct ReleaseModule {
+        platform::AspiLibrary* library;
+        void operator()(platform::AspiLibrary::ModuleHandle module) const { library->Release(module); }
+    };
+    struct CloseEvent {
+        platform::AspiLibrary* library;
+        void operator()(platform::AspiLibrary::EventHandle event) const { library->CloseEvent(event); }
+    };
+    using OwnedEvent = OwnedHandle<platform::AspiLibrary::EventHandle, CloseEvent>;
+
     // Sends one command and polls its status until it completes or its
     // bound runs out; `buffer` is the data area (null without data).
     int ExecutePolled(const commands::Command& command, std::uint8_t* buffer);
@@ -51,7 +62,9 @@ private:
     bool CanSend() const;
 
     platform::AspiLibrary& library_;
-    platform::AspiLibrary::ModuleHandle aspiLibrary_ = nullptr;
+    // The loaded ASPI manager; released at destruction unless a request
+    // was abandoned.
+    OwnedHandle<platform::AspiLibrary::ModuleHandle, ReleaseModule> aspiLibrary_;
     platform::AspiLibrary::EntryAddress supportInfoEntry_ = nullptr;
     platform::AspiLibrary::EntryAddress sendCommandEntry_ = nullptr;
     const std::uint32_t completionBoundMs_;

@@ -40,6 +40,12 @@ public:
     int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
                        std::uint16_t length, std::uint16_t imageSum);
 
+    // True once a request the back end gave up on may still be completed
+    // later into the memory it names, a caller's data buffer included: the
+    // caller must then keep such buffers, not free them, until the program
+    // ends.
+    virtual bool requestAbandoned() const { return false; }
+
     // 1 when the implementation's constructor brought its back end up.
     std::int32_t initOk = 0;
     // ASPI: host adapters reported; pass-through: SCSI port entries.

@@ -1,6 +1,7 @@
 #include "firmware/block_download.h"
 
 #include "firmware/byte_sum.h"
+#include "platform/stay_awake.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
     std::uint16_t blockSum = byteSum16(image, kBlockSize);
     int result = 0;
 
+    // No sleep while blocks go to the flash, until every exit below.
+    const StayAwake awake(context.system);
     gui.EnableItem(kUpgradeButton, false);
 
     while (failures < kDownloadAttemptsPerBlock) {

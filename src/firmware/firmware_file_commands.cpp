@@ -93,6 +93,9 @@ void SaveRun::Run() {
 
     ReadAndWrite(*selected);
 
+    // A request the transport gave up on may still be completed into the
+    // buffer: it is then kept, not freed, until the program ends.
+    if (context_.transport.requestAbandoned()) image_.Abandon();
     image_.Release();
     Finish();
 }

@@ -1,11 +1,15 @@
 #include "firmware/firmware_readout.h"
 
+#include "platform/stay_awake.h"
+
 int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image) {
     GuiService& gui = context.gui;
     ScsiTransport& transport = context.transport;
     const std::uint32_t imageSize = transport.current.imageSize;
     std::uint32_t offset = 0;
     int failures = 0;
+    // No sleep while the drive's firmware is read, until every exit below.
+    const StayAwake awake(context.system);
 
     while (offset < imageSize) {
         if (failures >= kReadAttemptsPerBlock) {

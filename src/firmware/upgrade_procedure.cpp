@@ -136,6 +136,12 @@ void UpgradeRun::CloseAndRelease() {
         transport_.Close();
         deviceOpen_ = false;
     }
+    if (transport_.requestAbandoned()) {
+        // A request the transport gave up on may still be completed into
+        // these buffers: they are kept, not freed, until the program ends.
+        image_.Abandon();
+        readBuffer_.Abandon();
+    }
     image_.Release();
     readBuffer_.Release();
 }

@@ -30,6 +30,11 @@ public:
         memory_.Release(block_);
         block_ = nullptr;
     }
+    // Forgets the block without giving it back, so that neither Release nor
+    // the destructor frees it: for memory that a request the transport gave
+    // up on may still write into. The block stays allocated until the
+    // program ends.
+    void Abandon() { block_ = nullptr; }
     std::uint8_t* get() const { return block_; }
 
 private:

@@ -1,7 +1,7 @@
 #pragma once
 // Owner of one platform handle (a volume, file, event, token or library):
 // it releases the handle exactly once, when it is reset, released or
-// destroyed, and never a handle it does not hold. `Release` is a small
+// destroyed, and never a handle it does not hold or has abandoned. `Release` is a small
 // function object that gives the handle back to the service that opened it.
 // Each handle type keeps its own "invalid" value (null, or
 // INVALID_HANDLE_VALUE for volumes), passed once at construction.
@@ -28,6 +28,11 @@ public:
         handle_ = invalid_;
         release_(held);
     }
+    // Forgets the handle without giving it back, so that neither Close nor
+    // the destructor releases it: for a handle that a request the system
+    // still holds may use (an event ASPI may still set, the library whose
+    // code may still run it). It stays open until the program ends.
+    void Abandon() { handle_ = invalid_; }
     Handle get() const { return handle_; }
     bool valid() const { return handle_ != invalid_; }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Operating-system services other than drives and files: the version
 // record, the shutdown privilege and restart, a pause and the current
-// directory. One Win32 implementation; tests use fakes that record calls.
+// directory, and keeping the system awake. One Win32 implementation; tests
+// use a fake that records calls.
 
 #include <cstdint>
 #include "platform/os_version.h"
@@ -41,6 +42,11 @@ public:
     virtual int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
 
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // true: asks the system not to go to sleep until it is called with
+    // false (SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED),
+    // then ES_CONTINUOUS alone). Does nothing on systems without that call
+    // (Windows 95 and NT 4.0).
+    virtual void KeepSystemAwake(bool awake) = 0;
     // The current directory (GetCurrentDirectoryA(bufferLength, buffer)):
     // the length of the path copied, or, when it does not fit, the size
     // needed; 0 on failure.

@@ -16,79 +16,45 @@ sq() { local t=${1//\\/\\\\}; printf '%s' "${t//\"/\\\"}"; }
 # of the screen the program's dialog covers.
 shot() { echo "screenshot \"$(sq "$(winpath "$SHOTS/${ARCH}_$1.bmp")")\" window"; }
 
+# The X server and the prefix's basics come from the shared session library.
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib" && pwd)/wine_session.sh"
+
 # --- the X server ---------------------------------------------------------
 
-XVFB_PID=""
-start_xvfb() {
-  local fdfile="$WORK/xvfb.display" pidfile="$WORK/xvfb.pid" old
-  # An X server left by a suite that was killed outright.
-  if [ -f "$pidfile" ]; then
-    old=$(cat "$pidfile")
-    [ "$(ps -o comm= -p "$old" 2>/dev/null)" = Xvfb ] && kill "$old" 2>/dev/null
-    rm -f "$pidfile"
-  fi
-  rm -f "$fdfile"
-  # -displayfd picks a free display and writes its number once it is ready,
-  # so two suites (win32 and win64) can run side by side.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" >"$WORK/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  echo "$XVFB_PID" >"$pidfile"
-  local i
-  for i in $(seq 1 100); do
-    if [ -s "$fdfile" ]; then
-      export DISPLAY=":$(tr -d '[:space:]' <"$fdfile")"
-      return 0
-    fi
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  echo "e2e: Xvfb did not start:"; cat "$WORK/xvfb.log"
-  return 1
-}
-
-stop_xvfb() {
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-  XVFB_PID=""
-  rm -f "$WORK/xvfb.pid"
-}
+start_xvfb() { wine_session_xvfb_start "$WORK"; }
+stop_xvfb() { wine_session_xvfb_stop; }
 
 # --- the Wine prefix --------------------------------------------------------
 
-wine_env() {
-  export WINEPREFIX="$WORK/wineprefix" WINEARCH="$ARCH"
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-}
+wine_env() { wine_session_env "$ARCH" "$WORK/wineprefix"; }
 
-quiet_wine() { wine "$@" </dev/null >/dev/null 2>&1; }
+quiet_wine() { wine_session_quiet "$@"; }
 
 # Creates the prefix when it is missing, with the settings the suite relies
 # on: unmanaged windows (no 2 s wait whenever a window is hidden without a
 # window manager) and a relay trace limited to ExitWindowsEx (how a restart
-# request is seen).
+# request is seen) and SetThreadExecutionState (how the request to keep the
+# system awake is seen; kernel32 forwards it to kernelbase).
 prepare_prefix() {
-  wineserver -k 2>/dev/null || true
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "e2e: creating the $ARCH Wine prefix"
-    wineboot -i </dev/null >"$WORK/wineboot.log" 2>&1 || { cat "$WORK/wineboot.log"; return 1; }
-  fi
-  wineserver -p </dev/null >/dev/null 2>&1
+  wine_session_server_stop
+  wine_session_create_prefix "$WORK/wineboot.log" || return 1
+  wine_session_server_start
   # The first Wine program also starts the prefix's background services,
   # here with their output going nowhere.
   quiet_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 1
-  quiet_wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'user32.ExitWindowsEx' /f || return 1
+  quiet_wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude \
+    /d 'user32.ExitWindowsEx;kernel32.SetThreadExecutionState;kernelbase.SetThreadExecutionState' /f || return 1
   rm -f "$WORK"/.version.*
 }
 
-stop_prefix() { wineserver -k 2>/dev/null || true; }
+stop_prefix() { wine_session_server_stop; }
 
 # After a restart request the prefix goes through Wine's own restart
 # (wineboot ending processes and starting the services again), which must
 # not reach into the next scenario: end every process of the prefix, as a
 # real restart would, and start afresh.
 reset_prefix() {
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-  wineserver -p </dev/null >/dev/null 2>&1
+  wine_session_server_start
   rm -f "$WORK"/.version.*
   quiet_wine reg query 'HKCU\Software\Wine\X11 Driver' /v Managed
 }
@@ -188,6 +154,7 @@ wait_program_exit() {
 restart_requests() { grep -a 'Call user32.ExitWindowsEx(' "$SCEN/program.err" 2>/dev/null; }
 
 expect_no_restart() {
+  [ -f "$SCEN/program.err" ] || fail "the program's relay trace is missing"
   local calls
   calls=$(restart_requests)
   [ -z "$calls" ] || fail "the program asked for a restart: $calls"
@@ -203,13 +170,33 @@ expect_restart() {
   echo "restart requested: ${calls#*Call }"
 }
 
+# The calls that asked the system to stay awake and withdrew it, as
+# "Call ...SetThreadExecutionState(80000001)" lines, in order (the
+# kernelbase call kernel32 forwards to is the same request, not a second).
+awake_requests() {
+  grep -a 'Call [A-Za-z0-9]*\.SetThreadExecutionState(' "$SCEN/program.err" 2>/dev/null |
+    grep -ai 'Call kernel32\.' | sed 's/.*\.SetThreadExecutionState(\([0-9a-f]*\)).*/\1/'
+}
+
+# expect_kept_awake: during the download the program asked the system to
+# stay awake (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) once, and withdrew the
+# request (ES_CONTINUOUS alone) once afterwards.
+expect_kept_awake() {
+  [ -f "$SCEN/program.err" ] || fail "the program's relay trace is missing"
+  local requests
+  requests=$(awake_requests | paste -sd ' ' -)
+  [ "$requests" = "80000001 80000000" ] ||
+    fail "expected the system kept awake and released (80000001 80000000), got: ${requests:-no call}"
+  echo "kept awake during the download: SetThreadExecutionState $requests"
+}
+
 # The relay channel also traces every window and dialog procedure call and
-# every DLL entry; only the ExitWindowsEx calls and what the program itself
-# wrote are worth keeping.
+# every DLL entry; only the ExitWindowsEx and SetThreadExecutionState calls
+# and what the program itself wrote are worth keeping.
 trim_relay_trace() {
   local err="$1/program.err"
   [ -f "$err" ] || return 0
-  awk '/user32\.ExitWindowsEx\(/ || !/^[0-9a-f]+:(Call|Ret|Starting|trace:relay)/' "$err" >"$err.kept"
+  awk '/user32\.ExitWindowsEx\(/ || /\.SetThreadExecutionState\(/ || !/^[0-9a-f]+:(Call|Ret|Starting|trace:relay)/' "$err" >"$err.kept"
   mv "$err.kept" "$err"
 }
 

@@ -135,6 +135,9 @@ main() {
   convert_screenshots
   echo "e2e $ARCH: $PASSED passed, $FAILED failed ($((SECONDS - suite_start)) s)"
   [ "$FAILED" -eq 0 ] || { echo "failed: ${FAILED_NAMES[*]}"; exit 1; }
+  # A suite that ran nothing has shown nothing (a --only that matches no
+  # name, or scenario lists that went missing).
+  [ "$PASSED" -gt 0 ] || { echo "e2e $ARCH: no scenario ran${ONLY:+ (--only $ONLY)}"; exit 1; }
 }
 
 main

@@ -68,6 +68,7 @@ EOF
   wait_program_exit 20
   check_download 8 0
   expect_installed P1.2
+  expect_kept_awake
   if [ "$answer" = ok ]; then expect_restart "$(restart_flags "$version")"; else expect_no_restart; fi
 }
 
@@ -188,6 +189,7 @@ EOF
   wait_program_exit 10
   check_download 9 5
   expect_not_installed
+  expect_kept_awake
   expect_no_restart
 }
 

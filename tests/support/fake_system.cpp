@@ -52,6 +52,11 @@ int FakeSystem::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
 
 void FakeSystem::Sleep(std::uint32_t milliseconds) { log_.push_back("Sleep(" + std::to_string(milliseconds) + ")"); }
 
+void FakeSystem::KeepSystemAwake(bool awake) {
+    log_.push_back(awake ? "KeepSystemAwake(true)" : "KeepSystemAwake(false)");
+    keptAwake = awake;
+}
+
 std::uint32_t FakeSystem::CurrentDirectory(std::uint32_t bufferLength, char* buffer) {
     if (currentDirectoryFails) return 0;
     const auto length = static_cast<std::uint32_t>(currentDirectory.size());

@@ -1,7 +1,8 @@
 #pragma once
 // The SystemServices for host tests: every call with an effect goes into a
-// shared log, in order ("Sleep(200)", "ExitWindowsEx(6,0)", ...), results
-// are scripted, and the current directory is a scripted text.
+// shared log, in order ("Sleep(200)", "ExitWindowsEx(6,0)",
+// "KeepSystemAwake(true)", ...), results are scripted, and the current
+// directory is a scripted text.
 
 #include <cstdint>
 #include <string>
@@ -24,6 +25,8 @@ public:
     int exitResult = 1;
     std::string currentDirectory = "C:\\TOOLS";
     bool currentDirectoryFails = false;
+    // Whether the system is currently asked to stay awake.
+    bool keptAwake = false;
 
     int QueryVersion(OsVersionRecord& record) override;
     int OpenProcessToken(std::uint32_t access, TokenHandle& handle) override;
@@ -33,6 +36,7 @@ public:
     std::uint32_t GetLastError() override;
     int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
     void Sleep(std::uint32_t milliseconds) override;
+    void KeepSystemAwake(bool awake) override;
     // Not logged: a query without effect.
     std::uint32_t CurrentDirectory(std::uint32_t bufferLength, char* buffer) override;
 

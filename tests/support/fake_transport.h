@@ -43,6 +43,8 @@ public:
     std::deque<int> downloadResults, readResults;
     // Runs inside each vendor download / read, before it answers.
     std::function<void()> duringCommand;
+    // What requestAbandoned() reports.
+    bool abandoned = false;
 
     // Every command that reached Send, with the data pointer it carried.
     struct Sent {
@@ -67,6 +69,7 @@ public:
     void Enumerate(DeviceList& list) override;
     int Open(const DeviceRecord& record) override;
     void Close() override;
+    bool requestAbandoned() const override { return abandoned; }
 
 protected:
     int Send(const commands::Command& command, std::uint8_t* data) override;

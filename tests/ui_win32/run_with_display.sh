@@ -9,33 +9,22 @@
 # processes are stopped before the display goes away.
 set -u
 arch="$1"; prefix="$2"; shift 2
-wine_run="$(cd "$(dirname "$0")/../../cmake" && pwd)/wine-run.sh"
-export WINEPREFIX="$prefix" WINEARCH="$arch"
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run="$here/../../cmake/wine-run.sh"
+source "$here/../../scripts/lib/wine_session.sh"
+wine_session_env "$arch" "$prefix"
 mkdir -p "$prefix"
 
-# Xvfb picks a free display itself and writes its number once it is ready,
-# so parallel tests cannot race for one.
-display_file="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb=$!
+state_dir="$(mktemp -d)"
 stop() {
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-  kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-  rm -f "$display_file"
+  wine_session_server_stop
+  wine_session_xvfb_stop
+  rm -rf "$state_dir"
 }
 trap stop EXIT
-for _ in $(seq 100); do
-  [ -s "$display_file" ] && break
-  kill -0 "$xvfb" 2>/dev/null || { echo "run_with_display: Xvfb did not start" >&2; exit 1; }
-  sleep 0.1
-done
-[ -s "$display_file" ] || { echo "run_with_display: Xvfb gave no display" >&2; exit 1; }
-export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
+wine_session_xvfb_start "$state_dir" || { echo "run_with_display: Xvfb did not start" >&2; exit 1; }
 
 # There is no window manager: with managed windows Wine would wait for one
 # every time a window is hidden.
-if ! grep -qs '"Managed"="N"' "$prefix/user.reg"; then
-  "$wine_run" "$arch" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-fi
+wine_session_unmanaged
 "$wine_run" "$arch" "$prefix" "$@"

@@ -25,6 +25,17 @@ ToolOutcome Refuse(const std::string& subject, const std::string& problem) {
     return ToolOutcome::Failure("ktxcombine: " + subject + ": " + problem);
 }
 
+// A file named in a message: shown escaped, so that a newline or terminal
+// escape in the name can neither split the one-line message nor reach the
+// terminal.
+ToolOutcome RefuseFile(const std::string& path, const std::string& problem) {
+    return Refuse(DisplayText(path), problem);
+}
+
+std::string ImageSizeProblem(std::uintmax_t size) {
+    return "image is " + std::to_string(size) + " bytes; it must be exactly " + std::to_string(kImageSize);
+}
+
 bool IsPrintableAscii(const std::string& text) {
     for (const char c : text) {
         if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
@@ -77,23 +88,35 @@ ToolOutcome CombinePackage(const CombineRequest& request) {
         return Refuse("mask " + std::to_string(request.mask), "above 0xFF");
     }
 
+    // Before anything is read: the output must not be the image (writing
+    // the program over it would lose the user's firmware file).
+    if (SameFile(request.imagePath, request.outputPath)) {
+        return RefuseFile(request.outputPath, "is the firmware image " + Quoted(request.imagePath) +
+                                                  "; choose another output name");
+    }
+
     std::vector<std::uint8_t> program;
     std::string problem;
-    if (!ReadWholeFile(request.templatePath, program, problem)) {
-        return Refuse(request.templatePath, problem);
+    std::uintmax_t size = 0;
+    switch (ReadRegularFile(request.templatePath, kTemplateSizeLimit, program, size, problem)) {
+        case ReadOutcome::kFailed: return RefuseFile(request.templatePath, problem);
+        case ReadOutcome::kTooLarge:
+            return RefuseFile(request.templatePath, "template is " + std::to_string(size) +
+                                                        " bytes; more than the " +
+                                                        std::to_string(kTemplateSizeLimit) + " a template may have");
+        case ReadOutcome::kRead: break;
     }
     const PackageArea area = LocatePackageArea(program);
     problem = TemplateProblem(area, program);
-    if (!problem.empty()) return Refuse(request.templatePath, problem);
+    if (!problem.empty()) return RefuseFile(request.templatePath, problem);
 
     std::vector<std::uint8_t> image;
-    if (!ReadWholeFile(request.imagePath, image, problem)) {
-        return Refuse(request.imagePath, problem);
+    switch (ReadRegularFile(request.imagePath, kImageSize, image, size, problem)) {
+        case ReadOutcome::kFailed: return RefuseFile(request.imagePath, problem);
+        case ReadOutcome::kTooLarge: return RefuseFile(request.imagePath, ImageSizeProblem(size));
+        case ReadOutcome::kRead: break;
     }
-    if (image.size() != kImageSize) {
-        return Refuse(request.imagePath, "image is " + std::to_string(image.size()) +
-                                             " bytes; it must be exactly 131072");
-    }
+    if (image.size() != kImageSize) return RefuseFile(request.imagePath, ImageSizeProblem(image.size()));
 
     const std::uint16_t imageSum = byteSum16(image.data(), image.size());
     std::uint8_t* block = program.data() + area.offset;
@@ -104,18 +127,18 @@ ToolOutcome CombinePackage(const CombineRequest& request) {
     // combined file would no longer have one findable package area.
     const PackageArea written = LocatePackageArea(program);
     if (written.kind != PackageAreaKind::kCombined || written.offset != area.offset) {
-        return Refuse(request.imagePath,
-                      "image contains the package anchor bytes; the combined file would "
-                      "have no single package area");
+        return RefuseFile(request.imagePath,
+                          "image contains the package anchor bytes; the combined file would "
+                          "have no single package area");
     }
 
     if (!WriteFileAtomically(request.outputPath, program, ExecutePermissionsOf(request.templatePath),
                              problem)) {
-        return Refuse(request.outputPath, problem);
+        return RefuseFile(request.outputPath, problem);
     }
 
     char summary[160];
     std::snprintf(summary, sizeof summary, "revision tag %s, image sum %04X, mask 0x%02X",
                   Quoted(request.revisionTag).c_str(), static_cast<unsigned>(imageSum), request.mask);
-    return ToolOutcome::Success("ktxcombine: wrote " + request.outputPath + " (" + summary + ")\n");
+    return ToolOutcome::Success("ktxcombine: wrote " + DisplayText(request.outputPath) + " (" + summary + ")\n");
 }

@@ -3,10 +3,15 @@
 // area of a copy of a template program, and stores the copy as the output
 // file. Every refusal leaves the output untouched (or not created).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "tool_outcome.h"
+
+// The largest template (and --info file) the tool reads: far above any
+// program the package area is built into, far below what a machine holds.
+inline constexpr std::size_t kTemplateSizeLimit = 64u * 1024u * 1024u;
 
 struct CombineRequest {
     std::string templatePath;

@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <new>
 #include <ostream>
 
 #include "combine_package.h"
@@ -19,12 +20,17 @@ constexpr const char* kUsage =
     "byte sum of IMAGE, version-check mask N (0..255, decimal or 0x-hex) and\n"
     "IMAGE itself, which must be exactly 131072 bytes. TEMPLATE is never\n"
     "changed (unless it is also OUTPUT); OUTPUT is written completely or not\n"
-    "at all.\n"
+    "at all; OUTPUT must not be IMAGE, and an OUTPUT that is a symbolic link\n"
+    "keeps pointing at the new content. TEMPLATE, IMAGE and OUTPUT must be\n"
+    "regular files (no FIFO, device or directory); TEMPLATE may have at most\n"
+    "67108864 bytes (64 MiB). An interrupted run leaves no temporary file.\n"
     "\n"
     "--info: shows the package header of a combined program, or says that\n"
     "FILE is an uncombined template.\n"
     "\n"
     "Exit status: 0 success, 1 refused, 2 malformed command line.\n";
+
+static_assert(kTemplateSizeLimit == 67108864u, "the usage text states the template limit");
 
 struct ParsedCommand {
     bool help = false;
@@ -91,6 +97,8 @@ bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command
     return true;
 }
 
+int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 int Report(const ToolOutcome& outcome, std::ostream& out, std::ostream& err) {
     if (!outcome.ok) {
         err << outcome.error << '\n';
@@ -135,6 +143,19 @@ bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
 }
 
 int RunCombineTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    // Every buffer the tool takes is bounded, but the system may still have
+    // less memory to give: that is a refusal with a message, not an abort.
+    try {
+        return RunCombineCommand(args, out, err);
+    } catch (const std::bad_alloc&) {
+        err << "ktxcombine: out of memory\n";
+        return kExitRefused;
+    }
+}
+
+namespace {
+
+int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ParsedCommand command;
     std::string problem;
     if (!ParseArguments(args, command, problem)) {
@@ -179,3 +200,5 @@ int RunCombineTool(const std::vector<std::string>& args, std::ostream& out, std:
     }
     return Report(CombinePackage(request), out, err);
 }
+
+}  // namespace

@@ -1,18 +1,42 @@
 #pragma once
-// Whole-file reading and all-or-nothing writing for the combine tool. On
-// failure each returns false and sets `problem` to a short text such as
+// File reading and all-or-nothing writing for the combine tool. On failure
+// each returns a failure and sets `problem` to a short text such as
 // "cannot read: No such file or directory" (the caller names the file).
+//
+// Only regular files are read or replaced: a FIFO would block the tool, a
+// device could be endless, and replacing either (or a directory) by a
+// regular file would destroy what the name stood for.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& problem);
+enum class ReadOutcome {
+    kRead,      // `bytes` holds the whole file
+    kTooLarge,  // the file is longer than the limit; nothing was kept
+    kFailed,    // `problem` says why
+};
 
-// Writes `bytes` to a new temporary file next to `path`, adds
-// `addedPermissions` to it, then renames it over `path`. Either `path` ends
-// up holding exactly `bytes`, or it is left as it was and the temporary file
-// is gone.
+// Reads the regular file `path` when it holds at most `limit` bytes. The
+// size is checked before anything is read, and no more than `limit + 1`
+// bytes are ever read (a file that grows meanwhile is still caught).
+// `size` is the file's length as far as it is known (on kTooLarge: its
+// length on disk, or `limit + 1` when it grew while being read).
+ReadOutcome ReadRegularFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes,
+                            std::uintmax_t& size, std::string& problem);
+
+// True when `a` and `b` name one existing file (through links, hard links
+// or different spellings of the path).
+bool SameFile(const std::string& a, const std::string& b);
+
+// Writes `bytes` to a new temporary file next to the file `path` names
+// (following symbolic links, so that a link keeps pointing at the new
+// content), adds `addedPermissions`, flushes it to disk, then renames it
+// over that file. Either the file ends up holding exactly `bytes`, or it is
+// left as it was and the temporary file is gone, also when the run is
+// interrupted (see interrupt_cleanup.h). An existing target that is not a
+// regular file is refused.
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          std::filesystem::perms addedPermissions, std::string& problem);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "byte_sum.h"
+#include "combine_package.h"
 #include "display_text.h"
 #include "file_io.h"
 #include "firmware_package.h"
@@ -45,19 +46,26 @@ std::string DescribeCombined(const FirmwarePackage& package) {
 }  // namespace
 
 ToolOutcome DescribePackageFile(const std::string& path) {
+    const std::string shownPath = DisplayText(path);
     std::vector<std::uint8_t> program;
     std::string readProblem;
-    if (!ReadWholeFile(path, program, readProblem)) {
-        return ToolOutcome::Failure("ktxcombine: " + path + ": " + readProblem);
+    std::uintmax_t size = 0;
+    switch (ReadRegularFile(path, kTemplateSizeLimit, program, size, readProblem)) {
+        case ReadOutcome::kFailed: return ToolOutcome::Failure("ktxcombine: " + shownPath + ": " + readProblem);
+        case ReadOutcome::kTooLarge:
+            return ToolOutcome::Failure("ktxcombine: " + shownPath + ": " + std::to_string(size) +
+                                        " bytes; more than the " + std::to_string(kTemplateSizeLimit) +
+                                        " a program file may have");
+        case ReadOutcome::kRead: break;
     }
     const PackageArea area = LocatePackageArea(program);
     const std::string problem = LocateProblem(area);
-    if (!problem.empty()) return ToolOutcome::Failure("ktxcombine: " + path + ": " + problem);
+    if (!problem.empty()) return ToolOutcome::Failure("ktxcombine: " + shownPath + ": " + problem);
     if (area.kind == PackageAreaKind::kTemplate) {
         return ToolOutcome::Success(
-            path + Format(": uncombined template (package area at file offset 0x%lX)\n", area.offset));
+            shownPath + Format(": uncombined template (package area at file offset 0x%lX)\n", area.offset));
     }
     return ToolOutcome::Success(
-        path + Format(": combined package at file offset 0x%lX\n", area.offset) +
+        shownPath + Format(": combined package at file offset 0x%lX\n", area.offset) +
         DescribeCombined(FirmwarePackage(program.data() + area.offset)));
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstring>
 
 #include "platform/win32/system_services_win32.h"
 
@@ -73,6 +74,21 @@ int Win32SystemServices::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserv
 }
 
 void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+void Win32SystemServices::KeepSystemAwake(bool awake) {
+    // Windows 98 and 2000 have SetThreadExecutionState; Windows 95 and
+    // NT 4.0 lack it, so it is taken at run time: the program still loads
+    // there, and nothing is done.
+    using SetExecutionState = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return;
+    const FARPROC entry = ::GetProcAddress(kernel, "SetThreadExecutionState");
+    if (entry == nullptr) return;
+    SetExecutionState setState;
+    static_assert(sizeof setState == sizeof entry, "entry addresses are code pointers");
+    std::memcpy(&setState, &entry, sizeof setState);
+    setState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+}
 
 std::uint32_t Win32SystemServices::CurrentDirectory(std::uint32_t bufferLength, char* buffer) {
     return ::GetCurrentDirectoryA(bufferLength, buffer);

@@ -1,6 +1,7 @@
 #pragma once
 // The product's operating-system services: GetVersionExA, the process token
-// and the shutdown privilege, ExitWindowsEx, Sleep, GetCurrentDirectoryA.
+// and the shutdown privilege, ExitWindowsEx, Sleep, GetCurrentDirectoryA and
+// SetThreadExecutionState where the system has it.
 
 #include "platform/system_services.h"
 
@@ -16,6 +17,7 @@ public:
     std::uint32_t GetLastError() override;
     int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
     void Sleep(std::uint32_t milliseconds) override;
+    void KeepSystemAwake(bool awake) override;
     std::uint32_t CurrentDirectory(std::uint32_t bufferLength, char* buffer) override;
 };
 

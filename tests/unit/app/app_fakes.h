@@ -37,6 +37,10 @@ public:
     int initOk = 1;
     int driveCount = 1;
     bool outOfMemory = false;
+    // The transports made report an abandoned request.
+    bool abandonsRequest = false;
+    // The transport made last (start-up owns it).
+    FakeTransport* last = nullptr;
     // The application whose mask is logged (set once it exists).
     const FirmwareUpgradeApp* app = nullptr;
     std::vector<platform::VolumeAccess> accesses;
@@ -51,7 +55,10 @@ private:
     std::unique_ptr<ScsiTransport> Make(const char* kind) {
         log_.push_back(std::string(kind) + "(mask=" + FakeSystem::Hex(app ? app->versionCheckMask() : 0) + ")");
         if (outOfMemory) return nullptr;
-        return std::make_unique<FakeTransport>(log_, initOk, driveCount);
+        auto transport = std::make_unique<FakeTransport>(log_, initOk, driveCount);
+        transport->abandoned = abandonsRequest;
+        last = transport.get();
+        return transport;
     }
 
     CallLog& log_;

@@ -161,6 +161,17 @@ TEST_F(AppTest, DialogRunsWithTheDrivesFoundAndItsAnswerDecidesTheRestart) {
     }
 }
 
+// The ASPI manager may still complete a request the transport gave up on
+// into the transport's request block: the transport is kept to the end.
+TEST_F(AppTest, ATransportWithAnAbandonedRequestIsKeptWhenTheDialogEnds) {
+    transports.abandonsRequest = true;
+    Construct(kPlatformWindows);
+    EXPECT_FALSE(RunInitInstance());
+    EXPECT_THAT(log, ElementsAre("CreateDialog", "MakeAspi(mask=0x5A)", "Enumerate", "DoModal(devices=1)", "~Dialog"));
+    delete transports.last;  // the end of the program, for this test
+    EXPECT_EQ(log.back(), "~Transport");
+}
+
 TEST_F(AppTest, SeveralDrivesAllReachTheDialog) {
     transports.driveCount = 3;
     Construct(kPlatformWindows);

@@ -274,6 +274,9 @@ TEST(AspiTransportCompletion, ARequestThatNeverCompletesFailsWithinTheBound) {
         const std::size_t before = setup.Sent();
         EXPECT_EQ(transport->TestUnitReady(), 0);
         EXPECT_EQ(setup.Sent(), before) << "nothing more goes to a manager that holds a request";
+        // The program keeps such a transport to its end; here the manager
+        // is done with the block before the transport goes.
+        setup.library.aspi().WaitUntilIdle();
     }
     EXPECT_EQ(setup.library.modulesLoaded(), 1) << "not released while it may still run the request";
 }
@@ -290,6 +293,51 @@ TEST(AspiTransportCompletion, AVendorDownloadThatNeverCompletesFailsWithinTheBou
     EXPECT_TRUE(transport->requestAbandoned());
     // ASPI still holds the request that names the event: it stays open.
     EXPECT_EQ(setup.library.eventsOpen(), 1);
+    setup.library.aspi().WaitUntilIdle();
+}
+
+// The event set while the request is still pending (a stray signal, or a
+// manager that sets it early): ASPI still owns the block, so the request is
+// abandoned as if it had run out of time, not judged and reused.
+TEST(AspiTransportCompletion, AnEventSetWhileTheRequestIsPendingAbandonsIt) {
+    Faults faults;
+    faults.waitFault = Faults::WaitFault::SignalledAtOnce;
+    OpenedDrive setup(SlowDriveAt(1, 3), faults);
+    auto transport = setup.Open();
+    const std::uint8_t block[kBlockSize] = {};
+    EXPECT_EQ(transport->VendorDownload(block, 1, 0, kBlockSize, 0), 0);
+    EXPECT_TRUE(transport->requestAbandoned());
+    EXPECT_EQ(setup.library.eventsOpen(), 1) << "the manager may still set it";
+
+    const std::size_t before = setup.Sent();
+    EXPECT_EQ(transport->TestUnitReady(), 0);
+    EXPECT_EQ(setup.Sent(), before) << "the block still queued is not reused";
+    // The late completion lands in the transport's block, which is still there.
+    setup.library.aspi().WaitUntilIdle();
+    EXPECT_EQ(setup.library.lateSignals(), 0);
+}
+
+// Requests completed by the manager's own thread while the transport builds
+// the next one into the same block, many times over: each polled command
+// succeeds, and each vendor download (refused: its block sum is wrong)
+// sets the event its own request named while that event is still open. (A
+// manager that still read the block after publishing the status would see
+// the next request's fields; the ThreadSanitizer build reports that race.)
+TEST(AspiTransportCompletion, BackToBackRequestsThroughTheCompletionThreadStayApart) {
+    OpenedDrive setup;
+    auto transport = setup.Open();
+    const std::uint8_t block[kBlockSize] = {};
+    constexpr int kRounds = 200;
+    for (int round = 0; round < kRounds; ++round) {
+        ASSERT_EQ(transport->TestUnitReady(), 1) << round;
+        ASSERT_EQ(transport->Inquiry(), 1) << round;
+        ASSERT_EQ(transport->VendorDownload(block, 1, 0x1234, kBlockSize, 0), 0) << round;
+    }
+    setup.library.aspi().WaitUntilIdle();
+    EXPECT_EQ(setup.library.eventsCreated(), kRounds);
+    EXPECT_EQ(setup.library.eventsOpen(), 0);
+    EXPECT_EQ(setup.library.lateSignals(), 0);
+    EXPECT_FALSE(transport->requestAbandoned());
 }
 
 }  // namespace

@@ -119,4 +119,27 @@ TEST_F(BlockDownload, SumsWrapAt65536) {
     EXPECT_EQ(transport.downloads[0].imageSum, 0x0000);  // 131,072 x 0xFF = 0x1FE0000
 }
 
+// A PC that sleeps mid-flash leaves a half-written drive: the system is
+// asked to stay awake before the first block and released after the last
+// step, whichever way the download ends.
+TEST_F(BlockDownload, KeepsTheSystemAwakeForTheWholeDownloadOnEveryEnd) {
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "block 1 refused five times" : "every block accepted");
+        transport.downloads.clear();
+        gui.calls.clear();
+        if (refused) Refuse(0, 5);
+        std::size_t awakeDuringCommands = 0;
+        transport.duringCommand = [&] { awakeDuringCommands += system.keptAwake ? 1 : 0; };
+        RunBlockDownload(Context(), state, working.data());
+        EXPECT_EQ(awakeDuringCommands, transport.downloads.size());
+        EXPECT_FALSE(system.keptAwake);
+        EXPECT_EQ(Count("KeepSystemAwake(true)"), 1);
+        EXPECT_EQ(Count("KeepSystemAwake(false)"), 1);
+        if (!refused) {
+            const auto released = std::find(gui.calls.begin(), gui.calls.end(), "KeepSystemAwake(false)");
+            EXPECT_EQ(std::count(gui.calls.begin(), released, "Sleep(200)"), 1) << "the closing pause is covered";
+        }
+    }
+}
+
 }  // namespace

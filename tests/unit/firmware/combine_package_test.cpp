@@ -5,10 +5,18 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#endif
 
 #include "combine_test_files.h"
-
 #include "firmware/package_layout.h"
+#include "interrupt_cleanup.h"
 #include "sample_image.h"
 
 
@@ -131,6 +139,8 @@ TEST_P(CombineRefusalTest, RefusesWithoutTouchingTheOutput) {
         request.outputPath = fresh.Path("out.exe");
         refusal.arrange(fresh, request);
         const auto entriesBefore = fresh.Entries();
+        const bool outputReadable = outputExists && std::filesystem::is_regular_file(request.outputPath);
+        const std::vector<std::uint8_t> outputBefore = outputReadable ? fresh.Read("out.exe") : previous;
 
         const ToolOutcome outcome = CombinePackage(request);
         EXPECT_FALSE(outcome.ok);
@@ -138,8 +148,8 @@ TEST_P(CombineRefusalTest, RefusesWithoutTouchingTheOutput) {
         EXPECT_EQ(outcome.error.find('\n'), std::string::npos) << "one line";
         EXPECT_EQ(outcome.error.rfind("ktxcombine: ", 0), 0u) << outcome.error;
         EXPECT_EQ(fresh.Entries(), entriesBefore);
-        if (outputExists && !std::filesystem::is_directory(request.outputPath)) {
-            EXPECT_EQ(fresh.Read("out.exe"), previous);
+        if (outputReadable) {
+            EXPECT_EQ(fresh.Read("out.exe"), outputBefore);
         }
     }
 }
@@ -186,16 +196,164 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const ScratchDirectory&, CombineRequest& r) { r.revisionTag = "P\x01"; }},
         RefusalCase{"MaskAbove0xFF", "mask 256: above 0xFF",
                     [](const ScratchDirectory&, CombineRequest& r) { r.mask = 0x100; }},
+        RefusalCase{"TemplateIsADirectory", "template.exe: not a regular file",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        std::filesystem::remove(d.Path("template.exe"));
+                        std::filesystem::create_directory(d.Path("template.exe"));
+                    }},
+        RefusalCase{"TemplateAboveTheLimit", "template is 67108865 bytes; more than the 67108864",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        std::filesystem::resize_file(d.Path("template.exe"), kTemplateSizeLimit + 1);
+                    }},
+        RefusalCase{"OutputIsTheImage", "image.bin: is the firmware image",
+                    [](const ScratchDirectory& d, CombineRequest& r) { r.outputPath = d.Path("image.bin"); }},
+        RefusalCase{"OutputIsTheImageByAnotherPath", "is the firmware image",
+                    [](const ScratchDirectory& d, CombineRequest& r) {
+                        std::filesystem::create_directory(d.Path("sub"));
+                        r.outputPath = d.Path("sub/../image.bin");
+                    }},
         RefusalCase{"TemplateMissing", "missing.exe: cannot read",
                     [](const ScratchDirectory& d, CombineRequest& r) { r.templatePath = d.Path("missing.exe"); }},
         RefusalCase{"ImageMissing", "missing.bin: cannot read",
                     [](const ScratchDirectory& d, CombineRequest& r) { r.imagePath = d.Path("missing.bin"); }},
         RefusalCase{"OutputDirectoryMissing", "out.exe: cannot write",
                     [](const ScratchDirectory& d, CombineRequest& r) { r.outputPath = d.Path("no-such-dir/out.exe"); }},
-        RefusalCase{"OutputIsADirectory", "out.exe: cannot write",
+        RefusalCase{"OutputIsADirectory", "out.exe: not a regular file",
                     [](const ScratchDirectory& d, CombineRequest& r) {
                         std::filesystem::remove(d.Path("out.exe"));
                         std::filesystem::create_directory(d.Path("out.exe"));
                         r.outputPath = d.Path("out.exe");
                     }}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+#ifndef _WIN32
+// Puts a FIFO where the scratch file `name` was.
+void ReplaceWithFifo(const ScratchDirectory& d, const char* name) {
+    std::filesystem::remove(d.Path(name));
+    ASSERT_EQ(mkfifo(d.Path(name).c_str(), 0600), 0);
+}
+
+// FIFOs, devices and links, as POSIX systems have them. A FIFO read as an
+// image would block the tool for good; replaced as the output, the pipe
+// would be gone.
+INSTANTIATE_TEST_SUITE_P(
+    FilesOtherThanRegular, CombineRefusalTest,
+    ::testing::Values(
+        RefusalCase{"TemplateIsAFifo", "template.exe: not a regular file",
+                    [](const ScratchDirectory& d, CombineRequest&) { ReplaceWithFifo(d, "template.exe"); }},
+        RefusalCase{"ImageIsAFifo", "image.bin: not a regular file",
+                    [](const ScratchDirectory& d, CombineRequest&) { ReplaceWithFifo(d, "image.bin"); }},
+        RefusalCase{"ImageIsADevice", "/dev/zero: not a regular file",
+                    [](const ScratchDirectory&, CombineRequest& r) { r.imagePath = "/dev/zero"; }},
+        RefusalCase{"OutputIsAFifo", "out.exe: not a regular file",
+                    [](const ScratchDirectory& d, CombineRequest&) { ReplaceWithFifo(d, "out.exe"); }},
+        RefusalCase{"OutputIsAHardLinkToTheImage", "out.exe: is the firmware image",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        std::filesystem::remove(d.Path("out.exe"));
+                        std::filesystem::create_hard_link(d.Path("image.bin"), d.Path("out.exe"));
+                    }},
+        RefusalCase{"OutputIsASymlinkToTheImage", "out.exe: is the firmware image",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        std::filesystem::remove(d.Path("out.exe"));
+                        std::filesystem::create_symlink("image.bin", d.Path("out.exe"));
+                    }}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+// Bytes this process has read through system calls so far.
+std::uint64_t BytesReadByThisProcess() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:") return value;
+    }
+    return 0;
+}
+
+TEST_F(CombinePackageTest, RefusesALargeImageFromItsSizeWithoutReadingIt) {
+    if (!std::filesystem::exists("/proc/self/io")) GTEST_SKIP() << "no /proc/self/io";
+    std::filesystem::resize_file(dir.Path("image.bin"), 300u * 1024u * 1024u);  // sparse
+    const std::uint64_t before = BytesReadByThisProcess();
+    const ToolOutcome outcome = CombinePackage(Request());
+    const std::uint64_t read = BytesReadByThisProcess() - before;
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_NE(outcome.error.find("image is 314572800 bytes"), std::string::npos) << outcome.error;
+    // The template is read whole; of the image not a byte is needed.
+    EXPECT_LT(read, TemplateProgram().size() + 65536) << "bytes read";
+}
+
+TEST_F(CombinePackageTest, WritesThroughAnOutputSymlinkAndKeepsTheLink) {
+    namespace fs = std::filesystem;
+    dir.Write("real.exe", {1, 2, 3});
+    fs::create_symlink("real.exe", dir.Path("out.exe"));
+    fs::create_symlink("later.exe", dir.Path("dangling.exe"));
+
+    ASSERT_TRUE(CombinePackage(Request()).ok);
+    ASSERT_TRUE(CombinePackage(Request("dangling.exe")).ok);
+
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.Path("out.exe"))));
+    EXPECT_EQ(fs::read_symlink(dir.Path("out.exe")), fs::path("real.exe"));
+    EXPECT_EQ(dir.Read("real.exe").size(), TemplateProgram().size());
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.Path("dangling.exe"))));
+    EXPECT_EQ(dir.Read("later.exe"), dir.Read("real.exe"));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"dangling.exe", "image.bin", "later.exe", "out.exe",
+                                                       "real.exe", "template.exe"}));
+}
+
+TEST_F(CombinePackageTest, FileNamesInMessagesAreShownEscaped) {
+    CombineRequest request = Request();
+    request.templatePath = dir.Path("bad\nname\x1b[31m.exe");
+    const ToolOutcome missing = CombinePackage(request);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.error.find("bad\\x0Aname\\x1B[31m.exe: cannot read"), std::string::npos) << missing.error;
+    EXPECT_EQ(missing.error.find('\n'), std::string::npos);
+    EXPECT_EQ(missing.error.find('\x1b'), std::string::npos);
+
+    const ToolOutcome written = CombinePackage(Request("new\rname.exe"));
+    ASSERT_TRUE(written.ok) << written.error;
+    EXPECT_NE(written.output.find("new\\x0Dname.exe"), std::string::npos) << written.output;
+    EXPECT_EQ(written.output.find('\r'), std::string::npos);
+}
+
+// Ctrl+C or a kill while the output is being written: the half-written
+// temporary file goes with the program; once the write is over, the
+// handler leaves files alone.
+TEST(CombineInterruption, RemovesTheTemporaryFileAndEndsByTheSignal) {
+    // The child is a fork of this process: it arms the guard on this
+    // test's file (a re-executed child would make a scratch folder of its own).
+    GTEST_FLAG_SET(death_test_style, "fast");
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        ScratchDirectory dir;
+        dir.Write("out.exe.ktxcombine-part", {1, 2, 3});
+        const std::string partial = dir.Path("out.exe.ktxcombine-part");
+        EXPECT_EXIT(
+            {
+                TemporaryFileGuard guard(partial);
+                std::raise(signalNumber);
+            },
+            ::testing::KilledBySignal(signalNumber), "");
+        EXPECT_FALSE(std::filesystem::exists(partial)) << "signal " << signalNumber;
+
+        // Interrupted while the file is open for writing.
+        dir.Write("open.part", {1, 2, 3});
+        const std::string open = dir.Path("open.part");
+        EXPECT_EXIT(
+            {
+                TemporaryFileGuard guard(open);
+                guard.SetOpenDescriptor(::open(open.c_str(), O_WRONLY));
+                std::raise(signalNumber);
+            },
+            ::testing::KilledBySignal(signalNumber), "");
+        EXPECT_FALSE(std::filesystem::exists(open)) << "signal " << signalNumber;
+
+        dir.Write("kept.exe", {1});
+        EXPECT_EXIT(
+            {
+                { TemporaryFileGuard guard(dir.Path("kept.exe")); }
+                std::raise(signalNumber);
+            },
+            ::testing::KilledBySignal(signalNumber), "");
+        EXPECT_TRUE(std::filesystem::exists(dir.Path("kept.exe"))) << "signal " << signalNumber;
+    }
+}
+#endif

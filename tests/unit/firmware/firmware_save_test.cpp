@@ -203,4 +203,34 @@ TEST_F(ReadOut, FourFailuresOfABlockAreRetriedAtOnceAndTheCountStartsAfresh) {
     EXPECT_EQ(Count("Sleep(200)"), 0);
 }
 
+TEST_F(ReadOut, KeepsTheSystemAwakeWhileReadingOnEveryEnd) {
+    for (const bool failing : {false, true}) {
+        SCOPED_TRACE(failing ? "block 1 fails five times" : "every block read");
+        transport.reads.clear();
+        gui.calls.clear();
+        if (failing) transport.readResults = {0, 0, 0, 0, 0};
+        std::size_t awakeDuringCommands = 0;
+        transport.duringCommand = [&] { awakeDuringCommands += system.keptAwake ? 1 : 0; };
+        EXPECT_EQ(ReadOutFirmware(Context(), state, read.data()), failing ? 0 : 1);
+        EXPECT_EQ(awakeDuringCommands, transport.reads.size());
+        EXPECT_FALSE(system.keptAwake);
+        EXPECT_EQ(Count("KeepSystemAwake(true)"), 1);
+        EXPECT_EQ(Count("KeepSystemAwake(false)"), 1);
+    }
+}
+
+// A request the transport gave up on may still be completed into the
+// buffer it names: the save keeps the buffer instead of freeing it.
+TEST_F(Save, KeepsTheBufferAfterAnAbandonedRequest) {
+    transport.readResults = {0, 0, 0, 0, 0};
+    transport.duringCommand = [&] { transport.abandoned = true; };
+    Run();
+    EXPECT_EQ(gui.text(kStatusLine), "Error Happen in ID 0 OFFSET 0x0000");
+    ASSERT_EQ(memory.live.size(), 1u) << "kept, not freed";
+    EXPECT_EQ(memory.live.count(const_cast<std::uint8_t*>(transport.sent.back().data)), 1u) << "the block the request names";
+    EXPECT_EQ(memory.strayReleases, 0);
+    EXPECT_EQ(transport.closes, 1);
+    EXPECT_EQ(files.closes, files.opens);
+}
+
 }  // namespace

@@ -96,6 +96,20 @@ TEST_F(UpgradeProcedure, OpensTheDriveAtTheSelectorsIndexAndNamesItOnFailure) {
     EXPECT_EQ(gui.text(kStatusLine), "Open Device (2 5)OTHER   DRIVE X          Failed!!");
 }
 
+// A request the transport gave up on may still be completed into the
+// buffers it names: the upgrade keeps both instead of freeing them.
+TEST_F(UpgradeProcedure, KeepsItsBuffersAfterAnAbandonedRequest) {
+    transport.downloadResults = {0, 0, 0, 0, 0};
+    transport.duringCommand = [&] { transport.abandoned = true; };
+    Run();
+    EXPECT_EQ(gui.text(kStatusLine), kBlock1Error);
+    ASSERT_EQ(memory.live.size(), 2u) << "kept, not freed";
+    EXPECT_EQ(memory.live.count(const_cast<std::uint8_t*>(transport.downloads.back().data)), 1u)
+        << "the block the request names";
+    EXPECT_EQ(memory.strayReleases, 0);
+    EXPECT_EQ(transport.closes, 1);
+}
+
 TEST_F(UpgradeProcedure, SuccessRunsTheStepsInOrder) {
     Run();
     const std::vector<std::string> head(gui.calls.begin(), gui.calls.begin() + 7);

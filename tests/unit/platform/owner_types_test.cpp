@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "counting_allocator.h"
@@ -41,6 +42,40 @@ TEST(OwnedHandle, ClosesEachHandleItHoldsExactlyOnce) {
         handle.Reset(9);
     }
     EXPECT_EQ(closed, (std::vector<int>{7, 8, 9})) << "destruction closes what is still held";
+}
+
+// Abandon: what a request still held by the system may use is never given
+// back, not even by destruction; the owner is then free for the next one.
+TEST(OwnedHandle, AnAbandonedHandleIsNeverClosed) {
+    std::vector<int> closed;
+    {
+        OwnedHandle<int, RecordClose> handle(kInvalid, RecordClose{&closed});
+        handle.Reset(7);
+        handle.Abandon();
+        EXPECT_FALSE(handle.valid());
+        handle.Close();
+        handle.Reset(8);  // nothing held: 7 is not closed now either
+        EXPECT_TRUE(closed.empty());
+    }
+    EXPECT_EQ(closed, (std::vector<int>{8}));
+}
+
+TEST(OwnedBuffer, AnAbandonedBlockIsNeverReleased) {
+    CountingAllocator memory;
+    std::uint8_t* kept = nullptr;
+    {
+        OwnedBuffer buffer(memory);
+        ASSERT_TRUE(buffer.Allocate(64));
+        kept = buffer.get();
+        buffer.Abandon();
+        EXPECT_EQ(buffer.get(), nullptr);
+        buffer.Release();
+        ASSERT_TRUE(buffer.Allocate(32));  // the abandoned block is not given back first
+        EXPECT_EQ(memory.live.size(), 2u);
+    }
+    EXPECT_EQ(memory.live.size(), 1u);
+    EXPECT_EQ(memory.live.count(kept), 1u) << "kept until the allocator itself goes";
+    EXPECT_EQ(memory.strayReleases, 0);
 }
 
 TEST(OwnedBuffer, TakesAZeroedBlockAndGivesItBackOnce) {

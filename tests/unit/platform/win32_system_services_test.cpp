@@ -5,6 +5,7 @@
 #include "platform/win32/system_services_win32.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -63,7 +64,37 @@ TEST(Win32SystemServices, CurrentDirectoryReportsTheSizeItNeeds) {
     const std::uint32_t length = system.CurrentDirectory(needed, &path[0]);
     EXPECT_EQ(length + 1, needed);
     EXPECT_EQ(path[length], '\0');
-    system.Sleep(0);
+}
+
+TEST(Win32SystemServices, SleepWaitsAtLeastAboutTheTimeAsked) {
+    platform::Win32SystemServices system;
+    const DWORD start = ::GetTickCount();
+    system.Sleep(60);
+    // A lower bound only (the clock ticks in steps of up to ~16 ms): a
+    // pause that does not wait shows, a slow machine does not fail it.
+    EXPECT_GE(::GetTickCount() - start, 40u);
+}
+
+// The state the system keeps for this thread: SetThreadExecutionState
+// answers with the state before the call, so setting the same state again
+// reads it without changing it.
+EXECUTION_STATE CurrentExecutionState() {
+    using SetExecutionState = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
+    const FARPROC entry = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetThreadExecutionState");
+    if (entry == nullptr) return 0;
+    SetExecutionState setState;
+    std::memcpy(&setState, &entry, sizeof setState);
+    const EXECUTION_STATE state = setState(ES_CONTINUOUS);
+    setState(state);
+    return state;
+}
+
+TEST(Win32SystemServices, KeepSystemAwakeSetsAndClearsTheContinuousSystemRequirement) {
+    platform::Win32SystemServices system;
+    system.KeepSystemAwake(true);
+    EXPECT_EQ(CurrentExecutionState() & (ES_CONTINUOUS | ES_SYSTEM_REQUIRED), ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+    system.KeepSystemAwake(false);
+    EXPECT_EQ(CurrentExecutionState() & (ES_CONTINUOUS | ES_SYSTEM_REQUIRED), ES_CONTINUOUS);
 }
 
 }  // namespace

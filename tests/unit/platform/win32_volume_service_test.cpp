@@ -5,6 +5,7 @@
 #include "platform/win32/volume_service_win32.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "device/pass_through_records.h"
 
@@ -34,11 +35,31 @@ TEST(Win32VolumeService, HandleRoundTripsAndClosesOnce) {
     EXPECT_EQ(volumes.CloseVolume(handle), 0);
 }
 
-TEST(Win32VolumeService, DeviceMapThatOpensCanBeQueried) {
+// The device map counts one subkey per SCSI port. The test adds a port of
+// its own (volatile, like the rest of Hardware) so that the key surely
+// exists and the count it must report is known, then removes what it added.
+TEST(Win32VolumeService, DeviceMapCountsTheScsiPorts) {
     platform::Win32VolumeService volumes;
-    std::uint32_t count = 0;
-    // Whether the key exists depends on the system; opened, it must answer.
-    EXPECT_NE(volumes.ReadScsiDeviceMap(count), platform::DeviceMapResult::QueryFailed);
+    HKEY map = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\Scsi", 0, nullptr, REG_OPTION_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, &map, &disposition),
+              ERROR_SUCCESS);
+    std::uint32_t before = 0;
+    ASSERT_EQ(volumes.ReadScsiDeviceMap(before), platform::DeviceMapResult::Ok);
+
+    HKEY port = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(map, "Ktx Test Port", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &port,
+                                nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(port);
+    std::uint32_t after = 0;
+    EXPECT_EQ(volumes.ReadScsiDeviceMap(after), platform::DeviceMapResult::Ok);
+    EXPECT_EQ(after, before + 1);
+
+    ::RegDeleteKeyA(map, "Ktx Test Port");
+    ::RegCloseKey(map);
+    if (disposition == REG_CREATED_NEW_KEY) ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\Scsi");
 }
 
 }  // namespace
