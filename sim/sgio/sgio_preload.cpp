@@ -14,6 +14,15 @@
 //                       commands other than the read-safe ones fail with EPERM.
 //
 // Every other open, opendir and ioctl goes to the C library unchanged.
+//
+// A 32-bit program built with 64-bit time (Wine is) calls glibc's
+// __ioctl_time64 instead of ioctl, so the 32-bit library defines that name
+// too. Neither <sys/ioctl.h> nor the large-file and 64-bit-time switches
+// may reach this file: they would rename the functions defined here (open
+// would become a second open64); the placeholders are examined with the
+// 64-bit stat and readdir calls instead.
+#undef _FILE_OFFSET_BITS
+#undef _TIME_BITS
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -69,17 +78,17 @@ Function Next(const char* name) {
 // The placeholder number of the file open on `fd`, or -1 when it is none.
 long PlaceholderNumber(int fd) {
     const char* dir = PlaceholderDir();
-    struct stat opened;
-    if (dir == nullptr || fstat(fd, &opened) != 0) return -1;
+    struct stat64 opened;
+    if (dir == nullptr || fstat64(fd, &opened) != 0) return -1;
     using OpendirFunction = DIR* (*)(const char*);
     static const auto realOpendir = Next<OpendirFunction>("opendir");
     DIR* folder = realOpendir(dir);
     if (folder == nullptr) return -1;
     long found = -1;
-    while (const dirent* entry = readdir(folder)) {
+    while (const dirent64* entry = readdir64(folder)) {
         const long number = SgNumber(entry->d_name);
-        struct stat placeholder;
-        if (number >= 0 && stat((std::string(dir) + "/" + entry->d_name).c_str(), &placeholder) == 0 &&
+        struct stat64 placeholder;
+        if (number >= 0 && stat64((std::string(dir) + "/" + entry->d_name).c_str(), &placeholder) == 0 &&
             placeholder.st_dev == opened.st_dev && placeholder.st_ino == opened.st_ino) {
             found = number;
             break;
@@ -118,6 +127,21 @@ int AnswerPlaceholder(long number, void* argument) {
     return 0;
 }
 
+using IoctlFunction = int (*)(int, unsigned long, ...);
+
+// SG_IO on a placeholder is answered here; everything else goes on to `real`.
+int AnswerOrForward(IoctlFunction real, int fd, unsigned long request, void* argument) {
+    if (request == sgio::kSgIo) {
+        const long number = PlaceholderNumber(fd);
+        if (number >= 0) return AnswerPlaceholder(number, argument);
+    }
+    if (real == nullptr) {
+        errno = ENOSYS;
+        return -1;
+    }
+    return real(fd, request, argument);
+}
+
 // The mode argument exists only when the flags create a file.
 mode_t ModeArgument(int flags, va_list& arguments) {
     if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) return static_cast<mode_t>(va_arg(arguments, int));
@@ -131,18 +155,24 @@ mode_t ModeArgument(int flags, va_list& arguments) {
 extern "C" {
 
 KTX_EXPORTED int ioctl(int fd, unsigned long request, ...) {
+    static const auto realIoctl = Next<IoctlFunction>("ioctl");
     va_list arguments;
     va_start(arguments, request);
     void* argument = va_arg(arguments, void*);
     va_end(arguments);
-    if (request == sgio::kSgIo) {
-        const long number = PlaceholderNumber(fd);
-        if (number >= 0) return AnswerPlaceholder(number, argument);
-    }
-    using IoctlFunction = int (*)(int, unsigned long, ...);
-    static const auto realIoctl = Next<IoctlFunction>("ioctl");
-    return realIoctl(fd, request, argument);
+    return AnswerOrForward(realIoctl, fd, request, argument);
 }
+
+#if __SIZEOF_POINTER__ == 4
+KTX_EXPORTED int __ioctl_time64(int fd, unsigned long request, ...) {
+    static const auto realIoctl = Next<IoctlFunction>("__ioctl_time64");
+    va_list arguments;
+    va_start(arguments, request);
+    void* argument = va_arg(arguments, void*);
+    va_end(arguments);
+    return AnswerOrForward(realIoctl, fd, request, argument);
+}
+#endif
 
 KTX_EXPORTED int open(const char* path, int flags, ...) {
     va_list arguments;
