@@ -21,6 +21,8 @@ constexpr unsigned char kSenseLength = 24;
 // time-out in milliseconds, `data` (at least transferLength bytes; null when
 // the length is 0) and `sense` (kSenseLength bytes).
 void FillRequest(const commands::Command& command, void* data, unsigned char* sense, SgIoHeader& request);
+// A temporary command would leave the request pointing at a CDB that is gone.
+void FillRequest(const commands::Command&& command, void* data, unsigned char* sense, SgIoHeader& request) = delete;
 
 // A command succeeded only when the ioctl itself succeeded (`ioctlResult`
 // 0) and the SCSI status, the host status and the driver status all read

@@ -15,6 +15,7 @@ namespace {
 
 class SimulatedSgIoTest : public ::testing::Test {
 protected:
+    // `command` must outlive the request: its CDB is pointed at, not copied.
     sgio::SgIoHeader Request(const commands::Command& command, void* data) {
         sgio::SgIoHeader request;
         sgio::FillRequest(command, data, sense_, request);
@@ -68,16 +69,20 @@ TEST_F(SimulatedSgIoTest, OutcomesLeaveTheStatusesTheKernelWould) {
     failing.neverCompleteCommand = 2;
     sim::SimulatedDrive& drive = machine_.AddDrive(failing);
 
-    sgio::SgIoHeader good = Request(commands::Inquiry(commands::Backend::PassThrough), data_);
+    // The requests point at their commands' CDBs, so the commands stay alive.
+    const auto inquiry = commands::Inquiry(commands::Backend::PassThrough);
+    const auto testUnitReady = commands::TestUnitReady();
+    const auto modeSense = commands::ModeSense(commands::Backend::PassThrough);
+    sgio::SgIoHeader good = Request(inquiry, data_);
     ASSERT_EQ(sim::AnswerSgIo(&drive, good, true), 0);
     EXPECT_TRUE(sgio::RequestSucceeded(0, good));
 
-    sgio::SgIoHeader hangs = Request(commands::TestUnitReady(), nullptr);
+    sgio::SgIoHeader hangs = Request(testUnitReady, nullptr);
     ASSERT_EQ(sim::AnswerSgIo(&drive, hangs, true), 0);
     EXPECT_EQ(hangs.host_status, sim::kHostTimeOut);
     EXPECT_FALSE(sgio::RequestSucceeded(0, hangs));
 
-    sgio::SgIoHeader check = Request(commands::ModeSense(commands::Backend::PassThrough), data_);
+    sgio::SgIoHeader check = Request(modeSense, data_);
     ASSERT_EQ(sim::AnswerSgIo(&drive, check, true), 0);
     EXPECT_EQ(check.status, sim::kStatusCheckCondition);
     EXPECT_EQ(check.driver_status, sim::kDriverSense);
@@ -85,7 +90,7 @@ TEST_F(SimulatedSgIoTest, OutcomesLeaveTheStatusesTheKernelWould) {
     EXPECT_EQ(sense_[0], 0x70);
     EXPECT_FALSE(sgio::RequestSucceeded(0, check));
 
-    sgio::SgIoHeader nobody = Request(commands::TestUnitReady(), nullptr);
+    sgio::SgIoHeader nobody = Request(testUnitReady, nullptr);
     ASSERT_EQ(sim::AnswerSgIo(nullptr, nobody, true), 0);
     EXPECT_EQ(nobody.host_status, sim::kHostNoConnect);
     EXPECT_FALSE(sgio::RequestSucceeded(0, nobody));
