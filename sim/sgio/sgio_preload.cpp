@@ -38,6 +38,7 @@
 #include <string>
 
 #include "configured_machine.h"
+#include "scsi_generic_devices.h"
 #include "simulated_sg_io.h"
 
 namespace {
@@ -47,15 +48,10 @@ const char* PlaceholderDir() {
     return dir != nullptr && dir[0] != '\0' ? dir : nullptr;
 }
 
-// "sg" and decimal digits: the number, else -1.
+// The number of an sg node's name, else -1.
 long SgNumber(const char* name) {
-    if (std::strncmp(name, "sg", 2) != 0 || name[2] == '\0') return -1;
-    long number = 0;
-    for (const char* p = name + 2; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9' || number > 99999) return -1;
-        number = number * 10 + (*p - '0');
-    }
-    return number;
+    unsigned number = 0;
+    return sgio::ScsiGenericNodeNumber(name, number) ? static_cast<long>(number) : -1;
 }
 
 // "/dev/sgN" rewritten to the placeholder sgN; the path itself otherwise.

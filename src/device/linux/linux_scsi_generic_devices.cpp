@@ -13,20 +13,6 @@
 namespace sgio {
 namespace {
 
-// "sg" followed by one to six decimal digits: the kernel's names for SCSI
-// generic nodes. Anything else (sg, sgx, sg1a) is not one.
-bool SgNumber(const char* name, unsigned& number) {
-    if (name[0] != 's' || name[1] != 'g' || name[2] == '\0') return false;
-    unsigned value = 0;
-    std::size_t digits = 0;
-    for (const char* p = name + 2; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9' || ++digits > 6) return false;
-        value = value * 10 + static_cast<unsigned>(*p - '0');
-    }
-    number = value;
-    return true;
-}
-
 // Closes the directory on every way out of the listing.
 class DirectoryReader {
 public:
@@ -58,7 +44,7 @@ std::size_t LinuxScsiGenericDevices::List(DevicePath* paths, std::size_t capacit
     DirectoryReader reader(directory_);
     for (const char* name = reader.Next(); name != nullptr && found < kMaxListedDevices; name = reader.Next()) {
         unsigned number = 0;
-        if (SgNumber(name, number)) numbers[found++] = number;
+        if (ScsiGenericNodeNumber(name, number)) numbers[found++] = number;
     }
     std::sort(numbers, numbers + found);
     std::size_t written = 0;

@@ -70,6 +70,11 @@ private:
     int handle_ = ScsiGenericDevices::kNoHandle;
 };
 
+// True for the kernel's names of SCSI generic nodes, "sg" followed by one to
+// six decimal digits, with their number; false for anything else (sg, sgx,
+// sg1a).
+bool ScsiGenericNodeNumber(const char* name, unsigned& number);
+
 // Opens `path` into `device` (closing what it held before).
 DeviceError OpenScsiDevice(ScsiGenericDevices& devices, const char* path, OpenedScsiDevice& device);
 
