@@ -18,15 +18,18 @@
 #include <ctime>
 #include <vector>
 
-#include "aspi_transport.h"
-#include "byte_sum.h"
-#include "device_record.h"
-#include "os_version.h"
-#include "pass_through_transport.h"
+#include "device/aspi_transport.h"
+#include "firmware/byte_sum.h"
+#include "device/device_record.h"
+#include "device/pass_through_transport.h"
 #include "sample_image.h"
+
 #include "simulated_aspi_library.h"
+
 #include "simulated_machine.h"
+
 #include "simulated_nt_storage.h"
+
 
 namespace {
 
@@ -85,8 +88,8 @@ void PassThroughDownload(benchmark::State& state) {
     sim::SimulatedMachine machine;
     const sim::SimulatedDrive& drive = AddDrive(machine, static_cast<std::uint32_t>(state.range(0)));
     sim::SimulatedNtStorage storage(machine);
-    g_osVersion.dwMajorVersion = 5;  // volumes opened read-write, as from Windows 2000 on
-    PassThroughTransport transport(storage);
+    // Volumes opened read-write, as from Windows 2000 on.
+    PassThroughTransport transport(storage, platform::VolumeAccess::ReadWrite);
     DeviceRecord record{};
     record.driveLetter = kDriveLetter;
     if (!transport.initOk || !transport.Open(record)) {

@@ -20,10 +20,14 @@
 #include <vector>
 
 #include "command_line.h"
+
 #include "fuzz_support.h"
+
 #include "fuzz_work_folder.h"
+
 #include "package_info.h"
-#include "package_layout.h"
+
+#include "firmware/package_layout.h"
 
 namespace {
 

@@ -22,10 +22,12 @@
 #include <string>
 #include <vector>
 
-#include "command_set.h"
-#include "device_record.h"
+#include "device/command_set.h"
+#include "device/device_record.h"
 #include "fuzz_support.h"
+
 #include "simulated_drive.h"
+
 
 namespace {
 

@@ -16,12 +16,12 @@
 #include <cstring>
 #include <vector>
 
-#include "command_set.h"
-#include "device_list.h"
+#include "device/command_set.h"
+#include "device/device_list.h"
 #include "fuzz_support.h"
-#include "os_version.h"
-#include "pass_through_records.h"
-#include "pass_through_transport.h"
+
+#include "device/pass_through_records.h"
+#include "device/pass_through_transport.h"
 
 namespace {
 
@@ -146,8 +146,7 @@ void CheckPassThroughTransport(ScriptedVolume& volume) {
     std::vector<std::uint8_t> mode(passthrough::kDataAreaSize, 0);
     std::copy_n(volume.modeSense.begin(), std::min(volume.modeSense.size(), commands::kModeSenseLength), mode.begin());
 
-    g_osVersion.dwMajorVersion = 5;  // volumes opened read-write
-    PassThroughTransport transport(volume);
+    PassThroughTransport transport(volume, platform::VolumeAccess::ReadWrite);
     FUZZ_CHECK(transport.initOk == 1);
     DeviceList list;
     transport.Enumerate(list);

@@ -17,11 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "command_set.h"
-#include "device_record.h"
+#include "device/command_set.h"
+#include "device/device_record.h"
 #include "fuzz_support.h"
+
 #include "fuzz_work_folder.h"
+
 #include "simulated_machine.h"
+
 
 namespace {
 

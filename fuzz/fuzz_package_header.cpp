@@ -16,10 +16,13 @@
 #include <vector>
 
 #include "combine_package.h"
-#include "firmware_package.h"
+
+#include "firmware/firmware_package.h"
 #include "fuzz_support.h"
-#include "package_layout.h"
+
+#include "firmware/package_layout.h"
 #include "sample_image.h"
+
 
 namespace {
 
@@ -41,7 +44,7 @@ void CheckReading(const std::uint8_t* block) {
 
     char sumText[kExpectedSumLength + 1] = {};
     std::memcpy(sumText, block + kExpectedSumOffset, kExpectedSumLength);
-    FUZZ_CHECK(package.expectedSumText() == std::string(sumText));
+    FUZZ_CHECK(std::string(package.expectedSumText().c_str()) == std::string(sumText));
     unsigned scanned = 0;
     if (std::sscanf(sumText, "%X", &scanned) != 1) scanned = 0;
     FUZZ_CHECK(package.expectedSum() == (scanned & 0xFFFFu));

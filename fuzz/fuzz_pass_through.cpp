@@ -21,12 +21,16 @@
 #include <memory>
 #include <vector>
 
-#include "device_record.h"
+#include "device/device_record.h"
 #include "fuzz_support.h"
+
 #include "nt_errors.h"
-#include "pass_through_records.h"
+
+#include "device/pass_through_records.h"
 #include "simulated_machine.h"
+
 #include "simulated_nt_storage.h"
+
 
 namespace {
 

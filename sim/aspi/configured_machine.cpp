@@ -1,5 +1,6 @@
 #include "configured_machine.h"
 
+
 #include <exception>
 
 namespace sim {

@@ -9,6 +9,7 @@
 
 #include "simulated_machine.h"
 
+
 namespace sim {
 
 // The configuration file to load.

@@ -1,5 +1,6 @@
 #include "simulated_aspi.h"
 
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>

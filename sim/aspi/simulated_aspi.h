@@ -18,8 +18,9 @@
 #include <thread>
 #include <vector>
 
-#include "aspi_srb.h"
+#include "device/aspi_srb.h"
 #include "simulated_machine.h"
+
 
 namespace sim {
 

@@ -1,5 +1,6 @@
 #include "simulated_aspi_library.h"
 
+
 #include <cctype>
 #include <chrono>
 #include <thread>

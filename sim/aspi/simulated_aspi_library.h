@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "aspi_library.h"
+#include "platform/aspi_library.h"
 #include "simulated_aspi.h"
+
 
 namespace sim {
 

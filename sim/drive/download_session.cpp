@@ -1,10 +1,12 @@
 #include "download_session.h"
 
+
 #include <algorithm>
 
-#include "byte_sum.h"
-#include "command_set.h"
+#include "firmware/byte_sum.h"
+#include "device/command_set.h"
 #include "hex_text.h"
+
 
 namespace sim {
 namespace {

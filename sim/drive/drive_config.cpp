@@ -1,5 +1,6 @@
 #include "drive_config.h"
 
+
 namespace sim {
 
 std::string DriveName(const DriveConfig& config) {

@@ -7,6 +7,7 @@
 
 #include "scsi_target.h"
 
+
 namespace sim {
 
 struct DriveReply {

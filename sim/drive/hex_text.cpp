@@ -1,5 +1,6 @@
 #include "hex_text.h"
 
+
 namespace sim {
 namespace {
 

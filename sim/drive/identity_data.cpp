@@ -1,8 +1,9 @@
 #include "identity_data.h"
 
+
 #include <algorithm>
 
-#include "command_set.h"
+#include "device/command_set.h"
 
 namespace sim {
 namespace {

@@ -8,6 +8,7 @@
 
 #include "drive_config.h"
 
+
 namespace sim {
 
 // `config.inquiryLength` bytes of standard INQUIRY data: byte 0 the

@@ -14,8 +14,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "device_record.h"
+#include "device/device_record.h"
 #include "simulated_machine.h"
+
 
 namespace sim {
 namespace {

@@ -1,13 +1,17 @@
 #include "simulated_drive.h"
 
+
 #include <algorithm>
 #include <stdexcept>
 
-#include "byte_sum.h"
-#include "command_set.h"
+#include "firmware/byte_sum.h"
+#include "device/command_set.h"
 #include "hex_text.h"
+
 #include "identity_data.h"
+
 #include "sample_image.h"
+
 
 namespace sim {
 namespace {

@@ -11,10 +11,15 @@
 #include <vector>
 
 #include "download_session.h"
+
 #include "drive_reply.h"
+
 #include "drive_config.h"
+
 #include "scsi_target.h"
+
 #include "trace.h"
+
 
 namespace sim {
 

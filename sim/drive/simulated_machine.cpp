@@ -1,5 +1,6 @@
 #include "simulated_machine.h"
 
+
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>

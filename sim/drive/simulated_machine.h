@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "drive_config.h"
+
 #include "simulated_drive.h"
+
 #include "trace.h"
+
 
 namespace sim {
 

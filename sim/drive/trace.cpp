@@ -1,5 +1,6 @@
 #include "trace.h"
 
+
 namespace sim {
 
 bool Trace::OpenFile(const std::string& path, std::string& error) {

@@ -1,5 +1,6 @@
 #include "hard_disk_target.h"
 
+
 #include <algorithm>
 #include <cstring>
 

@@ -1,5 +1,6 @@
 #include "pass_through_service.h"
 
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -7,7 +8,8 @@
 #include <vector>
 
 #include "nt_errors.h"
-#include "pass_through_records.h"
+
+#include "device/pass_through_records.h"
 
 namespace sim {
 namespace {

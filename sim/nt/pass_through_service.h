@@ -30,6 +30,7 @@
 
 #include "scsi_target.h"
 
+
 namespace sim {
 
 struct PassThroughOutcome {

@@ -1,11 +1,13 @@
 #include "simulated_nt_storage.h"
 
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
 #include "nt_errors.h"
-#include "pass_through_records.h"
+
+#include "device/pass_through_records.h"
 
 namespace sim {
 namespace {

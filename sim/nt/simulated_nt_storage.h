@@ -27,9 +27,12 @@
 #include <vector>
 
 #include "hard_disk_target.h"
+
 #include "pass_through_service.h"
+
 #include "simulated_machine.h"
-#include "volume_service.h"
+
+#include "platform/volume_service.h"
 
 namespace sim {
 

@@ -1,9 +1,9 @@
-#include "firmware_upgrade_app.h"
+#include "app/firmware_upgrade_app.h"
 
-#include <memory>
-
-#include "os_version.h"
-#include "program_state.h"
+#include "app/operation_commands.h"
+#include "firmware/firmware_context.h"
+#include "firmware/status_text.h"
+#include "platform/owned_handle.h"
 
 namespace {
 
@@ -14,7 +14,6 @@ constexpr char kInitFailed[] = "Flash ROM Upgrade Program Initialized Failed!!";
 constexpr char kNtInitFailed[] = "Flash ROM Upgrade Program Initialized Failed (Windows NT/2000)!!";
 constexpr char kAspiInitFailed[] =
     "Flash ROM Upgrade Program Initialized Failed (Windows 95/98)!!\nASPI for Win32 is not initialized!!";
-constexpr char kNoDevice[] = "No support device Found!!";
 
 constexpr char kOpenTokenFailed[] = "Reboot : OpenProcessToken Fail!!";
 constexpr char kAdjustPrivilegesFailed[] = "Reboot : AdjustTokenPrivileges Fail!!";
@@ -22,16 +21,22 @@ constexpr char kExitWindowsFailed[] = "Reboot : ExitWindowsEx Fail!!";
 
 constexpr char kShutdownPrivilege[] = "SeShutdownPrivilege";
 
-bool IsNtFamily() { return g_osVersion.dwPlatformId == kPlatformNt; }
+// Windows 2000 is the first system whose volumes are opened read-write for
+// pass-through.
+constexpr std::uint32_t kReadWriteVolumesFromMajorVersion = 5;
+
+struct CloseToken {
+    SystemServices* system;
+    void operator()(TokenHandle token) const { system->CloseToken(token); }
+};
 
 }  // namespace
 
-FirmwareUpgradeApp::FirmwareUpgradeApp(SystemServices& system, GuiContract& messages)
-    : system_(system), messages_(messages) {
-    g_osVersion.dwOSVersionInfoSize = sizeof(OsVersionRecord);
-    const int result = system_.GetVersionEx(g_osVersion);
+FirmwareUpgradeApp::FirmwareUpgradeApp(SystemServices& system, GuiService& gui) : system_(system), gui_(gui) {
+    osVersion_.dwOSVersionInfoSize = sizeof(OsVersionRecord);
+    const int result = system_.QueryVersion(osVersion_);
     initialized = result;
-    if (result != 0 && g_osVersion.dwPlatformId == kPlatformWin32s) initialized = 0;
+    if (result != 0 && osVersion_.dwPlatformId == kPlatformWin32s) initialized = 0;
 }
 
 FirmwareUpgradeApp::~FirmwareUpgradeApp() {
@@ -53,36 +58,45 @@ bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
 
     // Before the transport exists, so that the mask is in place whatever
     // creating the transport and searching for drives do.
-    g_versionCheckMask = services.package.versionCheckMask();
+    versionCheckMask_ = services.package.versionCheckMask();
 
-    std::unique_ptr<ScsiTransport> transport =
-        IsNtFamily() ? services.transports.MakePassThrough() : services.transports.MakeAspi();
-    g_transport = transport.get();
+    if (IsNtFamily()) {
+        const platform::VolumeAccess access = osVersion_.dwMajorVersion >= kReadWriteVolumesFromMajorVersion
+                                                  ? platform::VolumeAccess::ReadWrite
+                                                  : platform::VolumeAccess::ReadOnly;
+        transport_ = services.transports.MakePassThrough(access);
+    } else {
+        transport_ = services.transports.MakeAspi();
+    }
 
     // A transport that could not even be allocated is as unusable as one
     // whose back end did not come up, and is reported the same way.
-    if (!transport || transport->initOk == 0) {
+    if (!transport_ || transport_->initOk == 0) {
         ShowTransportFailure();
-        transport.reset();
-        g_transport = nullptr;
+        transport_.reset();
         return false;  // the dialog goes with `dialog`
     }
 
-    transport->Enumerate(dialog->devices());
+    FirmwareState& state = dialog->state();
+    transport_->Enumerate(state.devices);
 
-    if (dialog->devices().Count() > 0) {
+    if (state.devices.Count() > 0) {
         restartOnExit = 0;
-        dialog->DoModal();
+        const FirmwareContext context{gui_,           system_, services.files, services.memory, *transport_,
+                                      &services.package, versionCheckMask_};
+        OperationCommands commands(context);
+        dialog->DoModal(commands);
         restartOnExit = dialog->restartConfirmed();
     } else {
-        messages_.MessageBox(kNoDevice, kNoDeviceCaption, kMbOk);
+        gui_.ShowMessage(kNoDeviceText, kNoDeviceCaption, kMbOk);
     }
 
-    transport.reset();
-    g_transport = nullptr;
+    transport_.reset();
     dialog.reset();
     return false;
 }
+
+bool FirmwareUpgradeApp::IsNtFamily() const { return osVersion_.dwPlatformId == kPlatformNt; }
 
 void FirmwareUpgradeApp::Restart() {
     if (!IsNtFamily()) {
@@ -94,18 +108,19 @@ void FirmwareUpgradeApp::Restart() {
     // The NT family restarts only for a process that holds the shutdown
     // privilege enabled in its token. No failure stops the sequence: each
     // is shown and the next step still runs.
-    TokenHandle token = nullptr;
-    const bool tokenOpened = system_.OpenProcessToken(kTokenAdjustPrivileges | kTokenQuery, token) != 0;
-    if (!tokenOpened) {
-        token = nullptr;
+    OwnedHandle<TokenHandle, CloseToken> token(nullptr, CloseToken{&system_});
+    TokenHandle opened = nullptr;
+    if (system_.OpenProcessToken(kTokenAdjustPrivileges | kTokenQuery, opened) != 0) {
+        token.Reset(opened);
+    } else {
         ShowFailure(kOpenTokenFailed);
     }
 
     // A failed lookup leaves the id zero; AdjustTokenPrivileges then fails
     // and the last-error test below reports it.
     PrivilegeId shutdown{0, 0};
-    system_.LookupPrivilegeValue(kShutdownPrivilege, shutdown);
-    system_.AdjustTokenPrivileges(token, shutdown, kSePrivilegeEnabled);
+    system_.LookupPrivilege(kShutdownPrivilege, shutdown);
+    system_.AdjustTokenPrivileges(token.get(), shutdown, kSePrivilegeEnabled);
     // The last error rather than the call's result: the call also succeeds
     // when the privilege was not granted (ERROR_NOT_ALL_ASSIGNED).
     if (system_.GetLastError() != 0) ShowFailure(kAdjustPrivilegesFailed);
@@ -113,11 +128,11 @@ void FirmwareUpgradeApp::Restart() {
     // The handle has done its work: the adjusted privilege belongs to the
     // process token, not to this handle. Closed here so that the restart
     // request stays the program's last act.
-    if (tokenOpened) system_.CloseToken(token);
+    token.Close();
 
     if (system_.ExitWindowsEx(kEwxReboot | kEwxForce, 0) == 0) ShowFailure(kExitWindowsFailed);
 }
 
-void FirmwareUpgradeApp::ShowFailure(const char* text) { messages_.MessageBox(text, kCaption, kMbOk); }
+void FirmwareUpgradeApp::ShowFailure(const char* text) { gui_.ShowMessage(text, kCaption, kMbOk); }
 
 void FirmwareUpgradeApp::ShowTransportFailure() { ShowFailure(IsNtFamily() ? kNtInitFailed : kAspiInitFailed); }

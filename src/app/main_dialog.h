@@ -7,15 +7,18 @@
 #include <cstdint>
 #include <memory>
 
-#include "device_list.h"
+#include "firmware/firmware_context.h"
+#include "ui/dialog_commands.h"
 
 class MainDialog {
 public:
     virtual ~MainDialog() = default;
-    // The drives the dialog offers, in selector order.
-    virtual DeviceList& devices() = 0;
-    // Runs the dialog modally until the user leaves it.
-    virtual void DoModal() = 0;
+    // The state the dialog shows and its commands work on; start-up fills
+    // its device list.
+    virtual FirmwareState& state() = 0;
+    // Runs the dialog modally until the user leaves it; its buttons run
+    // `commands`.
+    virtual void DoModal(DialogCommands& commands) = 0;
     // 1 when the user agreed to restart the PC on leaving the dialog; 0
     // otherwise, and 0 when the dialog could not be shown at all.
     virtual std::int32_t restartConfirmed() const = 0;

@@ -1,17 +1,19 @@
-#include "service_transport_factory.h"
+#include "app/service_transport_factory.h"
 
 #include <new>
 
-#include "aspi_transport.h"
-#include "pass_through_transport.h"
+#include "device/aspi_transport.h"
+#include "device/pass_through_transport.h"
 
 // Allocation failure comes back as null rather than as an exception: start-up
-// reports it to the user like a transport that failed to initialise.
+// reports it to the user like a transport that failed to initialise. (A
+// nothrow_t of its own rather than std::nothrow, an object that lives in the
+// C++ runtime library, which the shipped programs do not link.)
 
-std::unique_ptr<ScsiTransport> ServiceTransportFactory::MakePassThrough() {
-    return std::unique_ptr<ScsiTransport>(new (std::nothrow) PassThroughTransport(volumes_));
+std::unique_ptr<ScsiTransport> ServiceTransportFactory::MakePassThrough(platform::VolumeAccess access) {
+    return std::unique_ptr<ScsiTransport>(new (std::nothrow_t{}) PassThroughTransport(volumes_, access));
 }
 
 std::unique_ptr<ScsiTransport> ServiceTransportFactory::MakeAspi() {
-    return std::unique_ptr<ScsiTransport>(new (std::nothrow) AspiTransport(aspi_));
+    return std::unique_ptr<ScsiTransport>(new (std::nothrow_t{}) AspiTransport(aspi_));
 }

@@ -3,16 +3,16 @@
 // service, an AspiTransport over an ASPI library service. Both services are
 // the caller's and must outlive every transport made here.
 
-#include "aspi_library.h"
-#include "transport_factory.h"
-#include "volume_service.h"
+#include "app/transport_factory.h"
+#include "platform/aspi_library.h"
+#include "platform/volume_service.h"
 
 class ServiceTransportFactory : public TransportFactory {
 public:
     ServiceTransportFactory(platform::AspiLibrary& aspi, platform::VolumeService& volumes)
         : aspi_(aspi), volumes_(volumes) {}
 
-    std::unique_ptr<ScsiTransport> MakePassThrough() override;
+    std::unique_ptr<ScsiTransport> MakePassThrough(platform::VolumeAccess access) override;
     std::unique_ptr<ScsiTransport> MakeAspi() override;
 
 private:

@@ -1,4 +1,4 @@
-#include "aspi_transport.h"
+#include "device/aspi_transport.h"
 
 #include <atomic>
 #include <cstring>
@@ -110,21 +110,6 @@ void AspiTransport::Enumerate(DeviceList& list) {
     ZeroCurrent();
 }
 
-int AspiTransport::Inquiry() {
-    std::memset(dataBuffer_, 0, sizeof dataBuffer_);
-    if (!ExecutePolled(commands::Inquiry(commands::Backend::Aspi), dataBuffer_)) return 0;
-    return AcceptInquiry(dataBuffer_);
-}
-
-int AspiTransport::Prepare() { return PrepareCurrent(); }
-
-int AspiTransport::ModeSense() {
-    std::memset(dataBuffer_, 0, sizeof dataBuffer_);
-    if (!ExecutePolled(commands::ModeSense(commands::Backend::Aspi), dataBuffer_)) return 0;
-    AcceptModeSense(dataBuffer_);
-    return 1;
-}
-
 int AspiTransport::Open(const DeviceRecord& record) {
     CopyToCurrent(record);
     return 1;
@@ -132,30 +117,20 @@ int AspiTransport::Open(const DeviceRecord& record) {
 
 void AspiTransport::Close() {}
 
-int AspiTransport::ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                   std::uint16_t length) {
-    return ExecutePolled(commands::ReadBufferMode2(bufferId, offset, length), data);
-}
-
-int AspiTransport::ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                   std::uint16_t length) {
-    return ExecutePolled(commands::ReadBufferMode1(bufferId, offset, length), data);
-}
-
-int AspiTransport::WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                    std::uint16_t length) {
-    // ASPI only reads the buffer of a data-out request; the request block
-    // has a single, non-const pointer field for both directions.
-    return ExecutePolled(commands::WriteBufferMode7(bufferId, offset, length), const_cast<std::uint8_t*>(data));
-}
-
-int AspiTransport::WriteBufferMode4() { return ExecutePolled(commands::WriteBufferMode4(), nullptr); }
-
-int AspiTransport::TestUnitReady() { return ExecutePolled(commands::TestUnitReady(), nullptr); }
-
-int AspiTransport::VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
-                                  std::uint16_t length, std::uint16_t imageSum) {
-    return ExecuteWithEvent(commands::VendorDownload(blockNumber, blockSum, length, imageSum), data);
+int AspiTransport::Send(const commands::Command& command, std::uint8_t* data) {
+    if (command.usesReplyArea) {
+        // INQUIRY and MODE SENSE land in the transport's own data area, zeroed
+        // for each; TEST UNIT READY moves no data and sends no buffer.
+        data = nullptr;
+        if (command.transferLength > 0) {
+            std::memset(dataBuffer_, 0, sizeof dataBuffer_);
+            data = dataBuffer_;
+        }
+    }
+    // The vendor download, whose flash write takes long, waits on an event;
+    // every other command is polled.
+    if (command.cdb[0] == commands::kOpVendorDownload) return ExecuteWithEvent(command, data);
+    return ExecutePolled(command, data);
 }
 
 std::uint32_t AspiTransport::BoundMs(const commands::Command& command) const {

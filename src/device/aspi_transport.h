@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
-#include "aspi_library.h"
-#include "aspi_srb.h"
-#include "command_set.h"
-#include "scsi_transport.h"
+#include "device/aspi_srb.h"
+#include "device/command_set.h"
+#include "device/scsi_transport.h"
+#include "platform/aspi_library.h"
 
 class AspiTransport : public ScsiTransport {
 public:
@@ -23,25 +23,18 @@ public:
     ~AspiTransport() override;
 
     void Enumerate(DeviceList& list) override;
-    int Inquiry() override;
-    int Prepare() override;
-    int ModeSense() override;
+    // ASPI has no device handle: Open copies the record, Close does nothing.
     int Open(const DeviceRecord& record) override;
     void Close() override;
-    int ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                        std::uint16_t length) override;
-    int ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                        std::uint16_t length) override;
-    int WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                         std::uint16_t length) override;
-    int WriteBufferMode4() override;
-    int TestUnitReady() override;
-    int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
-                       std::uint16_t length, std::uint16_t imageSum) override;
 
     // True once a request has outlived its bound. ASPI still owns that
     // request, so the transport sends nothing more (see aspi_transport.cpp).
     bool requestAbandoned() const { return requestAbandoned_; }
+
+protected:
+    int Send(const commands::Command& command, std::uint8_t* data) override;
+    const std::uint8_t* Reply() const override { return dataBuffer_; }
+    commands::Backend backend() const override { return commands::Backend::Aspi; }
 
 private:
     // Sends one command and polls its status until it completes or its

@@ -1,4 +1,4 @@
-#include "command_set.h"
+#include "device/command_set.h"
 
 #include <cstring>
 
@@ -15,6 +15,11 @@ Command Make(std::initializer_list<std::uint8_t> bytes, std::uint8_t cdbLength, 
     c.transferLength = transferLength;
     c.timeoutSeconds = timeout;
     return c;
+}
+
+Command InReplyArea(Command command) {
+    command.usesReplyArea = true;
+    return command;
 }
 
 std::uint8_t Hi(std::uint16_t v) { return static_cast<std::uint8_t>(v >> 8); }
@@ -34,21 +39,22 @@ Command Inquiry(Backend backend) {
     // ASPI asks for 100 bytes into its own 100-byte buffer; the pass-through
     // record has a 512-byte data area and asks for 192 (C0h).
     if (backend == Backend::Aspi)
-        return Make({kOpInquiry, 0x00, 0x00, 0x00, 0x64, 0x00}, 6, Direction::In, kInquiryAspiLength);
-    return Make({kOpInquiry, 0x00, 0x00, 0x00, 0xC0, 0x00}, 6, Direction::In, kInquiryPassThroughLength);
+        return InReplyArea(Make({kOpInquiry, 0x00, 0x00, 0x00, 0x64, 0x00}, 6, Direction::In, kInquiryAspiLength));
+    return InReplyArea(
+        Make({kOpInquiry, 0x00, 0x00, 0x00, 0xC0, 0x00}, 6, Direction::In, kInquiryPassThroughLength));
 }
 
 Command TestUnitReady() {
     // Sent with the 12-byte ATAPI packet length on both back ends.
-    return Make({}, 12, Direction::In, 0);
+    return InReplyArea(Make({}, 12, Direction::In, 0));
 }
 
 Command ModeSense(Backend backend) {
     // MODE SENSE(10), capabilities page, current values, allocation 100.
     // ASPI sends it as a 12-byte ATAPI packet (two more zero bytes).
     const std::uint8_t cdbLength = backend == Backend::Aspi ? 12 : 10;
-    return Make({kOpModeSense10, 0x00, kCapabilitiesPage, 0x00, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00}, cdbLength,
-                Direction::In, kModeSenseLength);
+    return InReplyArea(Make({kOpModeSense10, 0x00, kCapabilitiesPage, 0x00, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00},
+                            cdbLength, Direction::In, kModeSenseLength));
 }
 
 Command ReadBufferMode2(std::uint8_t bufferId, std::uint16_t offset, std::uint16_t length) {

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "device_record.h"
+#include "device/device_record.h"
 
 namespace commands {
 
@@ -24,6 +24,11 @@ struct Command {
     Direction direction = Direction::In;
     std::uint32_t transferLength = 0;    // bytes in the data phase
     std::uint32_t timeoutSeconds = 0;    // pass-through only; ASPI has none
+    // The short status commands (INQUIRY, TEST UNIT READY, MODE SENSE)
+    // travel with the transport's own reply area: ASPI's 100-byte data
+    // buffer, the pass-through record with its data area inside. Every other
+    // command moves its data straight from or into the caller's buffer.
+    bool usesReplyArea = false;
 };
 
 constexpr std::uint32_t kDefaultTimeoutSeconds = 256;

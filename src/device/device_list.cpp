@@ -1,12 +1,16 @@
-#include "device_list.h"
+#include "device/device_list.h"
 
 #include <cstring>
+#include <new>
 
 DeviceList::~DeviceList() { Clear(); }
 
 void DeviceList::Append(const DeviceRecord& record) {
     if (freeInLastBlock_ == 0) {
-        Block* block = new Block;
+        // Without memory for another block the drive is not listed; the
+        // entries already there stay as they are.
+        Block* block = new (std::nothrow_t{}) Block;
+        if (block == nullptr) return;
         block->nextBlock = blocks_;
         blocks_ = block;
         freeInLastBlock_ = kNodesPerBlock;

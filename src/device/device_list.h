@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "device_record.h"
+#include "device/device_record.h"
 
 class DeviceList {
 public:
@@ -16,7 +16,8 @@ public:
     DeviceList(const DeviceList&) = delete;
     DeviceList& operator=(const DeviceList&) = delete;
 
-    // Copies the record into a new entry at the end.
+    // Copies the record into a new entry at the end. Without memory for a
+    // new block of entries the record is not added.
     void Append(const DeviceRecord& record);
     std::int32_t Count() const { return count_; }
     // The stored record at index (0-based), or null outside 0..Count()-1.

@@ -1,16 +1,12 @@
-#include "pass_through_transport.h"
+#include "device/pass_through_transport.h"
 
 #include <cstdio>
 #include <cstring>
-
-#include "os_version.h"
 
 namespace {
 
 constexpr char kFirstLetter = 'C';
 constexpr char kLastLetter = 'Z';
-// Windows 2000 is the first system whose volumes are opened read-write.
-constexpr std::uint32_t kReadWriteVolumesFromMajorVersion = 5;
 
 // Fills the fields both header forms share, for the device `record` names.
 template <typename Header>
@@ -32,7 +28,11 @@ void FillHeader(Header& header, const commands::Command& command, const DeviceRe
 
 }  // namespace
 
-PassThroughTransport::PassThroughTransport(platform::VolumeService& volumes) : volumes_(volumes) {
+PassThroughTransport::PassThroughTransport(platform::VolumeService& volumes, platform::VolumeAccess access)
+    : volumes_(volumes),
+      access_(access),
+      volume_(platform::kInvalidVolumeHandle, CloseVolume{&volumes}) {
+    std::memset(&reply_, 0, sizeof reply_);
     std::uint32_t ports = 0;
     if (volumes_.ReadScsiDeviceMap(ports) == platform::DeviceMapResult::Ok) {
         adapterCount = ports;
@@ -43,57 +43,53 @@ PassThroughTransport::PassThroughTransport(platform::VolumeService& volumes) : v
     ZeroCurrent();
 }
 
-PassThroughTransport::~PassThroughTransport() { CloseVolume(); }
-
 void PassThroughTransport::OpenVolume(char letter) {
     char name[8];
     std::snprintf(name, sizeof name, "\\\\.\\%c:", letter);
     std::uint32_t access = platform::kGenericRead;
     std::uint32_t sharing = platform::kFileShareRead;
-    if (g_osVersion.dwMajorVersion >= kReadWriteVolumesFromMajorVersion) {
+    if (access_ == platform::VolumeAccess::ReadWrite) {
         access |= platform::kGenericWrite;
         sharing |= platform::kFileShareWrite;
     }
-    deviceHandle = volumes_.OpenVolume(name, access, sharing);
-    handleOpen_ = deviceHandle != platform::kInvalidVolumeHandle;
-}
-
-void PassThroughTransport::CloseVolume() {
-    if (!handleOpen_) return;
-    volumes_.CloseVolume(deviceHandle);
-    handleOpen_ = false;
+    volume_.Reset(volumes_.OpenVolume(name, access, sharing));
 }
 
 void PassThroughTransport::Enumerate(DeviceList& list) {
     for (char letter = kFirstLetter; letter <= kLastLetter; ++letter) {
         OpenVolume(letter);
-        if (deviceHandle == platform::kInvalidVolumeHandle) continue;
+        if (!volume_.valid()) continue;
         if (!Inquiry()) {
-            CloseVolume();
+            volume_.Close();
             continue;
         }
         // A drive without a disc answers check condition; it is listed all the same.
         TestUnitReady();
         TestUnitReady();
         if (!Prepare()) {
-            CloseVolume();
+            volume_.Close();
             continue;
         }
         current.driveLetter = letter;
         list.Append(current);
-        CloseVolume();
+        volume_.Close();
     }
     ZeroCurrent();
 }
 
-int PassThroughTransport::SendBuffered(const commands::Command& command, passthrough::PassThroughRequest& request) {
-    std::memset(&request, 0, sizeof request);
-    FillHeader(request.header, command, current);
-    request.header.DataBufferOffset = passthrough::kDataOffset;
-    const int ok = volumes_.DeviceIoControl(deviceHandle, passthrough::kIoctlScsiPassThrough, &request,
-                                            passthrough::kBufferedInputLength, &request,
+int PassThroughTransport::Send(const commands::Command& command, std::uint8_t* data) {
+    if (command.usesReplyArea) return SendBuffered(command);
+    return SendDirect(command, data);
+}
+
+int PassThroughTransport::SendBuffered(const commands::Command& command) {
+    std::memset(&reply_, 0, sizeof reply_);
+    FillHeader(reply_.header, command, current);
+    reply_.header.DataBufferOffset = passthrough::kDataOffset;
+    const int ok = volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThrough, &reply_,
+                                            passthrough::kBufferedInputLength, &reply_,
                                             passthrough::BufferedOutputLength(command.transferLength));
-    return ok != 0 && request.header.ScsiStatus == 0 ? 1 : 0;
+    return ok != 0 && reply_.header.ScsiStatus == 0 ? 1 : 0;
 }
 
 int PassThroughTransport::SendDirect(const commands::Command& command, void* data) {
@@ -101,29 +97,9 @@ int PassThroughTransport::SendDirect(const commands::Command& command, void* dat
     std::memset(&request, 0, sizeof request);
     FillHeader(request.header, command, current);
     request.header.DataBuffer = data;
-    const int ok = volumes_.DeviceIoControl(deviceHandle, passthrough::kIoctlScsiPassThroughDirect, &request,
+    const int ok = volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThroughDirect, &request,
                                             passthrough::kDirectLength, &request, passthrough::kDirectLength);
     return ok != 0 && request.header.ScsiStatus == 0 ? 1 : 0;
-}
-
-int PassThroughTransport::Inquiry() {
-    passthrough::PassThroughRequest request;
-    if (!SendBuffered(commands::Inquiry(commands::Backend::PassThrough), request)) return 0;
-    return AcceptInquiry(request.data);
-}
-
-int PassThroughTransport::Prepare() { return PrepareCurrent(); }
-
-int PassThroughTransport::ModeSense() {
-    passthrough::PassThroughRequest request;
-    if (!SendBuffered(commands::ModeSense(commands::Backend::PassThrough), request)) return 0;
-    AcceptModeSense(request.data);
-    return 1;
-}
-
-int PassThroughTransport::TestUnitReady() {
-    passthrough::PassThroughRequest request;
-    return SendBuffered(commands::TestUnitReady(), request);
 }
 
 int PassThroughTransport::Open(const DeviceRecord& record) {
@@ -132,36 +108,11 @@ int PassThroughTransport::Open(const DeviceRecord& record) {
     // (an ASPI record's letter 0, a floppy letter) is refused without
     // opening whatever such a name might reach.
     if (current.driveLetter < kFirstLetter || current.driveLetter > kLastLetter) {
-        deviceHandle = platform::kInvalidVolumeHandle;
-        handleOpen_ = false;
+        volume_.Close();
         return 0;
     }
     OpenVolume(current.driveLetter);
-    return handleOpen_ ? 1 : 0;
+    return volume_.valid() ? 1 : 0;
 }
 
-void PassThroughTransport::Close() { CloseVolume(); }
-
-int PassThroughTransport::ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                          std::uint16_t length) {
-    return SendDirect(commands::ReadBufferMode2(bufferId, offset, length), data);
-}
-
-int PassThroughTransport::ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                          std::uint16_t length) {
-    return SendDirect(commands::ReadBufferMode1(bufferId, offset, length), data);
-}
-
-int PassThroughTransport::WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                           std::uint16_t length) {
-    // The platform only reads a data-out buffer; the record's field is not const.
-    return SendDirect(commands::WriteBufferMode7(bufferId, offset, length), const_cast<std::uint8_t*>(data));
-}
-
-int PassThroughTransport::WriteBufferMode4() { return SendDirect(commands::WriteBufferMode4(), nullptr); }
-
-int PassThroughTransport::VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber,
-                                         std::uint16_t blockSum, std::uint16_t length, std::uint16_t imageSum) {
-    return SendDirect(commands::VendorDownload(blockNumber, blockSum, length, imageSum),
-                      const_cast<std::uint8_t*>(data));
-}
+void PassThroughTransport::Close() { volume_.Close(); }

@@ -1,8 +1,6 @@
-#include "scsi_transport.h"
+#include "device/scsi_transport.h"
 
 #include <cstring>
-
-#include "command_set.h"
 
 ScsiTransport::ScsiTransport() { ZeroCurrent(); }
 
@@ -10,23 +8,50 @@ ScsiTransport::~ScsiTransport() = default;
 
 void ScsiTransport::ZeroCurrent() { std::memset(&current, 0, sizeof current); }
 
-int ScsiTransport::PrepareCurrent() {
+void ScsiTransport::CopyToCurrent(const DeviceRecord& record) { std::memcpy(&current, &record, sizeof current); }
+
+int ScsiTransport::Inquiry() {
+    if (!Send(commands::Inquiry(backend()), nullptr)) return 0;
+    if (!commands::InquiryAccepted(Reply())) return 0;
+    commands::CopyInquiryFields(Reply(), current);
+    return 1;
+}
+
+int ScsiTransport::Prepare() {
     current.versionMajor = 0;
     current.versionMinor = 0;
     current.imageSize = kImageSize;
     return 1;
 }
 
-void ScsiTransport::CopyToCurrent(const DeviceRecord& record) {
-    std::memcpy(&current, &record, sizeof current);
-}
-
-int ScsiTransport::AcceptInquiry(const std::uint8_t* data) {
-    if (!commands::InquiryAccepted(data)) return 0;
-    commands::CopyInquiryFields(data, current);
+int ScsiTransport::ModeSense() {
+    if (!Send(commands::ModeSense(backend()), nullptr)) return 0;
+    dvdRomOnly = commands::DvdRomOnlyFromModeSense(Reply());
     return 1;
 }
 
-void ScsiTransport::AcceptModeSense(const std::uint8_t* data) {
-    dvdRomOnly = commands::DvdRomOnlyFromModeSense(data);
+int ScsiTransport::ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
+                                   std::uint16_t length) {
+    return Send(commands::ReadBufferMode2(bufferId, offset, length), data);
+}
+
+int ScsiTransport::ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
+                                   std::uint16_t length) {
+    return Send(commands::ReadBufferMode1(bufferId, offset, length), data);
+}
+
+// The platforms only read a data-out buffer, but their records carry a
+// pointer to writable memory; the data are not changed.
+int ScsiTransport::WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
+                                    std::uint16_t length) {
+    return Send(commands::WriteBufferMode7(bufferId, offset, length), const_cast<std::uint8_t*>(data));
+}
+
+int ScsiTransport::WriteBufferMode4() { return Send(commands::WriteBufferMode4(), nullptr); }
+
+int ScsiTransport::TestUnitReady() { return Send(commands::TestUnitReady(), nullptr); }
+
+int ScsiTransport::VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
+                                  std::uint16_t length, std::uint16_t imageSum) {
+    return Send(commands::VendorDownload(blockNumber, blockSum, length, imageSum), const_cast<std::uint8_t*>(data));
 }

@@ -1,13 +1,19 @@
 #pragma once
-// The one way the tool reaches a drive. Two implementations: ASPI for
-// Win32 (Windows 95/98) and the NT SCSI pass-through. Every operation
-// returns 1 for success and 0 for failure, except Enumerate and Close (no
-// result) and Prepare (always 1). Each command addresses `current`.
+// The one way the tool reaches a drive. The twelve operations are written
+// once, here, over one send operation that each transport implements for
+// its platform (ASPI for Win32 on Windows 95/98, the NT SCSI pass-through);
+// a transport itself only starts its back end, lists drives (Enumerate),
+// opens and closes the drive of a record, and sends one command.
+//
+// Every operation returns 1 for success and 0 for failure, except Enumerate
+// and Close (no result) and Prepare (always 1). Each command addresses
+// `current`.
 
 #include <cstdint>
 
-#include "device_list.h"
-#include "device_record.h"
+#include "device/command_set.h"
+#include "device/device_list.h"
+#include "device/device_record.h"
 
 class ScsiTransport {
 public:
@@ -16,23 +22,23 @@ public:
     ScsiTransport(const ScsiTransport&) = delete;
     ScsiTransport& operator=(const ScsiTransport&) = delete;
 
-    // The twelve operations, in slot order.
+    // What each transport does its own way.
     virtual void Enumerate(DeviceList& list) = 0;
-    virtual int Inquiry() = 0;
-    virtual int Prepare() = 0;
-    virtual int ModeSense() = 0;
     virtual int Open(const DeviceRecord& record) = 0;
     virtual void Close() = 0;
-    virtual int ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                std::uint16_t length) = 0;
-    virtual int ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                std::uint16_t length) = 0;
-    virtual int WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                                 std::uint16_t length) = 0;
-    virtual int WriteBufferMode4() = 0;
-    virtual int TestUnitReady() = 0;
-    virtual int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
-                               std::uint16_t length, std::uint16_t imageSum) = 0;
+
+    // The commands, the same for every transport.
+    int Inquiry();
+    int Prepare();
+    int ModeSense();
+    int ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset, std::uint16_t length);
+    int ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset, std::uint16_t length);
+    int WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
+                         std::uint16_t length);
+    int WriteBufferMode4();
+    int TestUnitReady();
+    int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
+                       std::uint16_t length, std::uint16_t imageSum);
 
     // 1 when the implementation's constructor brought its back end up.
     std::int32_t initOk = 0;
@@ -45,15 +51,19 @@ public:
     std::int32_t dvdRomOnly = 0;
 
 protected:
-    // Shared steps of the operations that both back ends perform alike.
+    // Sends `command` to the device `current` names and waits for it.
+    // `data` is the caller's buffer of command.transferLength bytes (read
+    // for data-out, written for data-in), or null: then a data-in command
+    // lands in the transport's own reply area (see Reply). 1 when the
+    // command completed with good status.
+    virtual int Send(const commands::Command& command, std::uint8_t* data) = 0;
+    // The transport's reply area: where the last command sent without a
+    // caller's buffer left its data (at least kReplyLength bytes).
+    virtual const std::uint8_t* Reply() const = 0;
+
     void ZeroCurrent();
-    // Sets both version numbers to 0 and imageSize to 0x20000; returns 1.
-    int PrepareCurrent();
     // Replaces the current record with a whole copy of `record`.
     void CopyToCurrent(const DeviceRecord& record);
-    // Judges INQUIRY data and, when accepted, copies its fields into
-    // `current`; returns 1 when accepted.
-    int AcceptInquiry(const std::uint8_t* data);
-    // Sets the DVD-ROM-only flag from MODE SENSE data.
-    void AcceptModeSense(const std::uint8_t* data);
+    // The command set's form of the commands that differ between back ends.
+    virtual commands::Backend backend() const = 0;
 };

@@ -1,10 +1,6 @@
-#include "block_download.h"
+#include "firmware/block_download.h"
 
-#include "byte_sum.h"
-#include "scsi_transport.h"
-#include "status_text.h"
-#include "system_services.h"
-#include "upgrade_dialog.h"
+#include "firmware/byte_sum.h"
 
 namespace {
 
@@ -18,9 +14,9 @@ int DownloadProgress(std::uint32_t offset, std::uint32_t imageSize) {
 
 }  // namespace
 
-int RunBlockDownload(UpgradeDialog& dialog, ScsiTransport& transport) {
-    GuiContract& gui = dialog.gui();
-    const std::uint8_t* image = dialog.imageBuffer;
+int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const std::uint8_t* image) {
+    GuiService& gui = context.gui;
+    ScsiTransport& transport = context.transport;
     const std::uint32_t imageSize = transport.current.imageSize;
 
     // The image sum once for the whole run; each block's sum one block ahead.
@@ -45,10 +41,10 @@ int RunBlockDownload(UpgradeDialog& dialog, ScsiTransport& transport) {
         offset += kBlockSize;
         ++blockNumber;
         if (offset < imageSize) blockSum = byteSum16(image + offset, kBlockSize);
-        dialog.progress = DownloadProgress(offset, imageSize);
-        gui.ProgressSetPos(kProgressBar, dialog.progress);
+        state.progress = DownloadProgress(offset, imageSize);
+        gui.ProgressSetPos(kProgressBar, state.progress);
         if (offset >= imageSize) {
-            dialog.services().system->Sleep(kDownloadSettleMs);
+            context.system.Sleep(kDownloadSettleMs);
             gui.ProgressSetPos(kProgressBar, 100);
             gui.EnableItem(kUpgradeButton, true);
             return result;
@@ -56,9 +52,9 @@ int RunBlockDownload(UpgradeDialog& dialog, ScsiTransport& transport) {
     }
 
     // Only the low 16 bits of the offset are shown: block 5 reads 0x0000.
-    gui.SetItemText(kStatusLine,
-                    FormatText("Error Happen in ID %x OFFSET 0x%04X\nPlease check whether your selected device is "
-                               "fit for the F/W !",
-                               static_cast<unsigned>(blockNumber), static_cast<unsigned>(offset & 0xFFFFu)));
+    MessageText text;
+    text.Format("Error Happen in ID %x OFFSET 0x%04X\nPlease check whether your selected device is fit for the F/W !",
+                static_cast<unsigned>(blockNumber), static_cast<unsigned>(offset & 0xFFFFu));
+    gui.SetItemText(kStatusLine, text.c_str());
     return 0;
 }

@@ -1,9 +1,9 @@
 #pragma once
-// Sends the image in the dialog's imageBuffer to the opened drive in
-// 16 KiB blocks, one vendor download command per block, each carrying its
-// 1-based block number, its own byte sum and the byte sum of the whole
-// image. A refused block goes out again at once, up to 5 attempts in a row;
-// every accepted block moves the progress bar.
+// Sends `image` to the opened drive in 16 KiB blocks, one vendor download
+// command per block, each carrying its 1-based block number, its own byte
+// sum and the byte sum of the whole image. A refused block goes out again
+// at once, up to 5 attempts in a row; every accepted block moves the
+// progress bar.
 //
 // Returns the result of the last command (nonzero) when every block was
 // accepted; the bar then stands at 100 and the Upgrade button is enabled.
@@ -12,11 +12,11 @@
 
 #include <cstdint>
 
-class ScsiTransport;
-class UpgradeDialog;
+#include "firmware/firmware_context.h"
 
 constexpr int kDownloadAttemptsPerBlock = 5;
 // The pause between the last accepted block and the final progress step.
 constexpr std::uint32_t kDownloadSettleMs = 200;
 
-int RunBlockDownload(UpgradeDialog& dialog, ScsiTransport& transport);
+// `image` holds the opened record's imageSize bytes.
+int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const std::uint8_t* image);

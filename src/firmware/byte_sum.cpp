@@ -1,4 +1,4 @@
-#include "byte_sum.h"
+#include "firmware/byte_sum.h"
 
 std::uint16_t byteSum16(const std::uint8_t* bytes, std::size_t count) {
     std::uint16_t sum = 0;

@@ -1,24 +1,19 @@
-#include "firmware_file_commands.h"
+#include "firmware/firmware_file_commands.h"
 
 #include <cstring>
 
-#include "buffer_allocator.h"
-#include "command_guard.h"
-#include "file_service.h"
-#include "firmware_readout.h"
-#include "scsi_transport.h"
-#include "selected_device.h"
-#include "status_text.h"
-#include "system_services.h"
-#include "upgrade_dialog.h"
+#include "firmware/firmware_readout.h"
+#include "firmware/selected_device.h"
+#include "firmware/status_text.h"
+#include "platform/owned_handle.h"
 
 namespace {
 
 constexpr std::uint32_t kCurrentDirectoryRoom = 256;
 
-bool EqualsIgnoringAsciiCase(const std::string& a, const char* b) {
+bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
     const std::size_t length = std::strlen(b);
-    if (a.size() != length) return false;
+    if (std::strlen(a) != length) return false;
     for (std::size_t i = 0; i < length; ++i) {
         auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
         if (lower(a[i]) != lower(b[i])) return false;
@@ -28,127 +23,130 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const char* b) {
 
 // The browse button, Upgrade and Exit: disabled for the whole save, in this
 // order, and enabled again in the same order on every way out.
-void SetFileButtons(GuiContract& gui, bool enable) {
+void SetFileButtons(GuiService& gui, bool enable) {
     gui.EnableItem(kBrowseButton, enable);
     gui.EnableItem(kUpgradeButton, enable);
     gui.EnableItem(kExitButton, enable);
 }
 
+struct CloseFile {
+    FileService* files;
+    void operator()(FileHandle file) const { files->Close(file); }
+};
+
 class SaveRun {
 public:
-    SaveRun(UpgradeDialog& dialog, ScsiTransport& transport)
-        : dialog_(dialog),
-          transport_(transport),
-          gui_(dialog.gui()),
-          files_(*dialog.services().files),
-          memory_(*dialog.services().memory) {}
+    SaveRun(const FirmwareContext& context, FirmwareState& state)
+        : context_(context),
+          state_(state),
+          gui_(context.gui),
+          files_(context.files),
+          file_(nullptr, CloseFile{&context.files}),
+          image_(context.memory) {}
 
     void Run();
 
 private:
     // Opens the file and leaves it empty, asking before emptying a file
     // that holds data. False, with the status line set, when the save
-    // must stop; the file is then closed.
+    // must stop.
     bool OpenEmptyFile();
     // Reads the drive into the buffer and writes it to the file; the status
     // line tells how it went.
     void ReadAndWrite(const DeviceRecord& selected);
     // Ends the run: the buttons enabled, the file closed.
     void Finish();
-    std::string PathText(const char* format) const { return FormatText(format, dialog_.firmwarePath.c_str()); }
+    void ShowPathText(const char* format) {
+        MessageText text;
+        text.Format(format, state_.firmwarePath.c_str());
+        gui_.SetItemText(kStatusLine, text.c_str());
+    }
 
-    UpgradeDialog& dialog_;
-    ScsiTransport& transport_;
-    GuiContract& gui_;
+    const FirmwareContext& context_;
+    FirmwareState& state_;
+    GuiService& gui_;
     FileService& files_;
-    BufferAllocator& memory_;
-    FileHandle file_ = nullptr;
+    OwnedHandle<FileHandle, CloseFile> file_;
+    OwnedBuffer image_;
 };
 
 void SaveRun::Run() {
     gui_.SetItemText(kStatusLine, "Save Firmware...");
 
-    const DeviceRecord* selected = TakeSelectedDevice(dialog_, gui_);
+    const DeviceRecord* selected = TakeSelectedDevice(gui_, state_);
     if (selected == nullptr) return;
 
     SetFileButtons(gui_, false);
 
-    file_ = files_.OpenForWriteNoTruncate(dialog_.firmwarePath);
-    if (file_ == nullptr) {
-        gui_.SetItemText(kStatusLine, PathText("Cant open the file %s"));
+    file_.Reset(files_.OpenForWriteNoTruncate(state_.firmwarePath.c_str()));
+    if (!file_.valid()) {
+        ShowPathText("Cant open the file %s");
         SetFileButtons(gui_, true);
         return;
     }
-    if (!OpenEmptyFile()) return;
+    if (!OpenEmptyFile()) return Finish();
 
-    dialog_.imageBuffer = memory_.Allocate(selected->imageSize);
-    if (dialog_.imageBuffer == nullptr) {
-        gui_.SetItemText(kStatusLine, "Memory (Write) Initialization Failed!!");
+    if (!image_.Allocate(selected->imageSize)) {
+        gui_.SetItemText(kStatusLine, kWriteMemoryFailedText);
         return Finish();
     }
-    std::memset(dialog_.imageBuffer, 0, selected->imageSize);
 
     ReadAndWrite(*selected);
 
-    memory_.Release(dialog_.imageBuffer);
-    dialog_.imageBuffer = nullptr;
+    image_.Release();
     Finish();
 }
 
 bool SaveRun::OpenEmptyFile() {
     std::uint64_t length = 0;
-    if (!files_.GetLength(file_, length)) {
-        gui_.SetItemText(kStatusLine, PathText("Cant write the file %s"));
-        Finish();
+    if (!files_.GetLength(file_.get(), length)) {
+        ShowPathText("Cant write the file %s");
         return false;
     }
     if (length == 0) return true;
 
     // The box has no owner and the platform's default caption.
-    const int answer = gui_.MessageBox(PathText("File %s Exist, Overwrite ?"), nullptr, kMbYesNo);
+    MessageText question;
+    question.Format("File %s Exist, Overwrite ?", state_.firmwarePath.c_str());
+    const int answer = gui_.ShowMessage(question.c_str(), nullptr, kMbYesNo);
     if (answer != kAnswerYes) {
         // Only a Yes empties the file; anything else leaves it as it was.
-        gui_.SetItemText(kStatusLine, PathText("File %s Exist, User cancel ..."));
-        Finish();
+        ShowPathText("File %s Exist, User cancel ...");
         return false;
     }
-    if (!files_.SetLength(file_, 0)) {
-        gui_.SetItemText(kStatusLine, PathText("Cant write the file %s"));
-        Finish();
+    if (!files_.SetLength(file_.get(), 0)) {
+        ShowPathText("Cant write the file %s");
         return false;
     }
     return true;
 }
 
 void SaveRun::ReadAndWrite(const DeviceRecord& selected) {
-    if (!transport_.Open(selected)) {
+    ScsiTransport& transport = context_.transport;
+    if (!transport.Open(selected)) {
         // The file stays as it is now: created or emptied.
-        gui_.SetItemText(kStatusLine, OpenDeviceFailedText(selected));
+        gui_.SetItemText(kStatusLine, OpenDeviceFailedText(selected).c_str());
         return;
     }
-    if (ReadOutFirmware(dialog_, transport_) == 1) {
+    if (ReadOutFirmware(context_, state_, image_.get()) == 1) {
         // On a read failure nothing is written and the loop's text stays.
-        if (files_.Write(file_, dialog_.imageBuffer, transport_.current.imageSize))
-            gui_.SetItemText(kStatusLine, "Upgrade Firmware Successful!!");
+        if (files_.Write(file_.get(), image_.get(), transport.current.imageSize))
+            gui_.SetItemText(kStatusLine, kUpgradeSuccessfulText);
         else
-            gui_.SetItemText(kStatusLine, PathText("Cant write the file %s"));
+            ShowPathText("Cant write the file %s");
     }
-    transport_.Close();
+    transport.Close();
 }
 
 void SaveRun::Finish() {
     SetFileButtons(gui_, true);
-    files_.Close(file_);
-    file_ = nullptr;
+    file_.Close();
 }
 
 }  // namespace
 
-void RunBrowse(UpgradeDialog& dialog) {
-    CommandGuard guard(dialog);
-    if (!guard.acquired()) return;
-
-    GuiContract& gui = dialog.gui();
+void RunBrowse(const FirmwareContext& context, FirmwareState& state) {
+    GuiService& gui = context.gui;
     OpenFileRequest request;
     request.defaultExtension = "bin";
     request.initialFileName = "*.bin";
@@ -158,24 +156,20 @@ void RunBrowse(UpgradeDialog& dialog) {
     // The current directory starts the dialog only when it fits in the room
     // given, terminator included.
     char directory[kCurrentDirectoryRoom] = {};
-    const std::uint32_t length = dialog.services().system->GetCurrentDirectory(kCurrentDirectoryRoom, directory);
+    const std::uint32_t length = context.system.CurrentDirectory(kCurrentDirectoryRoom, directory);
     if (length > 0 && length < kCurrentDirectoryRoom) {
-        request.hasInitialDirectory = true;
-        request.initialDirectory.assign(directory, length);
+        directory[length] = '\0';
+        request.initialDirectory = directory;
     }
 
     OpenFileResult chosen;
     if (!gui.RunOpenFileDialog(request, chosen)) return;
-    if (!EqualsIgnoringAsciiCase(chosen.extension, "bin")) return;
+    if (!EqualsIgnoringAsciiCase(chosen.extension.c_str(), "bin")) return;
 
-    dialog.firmwarePath = chosen.fullPath;
-    gui.SetItemText(kPathField, dialog.firmwarePath);
+    state.firmwarePath = chosen.fullPath;
+    gui.SetItemText(kPathField, state.firmwarePath.c_str());
     gui.EnableItem(kUpgradeButton, true);
     gui.SetItemText(kStatusLine, "Select Firmware or Click Upgrade to Upgrade...");
 }
 
-void RunSave(UpgradeDialog& dialog, ScsiTransport& transport) {
-    CommandGuard guard(dialog);
-    if (!guard.acquired()) return;
-    SaveRun(dialog, transport).Run();
-}
+void RunSave(const FirmwareContext& context, FirmwareState& state) { SaveRun(context, state).Run(); }

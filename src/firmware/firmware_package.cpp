@@ -1,8 +1,8 @@
-#include "firmware_package.h"
+#include "firmware/firmware_package.h"
 
 #include <cstring>
 
-#include "hex_digit.h"
+#include "firmware/hex_digit.h"
 
 namespace {
 
@@ -58,15 +58,16 @@ std::array<char, 5> FirmwarePackage::revisionTag() const {
     return tag;
 }
 
-std::string FirmwarePackage::expectedSumText() const {
+FixedText<kExpectedSumLength + 1> FirmwarePackage::expectedSumText() const {
     const std::uint8_t* field = block_ + kExpectedSumOffset;
-    const std::size_t length = FieldTextLength(field, kExpectedSumLength);
-    return std::string(reinterpret_cast<const char*>(field), length);
+    FixedText<kExpectedSumLength + 1> text;
+    text.Assign(reinterpret_cast<const char*>(field), FieldTextLength(field, kExpectedSumLength));
+    return text;
 }
 
 std::uint16_t FirmwarePackage::expectedSum() const {
-    const std::string text = expectedSumText();
-    return ParseHexLikeScanf(text.data(), text.size());
+    const auto text = expectedSumText();
+    return ParseHexLikeScanf(text.c_str(), text.size());
 }
 
 std::uint8_t FirmwarePackage::versionCheckMask() const {

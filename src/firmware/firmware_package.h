@@ -6,9 +6,9 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 
-#include "package_layout.h"
+#include "firmware/package_layout.h"
+#include "platform/fixed_text.h"
 
 class FirmwarePackage {
 public:
@@ -23,7 +23,7 @@ public:
     // stopping at the first NUL; every later position is NUL.
     std::array<char, 5> revisionTag() const;
     // The raw sum text: up to four characters from offset 5, stopping at a NUL.
-    std::string expectedSumText() const;
+    FixedText<package_layout::kExpectedSumLength + 1> expectedSumText() const;
     // The sum text read as "%X" would read it, low 16 bits.
     std::uint16_t expectedSum() const;
     std::uint8_t versionCheckMask() const;

@@ -1,26 +1,24 @@
-#include "firmware_readout.h"
+#include "firmware/firmware_readout.h"
 
-#include "scsi_transport.h"
-#include "status_text.h"
-#include "upgrade_dialog.h"
-
-int ReadOutFirmware(UpgradeDialog& dialog, ScsiTransport& transport) {
-    GuiContract& gui = dialog.gui();
+int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image) {
+    GuiService& gui = context.gui;
+    ScsiTransport& transport = context.transport;
     const std::uint32_t imageSize = transport.current.imageSize;
     std::uint32_t offset = 0;
     int failures = 0;
 
     while (offset < imageSize) {
         if (failures >= kReadAttemptsPerBlock) {
-            gui.SetItemText(kStatusLine, FormatText("Error Happen in ID %x OFFSET 0x%04X",
-                                                    static_cast<unsigned>((offset >> 16) & 0xFFu),
-                                                    static_cast<unsigned>(offset & 0xFFFFu)));
+            MessageText text;
+            text.Format("Error Happen in ID %x OFFSET 0x%04X", static_cast<unsigned>((offset >> 16) & 0xFFu),
+                        static_cast<unsigned>(offset & 0xFFFFu));
+            gui.SetItemText(kStatusLine, text.c_str());
             return 0;
         }
         // Every prepared record's image is a whole number of blocks; a last
         // part block is still read only as far as the buffer goes.
         const std::uint32_t length = imageSize - offset < kBlockSize ? imageSize - offset : kBlockSize;
-        const int read = transport.ReadBufferMode1(dialog.imageBuffer + offset, static_cast<std::uint8_t>(offset >> 16),
+        const int read = transport.ReadBufferMode1(image + offset, static_cast<std::uint8_t>(offset >> 16),
                                                    static_cast<std::uint16_t>(offset & 0xFFFFu),
                                                    static_cast<std::uint16_t>(length));
         if (read == 0) {
@@ -30,8 +28,8 @@ int ReadOutFirmware(UpgradeDialog& dialog, ScsiTransport& transport) {
         }
         failures = 0;
         offset += length;
-        dialog.progress = static_cast<std::int32_t>(offset * 100u / imageSize);
-        gui.ProgressSetPos(kProgressBar, dialog.progress);
+        state.progress = static_cast<std::int32_t>(offset * 100u / imageSize);
+        gui.ProgressSetPos(kProgressBar, state.progress);
     }
     return 1;
 }

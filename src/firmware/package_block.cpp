@@ -13,7 +13,7 @@
 //   fold the template's bytes into constants (even with whole-program
 //   optimisation): a combined program reads what the combine tool wrote.
 
-#include "firmware_package.h"
+#include "firmware/firmware_package.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ static_assert(sizeof(EmbeddedPackageArea) == kAnchorSize + kPackageSize,
               "anchor and package must be contiguous");
 static_assert(sizeof kUncombinedMarker == 16, "marker and its terminator fill bytes 0..15");
 
-EmbeddedPackageArea g_packageArea = {
+EmbeddedPackageArea embeddedArea = {
     {AnchorByte(0), AnchorByte(1), AnchorByte(2), AnchorByte(3),
      AnchorByte(4), AnchorByte(5), AnchorByte(6), AnchorByte(7),
      AnchorByte(8), AnchorByte(9), AnchorByte(10), AnchorByte(11),
@@ -36,10 +36,10 @@ EmbeddedPackageArea g_packageArea = {
     "INSERT_FIRMWARE",
 };
 
-const std::uint8_t* volatile g_packageBlock = g_packageArea.package;
+const std::uint8_t* volatile embeddedBlock = embeddedArea.package;
 
 }  // namespace
 
 FirmwarePackage FirmwarePackage::Embedded() {
-    return FirmwarePackage(g_packageBlock);
+    return FirmwarePackage(embeddedBlock);
 }

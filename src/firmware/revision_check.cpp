@@ -1,4 +1,4 @@
-#include "revision_check.h"
+#include "firmware/revision_check.h"
 
 namespace {
 

@@ -1,14 +1,13 @@
-#include "selected_device.h"
+#include "firmware/selected_device.h"
 
-#include "gui_contract.h"
-#include "upgrade_dialog.h"
+#include "firmware/status_text.h"
 
-const DeviceRecord* TakeSelectedDevice(UpgradeDialog& dialog, GuiContract& gui) {
-    const DeviceRecord* selected = dialog.devices.RecordAt(gui.ComboGetCurSel(kDeviceSelector));
+const DeviceRecord* TakeSelectedDevice(GuiService& gui, FirmwareState& state) {
+    const DeviceRecord* selected = state.devices.RecordAt(gui.ComboGetCurSel(kDeviceSelector));
     if (selected == nullptr) {
-        gui.SetItemText(kStatusLine, "No support device Found!!");
+        gui.SetItemText(kStatusLine, kNoDeviceText);
         return nullptr;
     }
-    dialog.selectedDevice = selected;
+    state.selectedDevice = selected;
     return selected;
 }

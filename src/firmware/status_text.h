@@ -1,19 +1,19 @@
 #pragma once
-// Texts for the status line and message boxes, built from the printf-style
-// formats the dialog shows, and the text that names a drive that could not
-// be opened.
+// The texts the firmware operations and start-up show more than once, each
+// in one place, and the text that names a drive that could not be opened.
 
-#include <string>
+#include "device/device_record.h"
+#include "platform/fixed_text.h"
 
-#include "device_record.h"
-
-// printf-style formatting into a string of any length.
-std::string FormatText(const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
+// No drive to work on: start-up's message box and the status line.
+constexpr char kNoDeviceText[] = "No support device Found!!";
+// The program carries a template without firmware.
+constexpr char kNeedCombineText[] = "Need Combine firmware first !!";
+// What a successful upgrade and a successful save both report.
+constexpr char kUpgradeSuccessfulText[] = "Upgrade Firmware Successful!!";
+// No memory for the working copy of the image.
+constexpr char kWriteMemoryFailedText[] = "Memory (Write) Initialization Failed!!";
 
 // "Open Device (%d %d)%s%s Failed!!" with the record's host adapter, target,
 // vendor and product texts.
-std::string OpenDeviceFailedText(const DeviceRecord& record);
+MessageText OpenDeviceFailedText(const DeviceRecord& record);

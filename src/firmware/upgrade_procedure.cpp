@@ -1,17 +1,12 @@
-#include "upgrade_procedure.h"
+#include "firmware/upgrade_procedure.h"
 
 #include <cstring>
 
-#include "block_download.h"
-#include "buffer_allocator.h"
-#include "byte_sum.h"
-#include "command_guard.h"
-#include "firmware_package.h"
-#include "revision_check.h"
-#include "scsi_transport.h"
-#include "selected_device.h"
-#include "status_text.h"
-#include "upgrade_dialog.h"
+#include "firmware/block_download.h"
+#include "firmware/byte_sum.h"
+#include "firmware/revision_check.h"
+#include "firmware/selected_device.h"
+#include "firmware/status_text.h"
 
 namespace {
 
@@ -29,43 +24,49 @@ constexpr Buttons kUpgradeAndExit{false, true, true};   // a new run may start
 // exit gives back exactly that.
 class UpgradeRun {
 public:
-    UpgradeRun(UpgradeDialog& dialog, ScsiTransport& transport)
-        : dialog_(dialog), transport_(transport), gui_(dialog.gui()), memory_(*dialog.services().memory) {}
+    UpgradeRun(const FirmwareContext& context, FirmwareState& state)
+        : context_(context),
+          state_(state),
+          gui_(context.gui),
+          transport_(context.transport),
+          image_(context.memory),
+          readBuffer_(context.memory) {}
 
-    void Run(const FirmwarePackage& package, std::uint8_t versionCheckMask);
+    void Run(const FirmwarePackage& package);
 
 private:
     // Closes the device when open, releases the buffers this run took,
     // writes `status` (null: the status line keeps its text) and sets the
     // three buttons.
     void Exit(const char* status, Buttons buttons);
-    void Exit(const std::string& status, Buttons buttons) { Exit(status.c_str(), buttons); }
     void SetButtons(Buttons buttons);
     void CloseAndRelease();
-    // Loads the confirmation text; empty when the string is missing.
-    std::string ConfirmationText();
-    bool UserConfirms(const std::string& text);
+    // Loads the confirmation text; false when the string is missing.
+    bool LoadConfirmation(char (&text)[kConfirmationTextRoom]);
+    bool UserConfirms(const char* text);
 
-    UpgradeDialog& dialog_;
+    const FirmwareContext& context_;
+    FirmwareState& state_;
+    GuiService& gui_;
     ScsiTransport& transport_;
-    GuiContract& gui_;
-    BufferAllocator& memory_;
     bool deviceOpen_ = false;
-    bool ownsImageBuffer_ = false;
-    bool ownsReadBuffer_ = false;
+    // The working copy of the image that is sent, and the read buffer the
+    // run reserves beside it.
+    OwnedBuffer image_;
+    OwnedBuffer readBuffer_;
 };
 
-void UpgradeRun::Run(const FirmwarePackage& package, std::uint8_t versionCheckMask) {
+void UpgradeRun::Run(const FirmwarePackage& package) {
     gui_.SetItemText(kStatusLine, "Start Flashing...\r\nDon't turn off the power!!");
 
-    const DeviceRecord* selected = TakeSelectedDevice(dialog_, gui_);
+    const DeviceRecord* selected = TakeSelectedDevice(gui_, state_);
     if (selected == nullptr) return;
 
     SetButtons({false, false, false});
 
     if (!transport_.Open(*selected)) {
         // Exit A: nothing was opened.
-        gui_.SetItemText(kStatusLine, OpenDeviceFailedText(*selected));
+        gui_.SetItemText(kStatusLine, OpenDeviceFailedText(*selected).c_str());
         SetButtons(kAllEnabled);
         return;
     }
@@ -77,45 +78,39 @@ void UpgradeRun::Run(const FirmwarePackage& package, std::uint8_t versionCheckMa
     const std::uint32_t imageSize = transport_.current.imageSize;
     if (imageSize != kImageSize) return Exit(nullptr, kAllEnabled);  // D: the first text stays
 
-    dialog_.imageBuffer = memory_.Allocate(imageSize);
-    ownsImageBuffer_ = dialog_.imageBuffer != nullptr;
-    if (!ownsImageBuffer_) return Exit("Memory (Write) Initialization Failed!!", kAllEnabled);  // E
-    std::memset(dialog_.imageBuffer, 0, imageSize);
-
-    dialog_.readBuffer = memory_.Allocate(imageSize);
-    ownsReadBuffer_ = dialog_.readBuffer != nullptr;
-    if (!ownsReadBuffer_) return Exit("Memory (Read) Initialization Failed!!", kAllEnabled);  // F
-    std::memset(dialog_.readBuffer, 0, imageSize);
+    if (!image_.Allocate(imageSize)) return Exit(kWriteMemoryFailedText, kAllEnabled);  // E
+    if (!readBuffer_.Allocate(imageSize)) return Exit("Memory (Read) Initialization Failed!!", kAllEnabled);  // F
 
     gui_.EnableItem(kUpgradeButton, true);
 
-    std::memcpy(dialog_.imageBuffer, package.image(), imageSize);
+    std::memcpy(image_.get(), package.image(), imageSize);
 
     const RevisionText driveRevision = MakeRevisionText(transport_.current.productRevision);
-    if (!RevisionMatches(driveRevision, package.revisionTag(), versionCheckMask))
+    if (!RevisionMatches(driveRevision, package.revisionTag(), context_.versionCheckMask))
         return Exit("F/W Version Not Match", kOnlyExit);  // G
 
     // The sum of the working copy, the one that is sent, not of the package.
-    const std::uint16_t computedSum = byteSum16(dialog_.imageBuffer, imageSize);
+    const std::uint16_t computedSum = byteSum16(image_.get(), imageSize);
     const std::uint16_t expectedSum = package.expectedSum();
     if (computedSum != expectedSum) {
-        return Exit(FormatText("Check sum not match!! (%04X / %04X)", static_cast<unsigned>(computedSum),
-                               static_cast<unsigned>(expectedSum)),
-                    kUpgradeAndExit);  // H
+        MessageText text;
+        text.Format("Check sum not match!! (%04X / %04X)", static_cast<unsigned>(computedSum),
+                    static_cast<unsigned>(expectedSum));
+        return Exit(text.c_str(), kUpgradeAndExit);  // H
     }
 
-    const std::string confirmation = ConfirmationText();
-    if (confirmation.empty()) return Exit("Load String Error!!", kUpgradeAndExit);  // I
+    char confirmation[kConfirmationTextRoom] = {};
+    if (!LoadConfirmation(confirmation)) return Exit("Load String Error!!", kUpgradeAndExit);  // I
     if (!UserConfirms(confirmation)) return Exit("User cancel!!", kUpgradeAndExit);  // J
     if (!UserConfirms("Flashing Start!\nPLEASE DON'T TURN OFF THE POWER!"))
         return Exit("User cancel!!", kUpgradeAndExit);  // K
 
-    const int downloaded = RunBlockDownload(dialog_, transport_);
+    const int downloaded = RunBlockDownload(context_, state_, image_.get());
     CloseAndRelease();
     if (downloaded != 0) {
         // L: the download has enabled the Upgrade button at its end.
-        gui_.SetItemText(kStatusLine, "Upgrade Firmware Successful!!");
-        dialog_.restartNeeded = 1;
+        gui_.SetItemText(kStatusLine, kUpgradeSuccessfulText);
+        state_.restartNeeded = 1;
         gui_.EnableItem(kExitButton, true);
     } else {
         // M: the download's error text stays.
@@ -141,46 +136,35 @@ void UpgradeRun::CloseAndRelease() {
         transport_.Close();
         deviceOpen_ = false;
     }
-    if (ownsImageBuffer_) {
-        memory_.Release(dialog_.imageBuffer);
-        dialog_.imageBuffer = nullptr;
-        ownsImageBuffer_ = false;
-    }
-    if (ownsReadBuffer_) {
-        memory_.Release(dialog_.readBuffer);
-        dialog_.readBuffer = nullptr;
-        ownsReadBuffer_ = false;
-    }
+    image_.Release();
+    readBuffer_.Release();
 }
 
-std::string UpgradeRun::ConfirmationText() {
-    char text[kConfirmationTextRoom] = {};
-    const int loaded = gui_.LoadString(kConfirmationStringId, text, kConfirmationTextRoom);
-    if (loaded <= 0) return {};
-    return std::string(text, static_cast<std::size_t>(loaded < kConfirmationTextRoom ? loaded
-                                                                                     : kConfirmationTextRoom - 1));
+bool UpgradeRun::LoadConfirmation(char (&text)[kConfirmationTextRoom]) {
+    const int loaded = gui_.LoadText(kConfirmationStringId, text, kConfirmationTextRoom);
+    if (loaded <= 0) return false;
+    // Whatever the loader reports, the text ends within the room.
+    text[loaded < kConfirmationTextRoom ? loaded : kConfirmationTextRoom - 1] = '\0';
+    return true;
 }
 
-bool UpgradeRun::UserConfirms(const std::string& text) {
+bool UpgradeRun::UserConfirms(const char* text) {
     // Only an explicit No cancels.
-    return gui_.MessageBox(text, "WARNING", kConfirmationBoxStyle) != kAnswerNo;
+    return gui_.ShowMessage(text, "WARNING", kConfirmationBoxStyle) != kAnswerNo;
 }
 
 }  // namespace
 
-void RunUpgrade(UpgradeDialog& dialog, ScsiTransport& transport, const FirmwarePackage* package,
-                std::uint8_t versionCheckMask) {
-    CommandGuard guard(dialog);
-    if (!guard.acquired()) return;
-
+void RunUpgrade(const FirmwareContext& context, FirmwareState& state) {
     // A template without a combined image carries no firmware (its "image"
     // is zeros whose sum matches the sum field the marker text reads as):
     // refuse it before anything reaches the drive.
+    const FirmwarePackage* package = context.package;
     if (package == nullptr || package->isUncombined()) {
-        dialog.gui().SetItemText(kStatusLine, "Need Combine firmware first !!");
-        dialog.gui().EnableItem(kUpgradeButton, false);
+        context.gui.SetItemText(kStatusLine, kNeedCombineText);
+        context.gui.EnableItem(kUpgradeButton, false);
         return;
     }
 
-    UpgradeRun(dialog, transport).Run(*package, versionCheckMask);
+    UpgradeRun(context, state).Run(*package);
 }

@@ -4,7 +4,7 @@
 // package, checks the package image's byte sum, asks the user twice, and
 // hands a working copy of the image to the block download. Every outcome
 // is one text in the status line and a state of the buttons 1014, 1010 and
-// 1011; success also sets the dialog's restartNeeded. The device is closed
+// 1011; success also sets the state's restartNeeded. The device is closed
 // and the working buffers released on every exit that follows their taking.
 //
 // Its exits are lettered A to M in the order of the checks: A Open failed,
@@ -13,19 +13,12 @@
 // mismatch, I confirmation text missing, J/K No to the first/second
 // confirmation, L download succeeded, M download failed.
 
-#include <cstdint>
+#include "firmware/firmware_context.h"
 
-class FirmwarePackage;
-class ScsiTransport;
-class UpgradeDialog;
-
-// The confirmation text is string resource 3, read into room for 300
-// characters (at most 299 and the terminator).
-constexpr unsigned kConfirmationStringId = 3;
+// The confirmation text is read into room for 300 characters (at most 299
+// and the terminator).
 constexpr int kConfirmationTextRoom = 300;
 
-// `package` is the one the program carries; null or an uncombined template
-// is refused before the drive is touched. Does nothing while another
-// firmware command of the dialog runs.
-void RunUpgrade(UpgradeDialog& dialog, ScsiTransport& transport, const FirmwarePackage* package,
-                std::uint8_t versionCheckMask);
+// The package and mask come from the context; a missing package or an
+// uncombined template is refused before the drive is touched.
+void RunUpgrade(const FirmwareContext& context, FirmwareState& state);

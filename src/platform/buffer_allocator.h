@@ -13,3 +13,26 @@ public:
     virtual std::uint8_t* Allocate(std::size_t size) = 0;
     virtual void Release(std::uint8_t* block) = 0;
 };
+
+// One block taken from an allocator and given back exactly once: when the
+// owner is destroyed or Release is called, whichever comes first.
+class OwnedBuffer {
+public:
+    explicit OwnedBuffer(BufferAllocator& memory) : memory_(memory) {}
+    ~OwnedBuffer() { Release(); }
+    OwnedBuffer(const OwnedBuffer&) = delete;
+    OwnedBuffer& operator=(const OwnedBuffer&) = delete;
+
+    // Takes a zero-filled block of `size` bytes; false when none can be had.
+    bool Allocate(std::size_t size);
+    void Release() {
+        if (block_ == nullptr) return;
+        memory_.Release(block_);
+        block_ = nullptr;
+    }
+    std::uint8_t* get() const { return block_; }
+
+private:
+    BufferAllocator& memory_;
+    std::uint8_t* block_ = nullptr;
+};

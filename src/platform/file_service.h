@@ -1,11 +1,9 @@
 #pragma once
 // Files for the firmware read-out: open for writing without truncating,
 // length, set length, write, close. One Win32 implementation; tests use a
-// portable implementation over real temporary files and a fake that fails
-// on demand.
+// file service over real temporary files that fails on demand.
 
 #include <cstdint>
-#include <string>
 
 using FileHandle = void*;
 
@@ -14,7 +12,7 @@ public:
     virtual ~FileService() = default;
     // Opens `path` for writing, creating it when missing and keeping its
     // contents when present. Null on failure.
-    virtual FileHandle OpenForWriteNoTruncate(const std::string& path) = 0;
+    virtual FileHandle OpenForWriteNoTruncate(const char* path) = 0;
     // The file's length; false when it cannot be taken.
     virtual bool GetLength(FileHandle file, std::uint64_t& length) = 0;
     virtual bool SetLength(FileHandle file, std::uint64_t length) = 0;

@@ -1,7 +1,8 @@
 #pragma once
-// The program-wide operating-system version record, in the layout of the
-// ANSI OSVERSIONINFO (148 bytes). Start-up fills it once; the transport
-// choice, the restart method and the pass-through volume access read it.
+// The operating-system version record, in the layout of the ANSI
+// OSVERSIONINFO (148 bytes). The application object fills it once; the
+// transport choice, the restart method and the pass-through volume access
+// follow from it.
 
 #include <cstdint>
 
@@ -18,6 +19,3 @@ static_assert(sizeof(OsVersionRecord) == 148, "ANSI OSVERSIONINFO layout");
 constexpr std::uint32_t kPlatformWin32s = 0;
 constexpr std::uint32_t kPlatformWindows = 1;  // Windows 95/98
 constexpr std::uint32_t kPlatformNt = 2;
-
-// All zero until start-up fills it.
-extern OsVersionRecord g_osVersion;

@@ -4,9 +4,7 @@
 // directory. One Win32 implementation; tests use fakes that record calls.
 
 #include <cstdint>
-#include <string>
-
-#include "os_version.h"
+#include "platform/os_version.h"
 
 using TokenHandle = void*;
 
@@ -27,12 +25,14 @@ class SystemServices {
 public:
     virtual ~SystemServices() = default;
 
-    // GetVersionExA on `record` (its size field set by the caller); nonzero on success.
-    virtual int GetVersionEx(OsVersionRecord& record) = 0;
+    // Fills `record` with the running system's version (GetVersionExA; the
+    // caller sets its size field); nonzero on success.
+    virtual int QueryVersion(OsVersionRecord& record) = 0;
     // OpenProcessToken(GetCurrentProcess(), access, &token); nonzero on success.
     virtual int OpenProcessToken(std::uint32_t access, TokenHandle& token) = 0;
-    // LookupPrivilegeValueA(NULL, name, &id); nonzero on success.
-    virtual int LookupPrivilegeValue(const char* name, PrivilegeId& id) = 0;
+    // The id of the named privilege on the local system
+    // (LookupPrivilegeValueA(NULL, name, &id)); nonzero on success.
+    virtual int LookupPrivilege(const char* name, PrivilegeId& id) = 0;
     // AdjustTokenPrivileges(token, FALSE, {1, {id, attributes}}, 0, NULL, NULL).
     virtual int AdjustTokenPrivileges(TokenHandle token, const PrivilegeId& id, std::uint32_t attributes) = 0;
     // CloseHandle on a token that OpenProcessToken opened; nonzero on success.
@@ -41,7 +41,8 @@ public:
     virtual int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
 
     virtual void Sleep(std::uint32_t milliseconds) = 0;
-    // GetCurrentDirectoryA(bufferLength, buffer): the length of the path
-    // copied, or, when it does not fit, the size needed; 0 on failure.
-    virtual std::uint32_t GetCurrentDirectory(std::uint32_t bufferLength, char* buffer) = 0;
+    // The current directory (GetCurrentDirectoryA(bufferLength, buffer)):
+    // the length of the path copied, or, when it does not fit, the size
+    // needed; 0 on failure.
+    virtual std::uint32_t CurrentDirectory(std::uint32_t bufferLength, char* buffer) = 0;
 };

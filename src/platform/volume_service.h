@@ -22,6 +22,11 @@ constexpr std::uint32_t kGenericWrite = 0x40000000u;
 constexpr std::uint32_t kFileShareRead = 0x00000001u;
 constexpr std::uint32_t kFileShareWrite = 0x00000002u;
 
+// How drive-letter volumes are opened: Windows NT 4.0 lets SCSI
+// pass-through through on a volume opened for reading only; Windows 2000
+// and later want reading and writing (and sharing for both).
+enum class VolumeAccess { ReadOnly, ReadWrite };
+
 // How reading HKEY_LOCAL_MACHINE\Hardware\DeviceMap\Scsi went.
 enum class DeviceMapResult {
     Ok,           // opened and queried; the subkey count is valid

@@ -1,20 +1,32 @@
-#include "file_dialog_text.h"
+#include "ui/file_dialog_text.h"
 
-std::string FilterListFromText(const std::string& filterText) {
-    std::string list = filterText;
-    for (char& c : list) {
-        if (c == '|') c = '\0';
-    }
-    while (list.size() < 2 || list[list.size() - 1] != '\0' || list[list.size() - 2] != '\0') {
-        list.push_back('\0');
-    }
-    return list;
+#include <cstring>
+
+namespace {
+
+bool EndsInTwoNuls(const TextBuffer& list) {
+    const std::size_t size = list.size();
+    return size >= 2 && list.c_str()[size - 1] == '\0' && list.c_str()[size - 2] == '\0';
 }
 
-std::string FileNameExtension(const std::string& path) {
-    const std::size_t nameStart = path.find_last_of("\\/:");
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos) return std::string();
-    if (nameStart != std::string::npos && dot < nameStart) return std::string();
-    return path.substr(dot + 1);
+}  // namespace
+
+void FilterListFromText(const char* filterText, TextBuffer& list) {
+    list.Clear();
+    // Two places are kept for the closing NULs.
+    for (const char* c = filterText; *c != '\0' && list.size() + 3 < list.capacity(); ++c)
+        list.Append(*c == '|' ? '\0' : *c);
+    while (!EndsInTwoNuls(list)) list.Append('\0');
+}
+
+const char* FileNameExtension(const char* path) {
+    const char* dot = nullptr;
+    for (const char* c = path; *c != '\0'; ++c) {
+        if (*c == '\\' || *c == '/' || *c == ':') {
+            dot = nullptr;  // a dot before the file name does not count
+        } else if (*c == '.') {
+            dot = c;
+        }
+    }
+    return dot != nullptr ? dot + 1 : path + std::strlen(path);
 }

@@ -1,19 +1,16 @@
-#include "upgrade_dialog.h"
+#include "ui/upgrade_dialog.h"
 
 #include <cstring>
 
-#include "firmware_commands.h"
-#include "firmware_package.h"
+#include "firmware/status_text.h"
 
 namespace {
 
 // The tool's own version, shown after the template's caption.
 constexpr char kCaptionVersionSuffix[] = " 1.01";
-constexpr char kNeedCombineText[] = "Need Combine firmware first !!";
 
 // The restart question on leaving after a successful upgrade: string 1, or
 // a fixed text when the string cannot be loaded.
-constexpr unsigned kRestartPromptStringId = 1;
 constexpr char kRestartPromptCaption[] = "DVD Firmware Upgrade Program - Restart System";
 constexpr char kRestartFallbackText[] = "Must Reboot this PC";
 constexpr char kRestartFallbackCaption[] = "Reboot";
@@ -25,17 +22,22 @@ constexpr int kRestartTextRoom = 255;
 // A NUL-terminated field of the record as it stands (trailing blanks kept),
 // never reading past the field should its terminator be missing.
 template <std::size_t N>
-std::string FieldText(const char (&field)[N]) {
+void AppendField(TextBuffer& text, const char (&field)[N]) {
     const void* end = std::memchr(field, '\0', N);
-    const std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N;
-    return std::string(field, length);
+    text.Append(field, end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N);
 }
 
 // One selector entry: "<vendor> <product> <revision> Version <major>.<minor>".
-std::string DeviceEntryText(const DeviceRecord& record) {
-    return FieldText(record.vendorId) + " " + FieldText(record.productId) + " " +
-           FieldText(record.productRevision) + " Version " + std::to_string(record.versionMajor) + "." +
-           std::to_string(record.versionMinor);
+FixedText<80> DeviceEntryText(const DeviceRecord& record) {
+    FixedText<80> text;
+    AppendField(text, record.vendorId);
+    text.Append(' ');
+    AppendField(text, record.productId);
+    text.Append(' ');
+    AppendField(text, record.productRevision);
+    text.AppendFormat(" Version %u.%u", static_cast<unsigned>(record.versionMajor),
+                      static_cast<unsigned>(record.versionMinor));
+    return text;
 }
 
 // Where a minimised window's icon goes along one axis: centred, with the
@@ -60,22 +62,23 @@ UpgradeDialog::UpgradeDialog(const DialogServices& services) : services_(service
     icon = gui().LoadAppIcon(kAppIconId);
 }
 
-UpgradeDialog::~UpgradeDialog() = default;
-
 bool UpgradeDialog::OnInitDialog() {
-    GuiContract& ui = gui();
+    DialogWindow& ui = gui();
 
     ui.SetWindowIcon(true, icon);
     ui.SetWindowIcon(false, icon);
-    ui.SetCaption(ui.GetCaption() + kCaptionVersionSuffix);
+    MessageText caption;
+    ui.GetCaption(caption);
+    caption.Append(kCaptionVersionSuffix);
+    ui.SetCaption(caption.c_str());
 
     // Entry i shows record i: the commands use the selector's index as the
-    // position in `devices`.
-    for (std::int32_t i = 0; i < devices.Count(); ++i) {
-        ui.ComboAddString(kDeviceSelector, DeviceEntryText(*devices.RecordAt(i)));
+    // position in `state.devices`.
+    for (std::int32_t i = 0; i < state.devices.Count(); ++i) {
+        ui.ComboAddString(kDeviceSelector, DeviceEntryText(*state.devices.RecordAt(i)).c_str());
     }
     ui.ComboSetCurSel(kDeviceSelector, 0);
-    if (devices.Count() == 1) ui.EnableItem(kDeviceSelector, false);
+    if (state.devices.Count() == 1) ui.EnableItem(kDeviceSelector, false);
 
     const FirmwarePackage* package = services_.package;
     if (package == nullptr || package->isUncombined()) {
@@ -83,38 +86,38 @@ bool UpgradeDialog::OnInitDialog() {
         ui.SetItemText(kStatusLine, kNeedCombineText);
     }
 
-    progress = 0;
+    state.progress = 0;
     ui.ProgressSetRange(kProgressBar, 0, 100);
-    ui.ProgressSetPos(kProgressBar, progress);
+    ui.ProgressSetPos(kProgressBar, state.progress);
 
-    selectedDevice = nullptr;
-    restartNeeded = 0;
+    state.selectedDevice = nullptr;
+    state.restartNeeded = 0;
     return true;
 }
 
 void UpgradeDialog::DoDataExchange(bool toControls) {
     if (toControls) {
-        gui().SetItemText(kPathField, firmwarePath);
+        gui().SetItemText(kPathField, state.firmwarePath.c_str());
     } else {
-        firmwarePath = gui().GetItemText(kPathField);
+        gui().GetItemText(kPathField, state.firmwarePath);
     }
 }
 
 bool UpgradeDialog::OnCommand(int id) {
-    void (*handler)(UpgradeDialog&) = nullptr;
+    void (DialogCommands::*handler)(FirmwareState&) = nullptr;
     switch (id) {
         case kIdOk:
         case kIdCancel:
         case kExitButton:
             break;
         case kUpgradeButton:
-            handler = RunUpgradeCommand;
+            handler = &DialogCommands::Upgrade;
             break;
         case kSaveButton:
-            handler = RunSaveCommand;
+            handler = &DialogCommands::Save;
             break;
         case kBrowseButton:
-            handler = RunBrowseCommand;
+            handler = &DialogCommands::Browse;
             break;
         default:
             return false;
@@ -129,7 +132,7 @@ bool UpgradeDialog::OnCommand(int id) {
     RunningFlag running(commandRunning_);
 
     if (handler != nullptr) {
-        handler(*this);
+        if (commands_ != nullptr) (commands_->*handler)(state);
     } else {
         OnExit();
     }
@@ -137,7 +140,7 @@ bool UpgradeDialog::OnCommand(int id) {
 }
 
 bool UpgradeDialog::OnPaint() {
-    GuiContract& ui = gui();
+    DialogWindow& ui = gui();
     if (!ui.IsIconic()) return false;
 
     PaintContext dc = ui.BeginPaint();
@@ -158,16 +161,16 @@ void UpgradeDialog::OnOK() {
 }
 
 void UpgradeDialog::OnExit() {
-    if (restartNeeded == 0) {
+    if (state.restartNeeded == 0) {
         restartConfirmed = 0;
     } else {
-        GuiContract& ui = gui();
+        DialogWindow& ui = gui();
         char text[kRestartTextBufferSize] = {};
         int answer;
-        if (ui.LoadString(kRestartPromptStringId, text, kRestartTextRoom) != 0) {
-            answer = ui.MessageBox(text, kRestartPromptCaption, kRestartPromptStyle);
+        if (ui.LoadText(kRestartPromptStringId, text, kRestartTextRoom) != 0) {
+            answer = ui.ShowMessage(text, kRestartPromptCaption, kRestartPromptStyle);
         } else {
-            answer = ui.MessageBox(kRestartFallbackText, kRestartFallbackCaption, kRestartPromptStyle);
+            answer = ui.ShowMessage(kRestartFallbackText, kRestartFallbackCaption, kRestartPromptStyle);
         }
         restartConfirmed = answer == kAnswerOk ? 1 : 0;
     }

@@ -1,44 +1,36 @@
 #pragma once
 // The program's one window: the drive selector, the status line, the
-// progress bar and the Upgrade and Exit buttons. It owns the state the
-// firmware operations share while it is open and routes the commands.
+// progress bar and the Upgrade and Exit buttons. It holds the state the
+// firmware operations share while it is open and routes the button clicks
+// to the firmware commands the application gives it.
 
 #include <cstdint>
-#include <string>
 
-#include "device_list.h"
-#include "gui_contract.h"
+#include "firmware/firmware_context.h"
+#include "firmware/firmware_package.h"
+#include "ui/dialog_commands.h"
+#include "ui/dialog_window.h"
 
-class BufferAllocator;
-class FileService;
-class FirmwarePackage;
-class SystemServices;
-
-// The services the dialog and its commands use, wired by the entry point
-// (Win32) or by a test (fakes).
+// What the dialog works with, wired by the application (Win32) or by a
+// test (fakes). `gui` must be set; `package` is the firmware package the
+// program carries (its marker decides whether Upgrade is offered).
 struct DialogServices {
-    GuiContract* gui = nullptr;
-    SystemServices* system = nullptr;
-    FileService* files = nullptr;
-    BufferAllocator* memory = nullptr;
-    // The firmware package the program carries (its marker test and the
-    // image the upgrade sends).
+    DialogWindow* gui = nullptr;
     const FirmwarePackage* package = nullptr;
 };
-
-constexpr int kDialogTemplateId = 102;
-constexpr int kAppIconId = 154;
 
 class UpgradeDialog {
 public:
     explicit UpgradeDialog(const DialogServices& services);
-    ~UpgradeDialog();
     UpgradeDialog(const UpgradeDialog&) = delete;
     UpgradeDialog& operator=(const UpgradeDialog&) = delete;
 
+    // The commands the buttons run from now on; null: the buttons do nothing.
+    void SetCommands(DialogCommands* commands) { commands_ = commands; }
+
     // Called by the GUI layer once the template's controls exist.
     bool OnInitDialog();
-    // Path field <-> firmwarePath; toControls runs at initialisation,
+    // Path field <-> state.firmwarePath; toControls runs at initialisation,
     // the other direction when the dialog ends through OnOK.
     void DoDataExchange(bool toControls);
     // Command notifications (button clicks) by id; false when not routed.
@@ -49,26 +41,22 @@ public:
     // The base OnOK: data exchange towards the members, then end with IDOK.
     void OnOK();
 
-    const DialogServices& services() const { return services_; }
-    GuiContract& gui() const { return *services_.gui; }
+    DialogWindow& gui() const { return *services_.gui; }
 
-    // Members shared with the firmware operations.
-    const DeviceRecord* selectedDevice = nullptr;
+    // What the firmware operations read and write.
+    FirmwareState state;
+    // 1 when the user agreed to restart the PC on leaving.
     std::int32_t restartConfirmed = 0;
-    std::uint8_t* readBuffer = nullptr;
-    std::uint8_t* imageBuffer = nullptr;
-    DeviceList devices;
-    std::string firmwarePath;
     IconHandle icon = nullptr;
-    std::int32_t restartNeeded = 0;
-    std::int32_t progress = 0;
 
 private:
     void OnExit();
 
     DialogServices services_;
-    // True while a routed command (a firmware command or the exit handler)
-    // runs; commands arriving meanwhile, through the nested loop of a
-    // message box or the file dialog, are dropped.
+    DialogCommands* commands_ = nullptr;
+    // The one re-entry guard of the program: true while a routed command (a
+    // firmware command or the exit handler) runs. Message boxes and the
+    // file dialog have no owner window, so commands still arrive meanwhile,
+    // through their nested message loops; they are dropped.
     bool commandRunning_ = false;
 };

@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "aspi_library_win32.h"
-#include "aspi_transport.h"
-#include "byte_sum.h"
+#include "platform/win32/aspi_library_win32.h"
+#include "device/aspi_transport.h"
+#include "firmware/byte_sum.h"
 #include "sample_image.h"
+
 
 namespace {
 

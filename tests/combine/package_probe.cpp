@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "byte_sum.h"
-#include "firmware_package.h"
-#include "package_layout.h"
+#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
+#include "firmware/package_layout.h"
 
 int main() {
     const FirmwarePackage package = FirmwarePackage::Embedded();

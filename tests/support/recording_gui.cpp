@@ -1,16 +1,17 @@
 #include "recording_gui.h"
 
+
 #include <algorithm>
 #include <cstring>
 
-void RecordingGui::SetItemText(int id, const std::string& text) {
+void RecordingGui::SetItemText(int id, const char* text) {
     calls.push_back("SetItemText(" + std::to_string(id) + "," + text + ")");
     at(id).text = text;
 }
 
-std::string RecordingGui::GetItemText(int id) {
+void RecordingGui::GetItemText(int id, TextBuffer& text) {
     calls.push_back("GetItemText(" + std::to_string(id) + ")");
-    return at(id).text;
+    text.Assign(at(id).text.c_str());
 }
 
 void RecordingGui::EnableItem(int id, bool enable) {
@@ -18,17 +19,17 @@ void RecordingGui::EnableItem(int id, bool enable) {
     at(id).enabled = enable;
 }
 
-std::string RecordingGui::GetCaption() {
+void RecordingGui::GetCaption(TextBuffer& text) {
     calls.push_back("GetCaption()");
-    return caption;
+    text.Assign(caption.c_str());
 }
 
-void RecordingGui::SetCaption(const std::string& text) {
-    calls.push_back("SetCaption(" + text + ")");
+void RecordingGui::SetCaption(const char* text) {
+    calls.push_back(std::string("SetCaption(") + text + ")");
     caption = text;
 }
 
-void RecordingGui::ComboAddString(int id, const std::string& entry) {
+void RecordingGui::ComboAddString(int id, const char* entry) {
     calls.push_back("ComboAddString(" + std::to_string(id) + "," + entry + ")");
     at(id).entries.push_back(entry);
 }
@@ -68,8 +69,8 @@ void RecordingGui::EndDialog(int result) {
     ended = true;
 }
 
-int RecordingGui::MessageBox(const std::string& text, const char* boxCaption, unsigned style) {
-    calls.push_back("MessageBox(" + text + ")");
+int RecordingGui::ShowMessage(const char* text, const char* boxCaption, unsigned style) {
+    calls.push_back(std::string("ShowMessage(") + text + ")");
     ShownBox box{text, boxCaption != nullptr, boxCaption ? boxCaption : "", style};
     boxes.push_back(box);
     if (whileBoxOpen) whileBoxOpen(box);
@@ -79,8 +80,8 @@ int RecordingGui::MessageBox(const std::string& text, const char* boxCaption, un
     return answer;
 }
 
-int RecordingGui::LoadString(unsigned id, char* buffer, int bufferSize) {
-    calls.push_back("LoadString(" + std::to_string(id) + "," + std::to_string(bufferSize) + ")");
+int RecordingGui::LoadText(unsigned id, char* buffer, int bufferSize) {
+    calls.push_back("LoadText(" + std::to_string(id) + "," + std::to_string(bufferSize) + ")");
     auto it = strings.find(id);
     if (it == strings.end() || bufferSize <= 0) {
         if (bufferSize > 0) buffer[0] = '\0';
@@ -95,8 +96,13 @@ int RecordingGui::LoadString(unsigned id, char* buffer, int bufferSize) {
 
 bool RecordingGui::RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) {
     calls.push_back("RunOpenFileDialog()");
-    fileDialogs.push_back(request);
-    if (fileDialogConfirms) result = fileDialogResult;
+    fileDialogs.push_back({request.defaultExtension, request.initialFileName, request.filter, request.flags,
+                           request.initialDirectory != nullptr,
+                           request.initialDirectory != nullptr ? request.initialDirectory : ""});
+    if (fileDialogConfirms) {
+        result.fullPath.Assign(fileDialogResult.fullPath.c_str());
+        result.extension.Assign(fileDialogResult.extension.c_str());
+    }
     return fileDialogConfirms;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// A GuiContract for host tests: keeps the state of every control, records
-// each call in order, and answers message boxes, string loads and the
-// open-file dialog from a script.
+// The GuiService, with the dialog window's part, for host tests: keeps the
+// state of every control, records each call in order, and answers message
+// boxes, string loads and the open-file dialog from a script.
 
 #include <deque>
 #include <functional>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "gui_contract.h"
+#include "ui/dialog_window.h"
 
-class RecordingGui : public GuiContract {
+class RecordingGui : public DialogWindow {
 public:
     struct Control {
         std::string text;
@@ -44,10 +44,20 @@ public:
     // String resources; a missing id loads as 0 characters.
     std::map<unsigned, std::string> strings;
 
-    // The open-file dialog: the request seen and the scripted outcome.
-    std::vector<OpenFileRequest> fileDialogs;
+    // The open-file dialog: copies of the requests seen (their texts live
+    // only during the call) and the scripted outcome.
+    struct SeenFileRequest {
+        std::string defaultExtension, initialFileName, filter;
+        unsigned flags;
+        bool hasInitialDirectory;
+        std::string initialDirectory;
+    };
+    struct ChosenFile {
+        std::string fullPath, extension;
+    };
+    std::vector<SeenFileRequest> fileDialogs;
     bool fileDialogConfirms = false;
-    OpenFileResult fileDialogResult;
+    ChosenFile fileDialogResult;
 
     // Painting.
     bool iconic = false;
@@ -63,20 +73,20 @@ public:
     bool enabled(int id) { return at(id).enabled; }
     const std::string& text(int id) { return at(id).text; }
 
-    void SetItemText(int id, const std::string& text) override;
-    std::string GetItemText(int id) override;
+    void SetItemText(int id, const char* text) override;
+    void GetItemText(int id, TextBuffer& text) override;
     void EnableItem(int id, bool enable) override;
-    std::string GetCaption() override;
-    void SetCaption(const std::string& text) override;
-    void ComboAddString(int id, const std::string& entry) override;
+    void GetCaption(TextBuffer& text) override;
+    void SetCaption(const char* text) override;
+    void ComboAddString(int id, const char* entry) override;
     void ComboSetCurSel(int id, int index) override;
     int ComboGetCurSel(int id) override;
     void ProgressSetRange(int id, int low, int high) override;
     void ProgressSetPos(int id, int position) override;
     void SetWindowIcon(bool big, IconHandle icon) override;
     void EndDialog(int result) override;
-    int MessageBox(const std::string& text, const char* caption, unsigned style) override;
-    int LoadString(unsigned id, char* buffer, int bufferSize) override;
+    int ShowMessage(const char* text, const char* caption, unsigned style) override;
+    int LoadText(unsigned id, char* buffer, int bufferSize) override;
     bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) override;
     IconHandle LoadAppIcon(int resourceId) override;
     bool IsIconic() override;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "scsi_generic_devices.h"
+#include "device/linux/scsi_generic_devices.h"
 #include "simulated_machine.h"
 
 namespace sgio_test {

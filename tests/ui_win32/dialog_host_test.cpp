@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "dialog_host.h"
-#include "firmware_package.h"
+#include "ui/win32/dialog_host.h"
+#include "firmware/firmware_package.h"
 #include "main_dialog_window.h"
-#include "recording_gui.h"
-#include "resource_strings.h"
-#include "upgrade_dialog.h"
-#include "win32_gui.h"
+
+
+#include "ui/resources/resource_strings.h"
+#include "ui/upgrade_dialog.h"
+#include "ui/win32/win32_gui.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ void CALLBACK DriveModalRun(HWND, UINT, UINT_PTR, DWORD) {
     if (dialog == nullptr || run.left) return;
 
     run.dragIcon = reinterpret_cast<HANDLE>(SendMessageA(dialog, WM_QUERYDRAGICON, 0, 0));
-    if (run.upgradeSucceeded) run.dialog->restartNeeded = 1;
+    if (run.upgradeSucceeded) run.dialog->state.restartNeeded = 1;
     SetDlgItemTextA(dialog, kPathField, "C:\\fw\\p13.bin");
     switch (run.leave) {
         case Leave::ExitButton:
@@ -116,11 +117,11 @@ TEST(DialogHost, EveryWayOutRunsTheExitHandlerAndEndsTheModalLoop) {
         SCOPED_TRACE(static_cast<int>(c.run.leave));
         ModalRun run = c.run;
         UpgradeDialog dialog(services);
-        dialog.devices.Append(DeviceRecord{});
+        dialog.state.devices.Append(DeviceRecord{});
         run.dialog = &dialog;
         g_run = &run;
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, DriveModalRun);
-        const int result = RunDialogModal(dialog);
+        const int result = RunDialogModal(dialog, gui);
         KillTimer(nullptr, timer);
         g_run = nullptr;
 
@@ -131,17 +132,9 @@ TEST(DialogHost, EveryWayOutRunsTheExitHandlerAndEndsTheModalLoop) {
         EXPECT_EQ(run.promptText, c.prompts > 0 ? KTX_STRING_RESTART_PROMPT : "");
         EXPECT_EQ(dialog.restartConfirmed, c.restartConfirmed);
         // The path field's text reached the member as the dialog ended.
-        EXPECT_EQ(dialog.firmwarePath, "C:\\fw\\p13.bin");
+        EXPECT_STREQ(dialog.state.firmwarePath.c_str(), "C:\\fw\\p13.bin");
         EXPECT_EQ(gui.dialog(), nullptr) << "still bound to a destroyed window";
     }
-}
-
-TEST(DialogHost, RefusesADialogWithoutTheWin32Gui) {
-    RecordingGui recording;
-    DialogServices services;
-    services.gui = &recording;
-    UpgradeDialog dialog(services);
-    EXPECT_EQ(RunDialogModal(dialog), -1);
 }
 
 }  // namespace

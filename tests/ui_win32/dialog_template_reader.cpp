@@ -1,5 +1,6 @@
 #include "dialog_template_reader.h"
 
+
 namespace {
 
 // Little-endian reads over the template with a bounds check on every step.

@@ -1,5 +1,6 @@
 #include "main_dialog_window.h"
 
+
 #include <commctrl.h>
 
 #include <vector>

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "dialog_template_reader.h"
-#include "resource_strings.h"
+
+#include "ui/resources/resource_strings.h"
 
 namespace {
 

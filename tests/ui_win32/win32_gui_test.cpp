@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "dialog_template_reader.h"
-#include "firmware_package.h"
+
+#include "firmware/firmware_package.h"
 #include "main_dialog_window.h"
-#include "resource_strings.h"
-#include "upgrade_dialog.h"
-#include "win32_gui.h"
+
+#include "ui/resources/resource_strings.h"
+#include "ui/upgrade_dialog.h"
+#include "ui/win32/win32_gui.h"
 
 namespace {
 
@@ -69,14 +71,27 @@ TEST(MainDialogWindow, ControlsHaveTheirClassesStatesAndTextsInTabOrder) {
     }
 }
 
-TEST(Win32Gui, ContractOperationsActOnTheBoundDialog) {
+// A control's text through the GUI service.
+std::string ItemText(Win32Gui& gui, int id) {
+    MessageText text;
+    gui.GetItemText(id, text);
+    return text.c_str();
+}
+
+std::string Caption(Win32Gui& gui) {
+    MessageText text;
+    gui.GetCaption(text);
+    return text.c_str();
+}
+
+TEST(Win32Gui, ServiceOperationsActOnTheBoundDialog) {
     HiddenMainDialog dialog;
     ASSERT_NE(dialog.window(), nullptr);
     Win32Gui gui;
     gui.Bind(dialog.window());
 
     gui.SetItemText(kStatusLine, "Start Flashing...\r\nDon't turn off the power!!");
-    EXPECT_EQ(gui.GetItemText(kStatusLine), "Start Flashing...\r\nDon't turn off the power!!");
+    EXPECT_EQ(ItemText(gui, kStatusLine), "Start Flashing...\r\nDon't turn off the power!!");
     EXPECT_EQ(TextOf(dialog.item(kStatusLine)), "Start Flashing...\r\nDon't turn off the power!!");
 
     gui.EnableItem(kUpgradeButton, false);
@@ -98,7 +113,7 @@ TEST(Win32Gui, ContractOperationsActOnTheBoundDialog) {
     gui.ProgressSetPos(kProgressBar, 37);
     EXPECT_EQ(SendMessageA(dialog.item(kProgressBar), PBM_GETPOS, 0, 0), 37);
 
-    gui.SetCaption(gui.GetCaption() + "!");
+    gui.SetCaption((Caption(gui) + "!").c_str());
     EXPECT_EQ(TextOf(dialog.window()), "Tavrine KTX7724R05 Upgrade to P1.3 Tool!");
 
     IconHandle icon = gui.LoadAppIcon(154);
@@ -113,10 +128,10 @@ TEST(Win32Gui, ContractOperationsActOnTheBoundDialog) {
 TEST(Win32Gui, StringsComeFromTheProgramsOwnResources) {
     Win32Gui gui;  // needs no window
     char text[300] = {};
-    EXPECT_EQ(gui.LoadString(1, text, 255), 143);
+    EXPECT_EQ(gui.LoadText(1, text, 255), 143);
     EXPECT_STREQ(text, KTX_STRING_RESTART_PROMPT);
-    EXPECT_EQ(gui.LoadString(3, text, 300), 267);
-    EXPECT_EQ(gui.LoadString(77, text, 300), 0);
+    EXPECT_EQ(gui.LoadText(3, text, 300), 267);
+    EXPECT_EQ(gui.LoadText(77, text, 300), 0);
 }
 
 TEST(Win32Gui, UnboundControlOperationsDoNothing) {
@@ -124,8 +139,8 @@ TEST(Win32Gui, UnboundControlOperationsDoNothing) {
     gui.SetItemText(kStatusLine, "text");
     gui.EnableItem(kUpgradeButton, false);
     gui.ComboAddString(kDeviceSelector, "entry");
-    EXPECT_EQ(gui.GetItemText(kStatusLine), "");
-    EXPECT_EQ(gui.GetCaption(), "");
+    EXPECT_EQ(ItemText(gui, kStatusLine), "");
+    EXPECT_EQ(Caption(gui), "");
     EXPECT_EQ(gui.ComboGetCurSel(kDeviceSelector), CB_ERR);
     EXPECT_FALSE(gui.IsIconic());
 }
@@ -152,8 +167,8 @@ TEST(Win32Gui, DialogInitialisationShowsInTheControls) {
     services.package = &package;
     UpgradeDialog dialog(services);
     ASSERT_NE(dialog.icon, nullptr);
-    dialog.devices.Append(Drive("P1.2  "));
-    dialog.devices.Append(Drive("P1.3  "));
+    dialog.state.devices.Append(Drive("P1.2  "));
+    dialog.state.devices.Append(Drive("P1.3  "));
 
     gui.Bind(window.window());
     dialog.DoDataExchange(true);
@@ -228,7 +243,6 @@ TEST(Win32Gui, OpenFileDialogTakesTheRequestAndGivesPathAndExtension) {
     request.initialFileName = "*.bin";
     request.flags = kOfnHideReadOnly;
     request.filter = "Firmware File (bin)";
-    request.hasInitialDirectory = true;
     request.initialDirectory = directory;
     std::string folder = directory;
     if (folder.back() != '\\') folder += '\\';
@@ -236,8 +250,8 @@ TEST(Win32Gui, OpenFileDialogTakesTheRequestAndGivesPathAndExtension) {
     Win32Gui gui;
     OpenFileResult result;
     ASSERT_TRUE(RunFileDialog(gui, request, "FW.BIN", result));
-    EXPECT_EQ(CharUpperString(result.fullPath), CharUpperString(folder + "FW.BIN"));
-    EXPECT_EQ(result.extension, "BIN");
+    EXPECT_EQ(CharUpperString(result.fullPath.c_str()), CharUpperString(folder + "FW.BIN"));
+    EXPECT_STREQ(result.extension.c_str(), "BIN");
 
     OpenFileResult untouched;
     EXPECT_FALSE(RunFileDialog(gui, request, nullptr, untouched));

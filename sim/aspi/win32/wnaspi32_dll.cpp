@@ -10,9 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "aspi_srb.h"
+#include "device/aspi_srb.h"
 #include "configured_machine.h"
+
 #include "simulated_aspi.h"
+
 
 namespace {
 

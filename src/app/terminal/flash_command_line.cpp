@@ -1,4 +1,4 @@
-#include "flash_command_line.h"
+#include "app/terminal/flash_command_line.h"
 
 #include <cstring>
 

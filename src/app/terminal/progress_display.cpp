@@ -1,4 +1,4 @@
-#include "progress_display.h"
+#include "app/terminal/progress_display.h"
 
 namespace terminal {
 namespace {

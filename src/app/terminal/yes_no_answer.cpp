@@ -1,4 +1,4 @@
-#include "yes_no_answer.h"
+#include "app/terminal/yes_no_answer.h"
 
 #include <cstring>
 

@@ -4,28 +4,32 @@
 
 #include <memory>
 
-#include "main_dialog.h"
-#include "upgrade_dialog.h"
+#include "app/main_dialog.h"
+#include "ui/upgrade_dialog.h"
+#include "ui/win32/win32_gui.h"
 
 class ModalUpgradeDialog : public MainDialog {
 public:
-    explicit ModalUpgradeDialog(const DialogServices& services) : dialog_(services) {}
+    ModalUpgradeDialog(const DialogServices& services, Win32Gui& gui) : dialog_(services), gui_(gui) {}
 
-    DeviceList& devices() override { return dialog_.devices; }
-    void DoModal() override;
+    FirmwareState& state() override { return dialog_.state; }
+    void DoModal(DialogCommands& commands) override;
     std::int32_t restartConfirmed() const override { return dialog_.restartConfirmed; }
 
 private:
     UpgradeDialog dialog_;
+    Win32Gui& gui_;
 };
 
 class ModalUpgradeDialogFactory : public MainDialogFactory {
 public:
-    // `services` must outlive every dialog made here.
-    explicit ModalUpgradeDialogFactory(const DialogServices& services) : services_(services) {}
+    // `services` and `gui` (the GUI service the services name) must outlive
+    // every dialog made here.
+    ModalUpgradeDialogFactory(const DialogServices& services, Win32Gui& gui) : services_(services), gui_(gui) {}
 
     std::unique_ptr<MainDialog> Create() override;
 
 private:
     DialogServices services_;
+    Win32Gui& gui_;
 };

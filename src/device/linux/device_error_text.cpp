@@ -1,4 +1,4 @@
-#include "device_error_text.h"
+#include "device/linux/device_error_text.h"
 
 namespace sgio {
 

@@ -1,4 +1,4 @@
-#include "scsi_generic_devices.h"
+#include "device/linux/scsi_generic_devices.h"
 
 namespace sgio {
 

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "sg_io_header.h"
+#include "device/linux/sg_io_header.h"
 
 namespace sgio {
 

@@ -1,6 +1,6 @@
-#include "sg_command.h"
+#include "device/linux/sg_command.h"
 
-#include "sg_io_request.h"
+#include "device/linux/sg_io_request.h"
 
 namespace sgio {
 

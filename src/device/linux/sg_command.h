@@ -2,8 +2,8 @@
 // One command of the command set, sent to an open SCSI generic device: the
 // single send operation the Linux transport is built on.
 
-#include "command_set.h"
-#include "scsi_generic_devices.h"
+#include "device/command_set.h"
+#include "device/linux/scsi_generic_devices.h"
 
 namespace sgio {
 

@@ -1,4 +1,4 @@
-#include "sg_io_request.h"
+#include "device/linux/sg_io_request.h"
 
 #include <cstring>
 

@@ -6,8 +6,8 @@
 
 #include <cstddef>
 
-#include "command_set.h"
-#include "sg_io_header.h"
+#include "device/command_set.h"
+#include "device/linux/sg_io_header.h"
 
 namespace sgio {
 

@@ -1,4 +1,4 @@
-#include "sleep_inhibitor.h"
+#include "device/linux/sleep_inhibitor.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>

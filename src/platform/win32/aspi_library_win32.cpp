@@ -1,4 +1,4 @@
-#include "aspi_library_win32.h"
+#include "platform/win32/aspi_library_win32.h"
 
 #include <windows.h>
 

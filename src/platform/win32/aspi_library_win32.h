@@ -3,7 +3,7 @@
 // LoadLibraryA, its entries found with GetProcAddress, kernel32 events,
 // Sleep and GetTickCount.
 
-#include "aspi_library.h"
+#include "platform/aspi_library.h"
 
 namespace platform {
 

@@ -1,10 +1,10 @@
-#include "file_service_win32.h"
+#include "platform/win32/file_service_win32.h"
 
 #include <windows.h>
 
-FileHandle Win32FileService::OpenForWriteNoTruncate(const std::string& path) {
+FileHandle Win32FileService::OpenForWriteNoTruncate(const char* path) {
     // No sharing while the firmware file is being written.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return file == INVALID_HANDLE_VALUE ? nullptr : static_cast<FileHandle>(file);
 }
 

@@ -3,11 +3,11 @@
 // missing, keep the contents when present) and write access, GetFileSize,
 // SetFilePointer with SetEndOfFile, WriteFile and CloseHandle.
 
-#include "file_service.h"
+#include "platform/file_service.h"
 
 class Win32FileService : public FileService {
 public:
-    FileHandle OpenForWriteNoTruncate(const std::string& path) override;
+    FileHandle OpenForWriteNoTruncate(const char* path) override;
     bool GetLength(FileHandle file, std::uint64_t& length) override;
     bool SetLength(FileHandle file, std::uint64_t length) override;
     bool Write(FileHandle file, const std::uint8_t* data, std::uint32_t count) override;

@@ -1,17 +1,11 @@
-#include "system_services_win32.h"
-
 #include <windows.h>
 
 #include <cstddef>
 
-// <windows.h> maps these names to their ANSI/wide forms; here they name the
-// interface's members.
-#undef GetVersionEx
-#undef LookupPrivilegeValue
-#undef GetCurrentDirectory
+#include "platform/win32/system_services_win32.h"
 
 // The portable record and the platform's ANSI OSVERSIONINFO are one layout,
-// so GetVersionExA fills the program-wide record in place.
+// so GetVersionExA fills the record in place.
 static_assert(sizeof(OsVersionRecord) == sizeof(OSVERSIONINFOA), "OSVERSIONINFOA size");
 static_assert(offsetof(OsVersionRecord, dwOSVersionInfoSize) == offsetof(OSVERSIONINFOA, dwOSVersionInfoSize), "");
 static_assert(offsetof(OsVersionRecord, dwMajorVersion) == offsetof(OSVERSIONINFOA, dwMajorVersion), "");
@@ -33,7 +27,7 @@ static_assert(kPlatformNt == VER_PLATFORM_WIN32_NT, "");
 
 namespace platform {
 
-int Win32SystemServices::GetVersionEx(OsVersionRecord& record) {
+int Win32SystemServices::QueryVersion(OsVersionRecord& record) {
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -53,7 +47,7 @@ int Win32SystemServices::OpenProcessToken(std::uint32_t access, TokenHandle& tok
     return 1;
 }
 
-int Win32SystemServices::LookupPrivilegeValue(const char* name, PrivilegeId& id) {
+int Win32SystemServices::LookupPrivilege(const char* name, PrivilegeId& id) {
     LUID luid{};
     if (!::LookupPrivilegeValueA(nullptr, name, &luid)) return 0;
     id.lowPart = luid.LowPart;
@@ -80,7 +74,7 @@ int Win32SystemServices::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserv
 
 void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
-std::uint32_t Win32SystemServices::GetCurrentDirectory(std::uint32_t bufferLength, char* buffer) {
+std::uint32_t Win32SystemServices::CurrentDirectory(std::uint32_t bufferLength, char* buffer) {
     return ::GetCurrentDirectoryA(bufferLength, buffer);
 }
 

@@ -2,21 +2,21 @@
 // The product's operating-system services: GetVersionExA, the process token
 // and the shutdown privilege, ExitWindowsEx, Sleep, GetCurrentDirectoryA.
 
-#include "system_services.h"
+#include "platform/system_services.h"
 
 namespace platform {
 
 class Win32SystemServices : public SystemServices {
 public:
-    int GetVersionEx(OsVersionRecord& record) override;
+    int QueryVersion(OsVersionRecord& record) override;
     int OpenProcessToken(std::uint32_t access, TokenHandle& token) override;
-    int LookupPrivilegeValue(const char* name, PrivilegeId& id) override;
+    int LookupPrivilege(const char* name, PrivilegeId& id) override;
     int AdjustTokenPrivileges(TokenHandle token, const PrivilegeId& id, std::uint32_t attributes) override;
     int CloseToken(TokenHandle token) override;
     std::uint32_t GetLastError() override;
     int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
     void Sleep(std::uint32_t milliseconds) override;
-    std::uint32_t GetCurrentDirectory(std::uint32_t bufferLength, char* buffer) override;
+    std::uint32_t CurrentDirectory(std::uint32_t bufferLength, char* buffer) override;
 };
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "volume_service_win32.h"
+#include "platform/win32/volume_service_win32.h"
 
 #include <windows.h>
 

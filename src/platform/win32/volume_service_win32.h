@@ -2,7 +2,7 @@
 // The volume service of the product: CreateFileA, DeviceIoControl and
 // CloseHandle on drive-letter volumes, and the registry's SCSI device map.
 
-#include "volume_service.h"
+#include "platform/volume_service.h"
 
 namespace platform {
 

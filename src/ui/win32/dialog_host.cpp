@@ -1,9 +1,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "dialog_host.h"
-#include "upgrade_dialog.h"
-#include "win32_gui.h"
+#include "ui/upgrade_dialog.h"
+#include "ui/win32/dialog_host.h"
+#include "ui/win32/win32_gui.h"
 
 namespace {
 
@@ -67,17 +67,14 @@ INT_PTR CALLBACK UpgradeDialogProcedure(HWND window, UINT message, WPARAM wParam
 
 }  // namespace
 
-int RunDialogModal(UpgradeDialog& dialog) {
-    Win32Gui* gui = dynamic_cast<Win32Gui*>(dialog.services().gui);
-    if (gui == nullptr) return -1;
-
+int RunDialogModal(UpgradeDialog& dialog, Win32Gui& gui) {
     RegisterProgressBarClass();
-    DialogBinding binding{&dialog, gui};
+    DialogBinding binding{&dialog, &gui};
     const INT_PTR result =
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kDialogTemplateId), nullptr,
                         UpgradeDialogProcedure, reinterpret_cast<LPARAM>(&binding));
     // The window is gone: later control operations must not reach a handle
     // that the system may give to another window.
-    gui->Bind(nullptr);
+    gui.Bind(nullptr);
     return static_cast<int>(result);
 }

@@ -4,10 +4,10 @@
 // UpgradeDialog.
 
 class UpgradeDialog;
+class Win32Gui;
 
-// The dialog's services must carry a Win32Gui as their GUI: it is bound to
-// the dialog window while the dialog is open. Returns the value the dialog
+// `gui` must be the GUI service the dialog works with: it is bound to the
+// dialog window while the dialog is open. Returns the value the dialog
 // ended with (IDOK from the exit handler), or -1 when the dialog cannot be
-// created (no Win32Gui, the template is missing or a control class is not
-// registered).
-int RunDialogModal(UpgradeDialog& dialog);
+// created (the template is missing or a control class is not registered).
+int RunDialogModal(UpgradeDialog& dialog, Win32Gui& gui);

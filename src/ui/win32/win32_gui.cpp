@@ -1,31 +1,30 @@
-#include "win32_gui.h"
+#include "ui/win32/win32_gui.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <vector>
-
-#include "file_dialog_text.h"
+#include "ui/file_dialog_text.h"
 
 namespace {
 
-// Text of a window, however long.
-std::string WindowText(HWND window) {
-    if (window == nullptr) return std::string();
-    const int length = GetWindowTextLengthA(window);
-    if (length <= 0) return std::string();
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window, buffer.data(), length + 1);
-    return std::string(buffer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
+// Text of a window, as much as `text` holds.
+void WindowText(HWND window, TextBuffer& text) {
+    text.Clear();
+    if (window == nullptr) return;
+    const int copied = GetWindowTextA(window, text.data(), static_cast<int>(text.capacity()));
+    text.SetLengthWritten(copied > 0 ? static_cast<std::size_t>(copied) : 0);
 }
 
 }  // namespace
 
-void Win32Gui::SetItemText(int id, const std::string& text) { SetDlgItemTextA(dialog_, id, text.c_str()); }
+void Win32Gui::SetItemText(int id, const char* text) { SetDlgItemTextA(dialog_, id, text); }
 
-std::string Win32Gui::GetItemText(int id) {
-    if (dialog_ == nullptr) return std::string();
-    return WindowText(GetDlgItem(dialog_, id));
+void Win32Gui::GetItemText(int id, TextBuffer& text) {
+    if (dialog_ == nullptr) {
+        text.Clear();
+        return;
+    }
+    WindowText(GetDlgItem(dialog_, id), text);
 }
 
 void Win32Gui::EnableItem(int id, bool enable) {
@@ -34,15 +33,15 @@ void Win32Gui::EnableItem(int id, bool enable) {
     if (item != nullptr) EnableWindow(item, enable ? TRUE : FALSE);
 }
 
-std::string Win32Gui::GetCaption() { return WindowText(dialog_); }
+void Win32Gui::GetCaption(TextBuffer& caption) { WindowText(dialog_, caption); }
 
-void Win32Gui::SetCaption(const std::string& caption) {
-    if (dialog_ != nullptr) SetWindowTextA(dialog_, caption.c_str());
+void Win32Gui::SetCaption(const char* caption) {
+    if (dialog_ != nullptr) SetWindowTextA(dialog_, caption);
 }
 
-void Win32Gui::ComboAddString(int id, const std::string& entry) {
+void Win32Gui::ComboAddString(int id, const char* entry) {
     if (dialog_ == nullptr) return;
-    SendDlgItemMessageA(dialog_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    SendDlgItemMessageA(dialog_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
 }
 
 void Win32Gui::ComboSetCurSel(int id, int index) {
@@ -74,11 +73,11 @@ void Win32Gui::EndDialog(int result) {
     if (dialog_ != nullptr) ::EndDialog(dialog_, result);
 }
 
-int Win32Gui::MessageBox(const std::string& text, const char* caption, unsigned style) {
-    return MessageBoxA(nullptr, text.c_str(), caption, style);
+int Win32Gui::ShowMessage(const char* text, const char* caption, unsigned style) {
+    return MessageBoxA(nullptr, text, caption, style);
 }
 
-int Win32Gui::LoadString(unsigned id, char* buffer, int bufferSize) {
+int Win32Gui::LoadText(unsigned id, char* buffer, int bufferSize) {
     return LoadStringA(GetModuleHandleA(nullptr), id, buffer, bufferSize);
 }
 
@@ -86,8 +85,9 @@ bool Win32Gui::RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult&
     // The file name field starts with the initial name; the dialog writes
     // the chosen path into the same buffer.
     char file[MAX_PATH] = {};
-    lstrcpynA(file, request.initialFileName.c_str(), MAX_PATH);
-    const std::string filterList = FilterListFromText(request.filter);
+    lstrcpynA(file, request.initialFileName, MAX_PATH);
+    FixedText<256> filterList;
+    FilterListFromText(request.filter, filterList);
 
     OPENFILENAMEA dialog;
     ZeroMemory(&dialog, sizeof dialog);
@@ -98,13 +98,13 @@ bool Win32Gui::RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult&
     dialog.lpstrFilter = filterList.c_str();
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrInitialDir = request.hasInitialDirectory ? request.initialDirectory.c_str() : nullptr;
-    dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+    dialog.lpstrInitialDir = request.initialDirectory;
+    dialog.lpstrDefExt = request.defaultExtension[0] == '\0' ? nullptr : request.defaultExtension;
     dialog.Flags = request.flags | OFN_EXPLORER;
 
     if (!GetOpenFileNameA(&dialog)) return false;
-    result.fullPath = file;
-    result.extension = FileNameExtension(result.fullPath);
+    result.fullPath.Assign(file);
+    result.extension.Assign(FileNameExtension(result.fullPath.c_str()));
     return true;
 }
 

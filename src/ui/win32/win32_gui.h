@@ -1,25 +1,25 @@
 #pragma once
-// The GUI contract over USER32, COMCTL32 and COMDLG32, bound to the one
+// The GUI service over USER32, COMCTL32 and COMDLG32, bound to the one
 // dialog window. Message boxes, string resources, the open-file dialog and
 // the application icon need no window and work unbound; the control
 // operations act on the bound dialog (unbound, they do nothing).
 
 #include <windows.h>
 
-#include "gui_contract.h"
+#include "ui/dialog_window.h"
 
-class Win32Gui : public GuiContract {
+class Win32Gui : public DialogWindow {
 public:
     // Binds the control operations to `dialog`; null unbinds.
     void Bind(HWND dialog) { dialog_ = dialog; }
     HWND dialog() const { return dialog_; }
 
-    void SetItemText(int id, const std::string& text) override;
-    std::string GetItemText(int id) override;
+    void SetItemText(int id, const char* text) override;
+    void GetItemText(int id, TextBuffer& text) override;
     void EnableItem(int id, bool enable) override;
-    std::string GetCaption() override;
-    void SetCaption(const std::string& caption) override;
-    void ComboAddString(int id, const std::string& entry) override;
+    void GetCaption(TextBuffer& caption) override;
+    void SetCaption(const char* caption) override;
+    void ComboAddString(int id, const char* entry) override;
     void ComboSetCurSel(int id, int index) override;
     int ComboGetCurSel(int id) override;
     void ProgressSetRange(int id, int low, int high) override;
@@ -27,8 +27,8 @@ public:
     void SetWindowIcon(bool big, IconHandle icon) override;
     void EndDialog(int result) override;
 
-    int MessageBox(const std::string& text, const char* caption, unsigned style) override;
-    int LoadString(unsigned id, char* buffer, int bufferSize) override;
+    int ShowMessage(const char* text, const char* caption, unsigned style) override;
+    int LoadText(unsigned id, char* buffer, int bufferSize) override;
     bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) override;
     IconHandle LoadAppIcon(int resourceId) override;
 

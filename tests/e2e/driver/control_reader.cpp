@@ -1,10 +1,12 @@
 #include "control_reader.h"
 
+
 #include <commctrl.h>
 
 #include <vector>
 
 #include "wide_text.h"
+
 
 namespace {
 

@@ -1,6 +1,8 @@
 #include "desktop_windows.h"
 
+
 #include "wide_text.h"
+
 
 namespace {
 

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "script_line.h"
+
 #include "script_runner.h"
+
 
 int main(int argc, char** argv) {
     if (argc != 2) {

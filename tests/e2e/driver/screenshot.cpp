@@ -1,9 +1,11 @@
 #include "screenshot.h"
 
+
 #include <cstdio>
 #include <vector>
 
 #include "wide_text.h"
+
 
 namespace {
 

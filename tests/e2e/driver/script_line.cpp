@@ -1,5 +1,6 @@
 #include "script_line.h"
 
+
 namespace {
 
 bool Unescape(char c, char& out) {

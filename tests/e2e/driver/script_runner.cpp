@@ -1,14 +1,19 @@
 #include "script_runner.h"
 
+
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
 
 #include "control_reader.h"
+
 #include "desktop_windows.h"
+
 #include "screenshot.h"
+
 #include "wide_text.h"
+
 
 namespace {
 

@@ -10,6 +10,7 @@
 
 #include "script_line.h"
 
+
 class ScriptRunner {
 public:
     ScriptRunner() = default;

@@ -1,5 +1,6 @@
 #include "wide_text.h"
 
+
 #include <windows.h>
 
 std::wstring WideFromUtf8(const std::string& text) {

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "app_fakes.h"
-#include "firmware_upgrade_app.h"
-#include "os_version.h"
-#include "package_layout.h"
-#include "program_state.h"
+#include "counting_allocator.h"
+#include "faulty_file_service.h"
+
+#include "app/firmware_upgrade_app.h"
+#include "firmware/package_layout.h"
 
 class AppTest : public ::testing::Test {
 protected:
@@ -21,9 +22,6 @@ protected:
 
     AppTest() : block_(package_layout::kPackageSize, 0) {
         block_[package_layout::kVersionCheckMaskOffset] = kPackageMask;
-        g_osVersion = {};
-        g_transport = nullptr;
-        g_versionCheckMask = 0;
         LogBoxes(gui, log);
     }
 
@@ -32,12 +30,13 @@ protected:
     FirmwareUpgradeApp& Construct(std::uint32_t platform) {
         system.platformId = platform;
         app = std::make_unique<FirmwareUpgradeApp>(system, gui);
+        transports.app = app.get();
         log.clear();
         return *app;
     }
 
     bool RunInitInstance() {
-        return app->InitInstance(StartupServices{transports, dialogs, FirmwarePackage(block_.data())});
+        return app->InitInstance(StartupServices{transports, dialogs, files, memory, FirmwarePackage(block_.data())});
     }
 
     // Destroys the application object, as process exit does.
@@ -48,6 +47,8 @@ protected:
     RecordingGui gui;
     FakeTransportFactory transports{log};
     FakeDialogFactory dialogs{log};
+    FaultyFileService files;
+    CountingAllocator memory;
     std::unique_ptr<FirmwareUpgradeApp> app;
 
 private:

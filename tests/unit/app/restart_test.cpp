@@ -6,6 +6,7 @@
 
 #include "app_test_fixture.h"
 
+
 namespace {
 
 using ::testing::ElementsAre;
@@ -33,7 +34,7 @@ TEST_F(RestartTest, NoConfirmedRestartMakesNoCallOnAnyPlatform) {
 
 TEST_F(RestartTest, NtWithThePrivilegeGrantedRestartsWithForceAndShowsNothing) {
     ExitWith(kPlatformNt, 1);
-    EXPECT_THAT(log, ElementsAre("OpenProcessToken(0x28)", "LookupPrivilegeValue(SeShutdownPrivilege)",
+    EXPECT_THAT(log, ElementsAre("OpenProcessToken(0x28)", "LookupPrivilege(SeShutdownPrivilege)",
                                  "AdjustTokenPrivileges(0x7A,0x13:0,0x2)", "GetLastError()=0", "CloseToken(0x7A)",
                                  "ExitWindowsEx(6,0)"));
     EXPECT_THAT(gui.boxes, IsEmpty());
@@ -42,7 +43,7 @@ TEST_F(RestartTest, NtWithThePrivilegeGrantedRestartsWithForceAndShowsNothing) {
 TEST_F(RestartTest, NtPrivilegeNotHeldIsShownAndTheRestartIsStillAsked) {
     system.lastError = kErrorNotAllAssigned;
     ExitWith(kPlatformNt, 1);
-    EXPECT_THAT(log, ElementsAre("OpenProcessToken(0x28)", "LookupPrivilegeValue(SeShutdownPrivilege)",
+    EXPECT_THAT(log, ElementsAre("OpenProcessToken(0x28)", "LookupPrivilege(SeShutdownPrivilege)",
                                  "AdjustTokenPrivileges(0x7A,0x13:0,0x2)", "GetLastError()=1300", kAdjustBox,
                                  "CloseToken(0x7A)", "ExitWindowsEx(6,0)"));
 
@@ -59,7 +60,7 @@ TEST_F(RestartTest, NtTokenThatCannotBeOpenedGoesOnWithANullTokenAndShowsThreeBo
     system.lastError = 6;  // ERROR_INVALID_HANDLE, from adjusting a null token
     system.exitResult = 0;
     ExitWith(kPlatformNt, 1);
-    EXPECT_THAT(log, ElementsAre("OpenProcessToken(0x28)", kOpenTokenBox, "LookupPrivilegeValue(SeShutdownPrivilege)",
+    EXPECT_THAT(log, ElementsAre("OpenProcessToken(0x28)", kOpenTokenBox, "LookupPrivilege(SeShutdownPrivilege)",
                                  "AdjustTokenPrivileges(0x0,0x13:0,0x2)", "GetLastError()=6", kAdjustBox,
                                  "ExitWindowsEx(6,0)", kExitWindowsBox))
         << "a handle that was never opened is never closed";
@@ -70,7 +71,7 @@ TEST_F(RestartTest, NtFailedPrivilegeLookupAdjustsWithAZeroIdentifier) {
     system.lookupResult = 0;
     system.lastError = kErrorNotAllAssigned;
     ExitWith(kPlatformNt, 1);
-    EXPECT_THAT(log, ElementsAre("OpenProcessToken(0x28)", "LookupPrivilegeValue(SeShutdownPrivilege)",
+    EXPECT_THAT(log, ElementsAre("OpenProcessToken(0x28)", "LookupPrivilege(SeShutdownPrivilege)",
                                  "AdjustTokenPrivileges(0x7A,0x0:0,0x2)", "GetLastError()=1300", kAdjustBox,
                                  "CloseToken(0x7A)", "ExitWindowsEx(6,0)"));
 }

@@ -5,6 +5,7 @@
 
 #include "app_test_fixture.h"
 
+
 namespace {
 
 using ::testing::ElementsAre;
@@ -22,24 +23,24 @@ TEST_F(AppTest, ConstructionReadsTheVersionOnceWithTheAnsiRecordSize) {
     system.platformId = kPlatformNt;
     system.majorVersion = 4;
     FirmwareUpgradeApp application(system, gui);
-    EXPECT_THAT(log, ElementsAre("GetVersionEx(size=148)"));
+    EXPECT_THAT(log, ElementsAre("QueryVersion(size=148)"));
     EXPECT_EQ(application.initialized, 1);
     EXPECT_EQ(application.restartOnExit, 0);
-    EXPECT_EQ(g_osVersion.dwOSVersionInfoSize, 148u);
-    EXPECT_EQ(g_osVersion.dwPlatformId, kPlatformNt);
-    EXPECT_EQ(g_osVersion.dwMajorVersion, 4u);
+    EXPECT_EQ(application.osVersion().dwOSVersionInfoSize, 148u);
+    EXPECT_EQ(application.osVersion().dwPlatformId, kPlatformNt);
+    EXPECT_EQ(application.osVersion().dwMajorVersion, 4u);
 }
 
 TEST_F(AppTest, Win32sOrAnUnreadableVersionEndsStartUpWithOneBoxAndNothingBuilt) {
     for (bool versionReadable : {true, false}) {
-        SCOPED_TRACE(versionReadable ? "Win32s" : "GetVersionEx failed");
+        SCOPED_TRACE(versionReadable ? "Win32s" : "the version query failed");
         system.versionResult = versionReadable ? 1 : 0;
         Construct(kPlatformWin32s);
         EXPECT_EQ(app->initialized, 0);
 
         EXPECT_FALSE(RunInitInstance());
         EXPECT_THAT(log, ElementsAre(kInitFailedBox));
-        EXPECT_EQ(g_versionCheckMask, 0) << "the mask is copied only once a dialog exists";
+        EXPECT_EQ(app->versionCheckMask(), 0) << "the mask is copied only once a dialog exists";
 
         Exit();
         EXPECT_THAT(log, ElementsAre(kInitFailedBox)) << "no restart";
@@ -55,17 +56,28 @@ TEST_F(AppTest, PlatformIdChoosesTheTransportAfterTheDialogAndTheMask) {
     for (const Case& c : {Case{kPlatformWindows, "MakeAspi(mask=0x5A)"}, Case{kPlatformNt, "MakePassThrough(mask=0x5A)"},
                           Case{3, "MakeAspi(mask=0x5A)"}}) {
         SCOPED_TRACE(c.platform);
-        g_versionCheckMask = 0;
         transports.driveCount = 0;
         Construct(c.platform);
         EXPECT_FALSE(RunInitInstance());
-        EXPECT_THAT(log, ElementsAre("CreateDialog", c.expectedMake, "Enumerate(published=yes)", kNoDeviceBox,
+        EXPECT_THAT(log, ElementsAre("CreateDialog", c.expectedMake, "Enumerate", kNoDeviceBox,
                                      "~Transport", "~Dialog"));
-        EXPECT_EQ(g_versionCheckMask, kPackageMask);
-        EXPECT_EQ(g_transport, nullptr) << "no pointer to a destroyed transport is left behind";
+        EXPECT_EQ(app->versionCheckMask(), kPackageMask);
         Exit();
         log.clear();
     }
+}
+
+TEST_F(AppTest, VolumesAreOpenedReadWriteFromWindows2000On) {
+    for (std::uint32_t major : {3u, 4u, 5u, 10u}) {
+        SCOPED_TRACE(major);
+        system.majorVersion = major;
+        Construct(kPlatformNt);
+        RunInitInstance();
+        Exit();
+    }
+    using platform::VolumeAccess;
+    EXPECT_THAT(transports.accesses, ElementsAre(VolumeAccess::ReadOnly, VolumeAccess::ReadOnly,
+                                                 VolumeAccess::ReadWrite, VolumeAccess::ReadWrite));
 }
 
 TEST_F(AppTest, TransportThatFailsToInitialiseShowsThePlatformsTextAndSearchesNothing) {
@@ -82,7 +94,6 @@ TEST_F(AppTest, TransportThatFailsToInitialiseShowsThePlatformsTextAndSearchesNo
         Construct(c.platform);
         EXPECT_FALSE(RunInitInstance());
         EXPECT_THAT(log, ElementsAre("CreateDialog", c.expectedMake, c.expectedBox, "~Transport", "~Dialog"));
-        EXPECT_EQ(g_transport, nullptr);
         Exit();
         EXPECT_EQ(log.size(), 5u) << "no restart";
         log.clear();
@@ -94,7 +105,6 @@ TEST_F(AppTest, TransportThatCannotBeAllocatedIsReportedLikeAFailedInitialisatio
     Construct(kPlatformNt);
     EXPECT_FALSE(RunInitInstance());
     EXPECT_THAT(log, ElementsAre("CreateDialog", "MakePassThrough(mask=0x5A)", kNtFailedBox, "~Dialog"));
-    EXPECT_EQ(g_transport, nullptr);
 
     log.clear();
     Construct(kPlatformWindows);
@@ -113,7 +123,7 @@ TEST_F(AppTest, NoDriveFoundShowsItsOwnCaptionAndNeverRestarts) {
     transports.driveCount = 0;
     Construct(kPlatformNt).restartOnExit = 0;
     EXPECT_FALSE(RunInitInstance());
-    EXPECT_THAT(log, ElementsAre("CreateDialog", "MakePassThrough(mask=0x5A)", "Enumerate(published=yes)",
+    EXPECT_THAT(log, ElementsAre("CreateDialog", "MakePassThrough(mask=0x5A)", "Enumerate",
                                  kNoDeviceBox, "~Transport", "~Dialog"));
     ASSERT_EQ(gui.boxes.size(), 1u);
     EXPECT_TRUE(gui.boxes[0].hasCaption);
@@ -131,17 +141,19 @@ TEST_F(AppTest, DialogRunsWithTheDrivesFoundAndItsAnswerDecidesTheRestart) {
         dialogs.restartAnswer = answer;
         Construct(kPlatformNt);
         // Whatever was there before, the dialog runs with no restart pending
-        // and with the transport published.
+        // and with the application's commands.
         app->restartOnExit = 7;
-        dialogs.whileModal = [this] {
-            log.push_back("while modal: restartOnExit=" + std::to_string(app->restartOnExit) +
-                          " transport=" + (g_transport ? "set" : "null"));
+        dialogs.whileModal = [this](DialogCommands& commands, FirmwareState& state) {
+            log.push_back("while modal: restartOnExit=" + std::to_string(app->restartOnExit));
+            // The browse button reaches the operations, over the program's GUI.
+            commands.Browse(state);
         };
         EXPECT_FALSE(RunInitInstance());
-        EXPECT_THAT(log, ElementsAre("CreateDialog", "MakePassThrough(mask=0x5A)", "Enumerate(published=yes)",
-                                     "DoModal(devices=1)", "while modal: restartOnExit=0 transport=set",
+        EXPECT_THAT(log, ElementsAre("CreateDialog", "MakePassThrough(mask=0x5A)", "Enumerate",
+                                     "DoModal(devices=1)", "while modal: restartOnExit=0",
                                      "~Transport", "~Dialog"));
         EXPECT_EQ(app->restartOnExit, answer);
+        EXPECT_EQ(gui.fileDialogs.size(), answer + 1u);
         EXPECT_THAT(gui.boxes, IsEmpty());
         log.clear();
         app->restartOnExit = 0;  // restart sequences are covered in restart_test.cpp
@@ -153,7 +165,7 @@ TEST_F(AppTest, SeveralDrivesAllReachTheDialog) {
     transports.driveCount = 3;
     Construct(kPlatformWindows);
     EXPECT_FALSE(RunInitInstance());
-    EXPECT_THAT(log, ElementsAre("CreateDialog", "MakeAspi(mask=0x5A)", "Enumerate(published=yes)",
+    EXPECT_THAT(log, ElementsAre("CreateDialog", "MakeAspi(mask=0x5A)", "Enumerate",
                                  "DoModal(devices=3)", "~Transport", "~Dialog"));
 }
 
@@ -163,7 +175,7 @@ TEST_F(AppTest, ConfirmedRestartAfterTheDialogHappensAtExitAfterEverythingIsGone
     Construct(kPlatformWindows);
     EXPECT_FALSE(RunInitInstance());
     Exit();
-    EXPECT_THAT(log, ElementsAre("CreateDialog", "MakeAspi(mask=0x5A)", "Enumerate(published=yes)",
+    EXPECT_THAT(log, ElementsAre("CreateDialog", "MakeAspi(mask=0x5A)", "Enumerate",
                                  "DoModal(devices=1)", "~Transport", "~Dialog", "ExitWindowsEx(2,0)"));
 }
 

@@ -1,4 +1,4 @@
-#include "command_set.h"
+#include "device/command_set.h"
 
 #include <gtest/gtest.h>
 

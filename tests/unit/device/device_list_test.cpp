@@ -1,4 +1,4 @@
-#include "device_list.h"
+#include "device/device_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "byte_sum.h"
+#include "firmware/byte_sum.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,14 @@
 #include "command_line.h"
 
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "combine_test_files.h"
+
 #include "sample_image.h"
+
 
 namespace {
 

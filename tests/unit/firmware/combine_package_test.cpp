@@ -1,13 +1,16 @@
 #include "combine_package.h"
 
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 
 #include "combine_test_files.h"
-#include "package_layout.h"
+
+#include "firmware/package_layout.h"
 #include "sample_image.h"
+
 
 using namespace package_layout;
 

@@ -1,5 +1,6 @@
 #include "combine_test_files.h"
 
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -7,7 +8,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "package_layout.h"
+#include "firmware/package_layout.h"
 
 namespace fs = std::filesystem;
 using namespace package_layout;

@@ -1,4 +1,4 @@
-#include "firmware_package.h"
+#include "firmware/firmware_package.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +64,7 @@ TEST(FirmwarePackageExpectedSum, ReadsOnlyTheFourCharacterField) {
     block.SumText("0E89");
     block[9] = '7';  // would be a fifth digit if the field were read past offset 8
     EXPECT_EQ(block.View().expectedSum(), 0x0E89);
-    EXPECT_EQ(block.View().expectedSumText(), "0E89");
+    EXPECT_STREQ(block.View().expectedSumText().c_str(), "0E89");
 }
 
 TEST(FirmwarePackageRevisionTag, StopsAtTheFirstNulAndPadsWithNul) {

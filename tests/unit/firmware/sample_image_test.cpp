@@ -1,11 +1,12 @@
 #include "sample_image.h"
 
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "byte_sum.h"
-#include "package_layout.h"
+#include "firmware/byte_sum.h"
+#include "firmware/package_layout.h"
 
 using package_layout::kBlockCount;
 using package_layout::kBlockSize;

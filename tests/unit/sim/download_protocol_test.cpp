@@ -7,7 +7,9 @@
 #include <functional>
 
 #include "drive_test_support.h"
+
 #include "sample_image.h"
+
 
 namespace {
 

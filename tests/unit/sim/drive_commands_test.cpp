@@ -10,8 +10,11 @@
 #include <thread>
 
 #include "drive_test_support.h"
+
 #include "hex_text.h"
+
 #include "sample_image.h"
+
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "drive_test_support.h"
 
+
 namespace {
 
 using commands::Backend;

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "byte_sum.h"
-#include "command_set.h"
+#include "firmware/byte_sum.h"
+#include "device/command_set.h"
 #include "simulated_drive.h"
+
 
 namespace sim_test {
 

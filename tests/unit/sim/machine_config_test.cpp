@@ -11,8 +11,11 @@
 #include <tuple>
 
 #include "drive_test_support.h"
+
 #include "sample_image.h"
+
 #include "simulated_machine.h"
+
 
 namespace {
 

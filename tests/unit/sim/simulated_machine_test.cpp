@@ -6,6 +6,7 @@
 
 #include "simulated_machine.h"
 
+
 namespace {
 
 using sim::SimulatedMachine;

@@ -9,10 +9,12 @@
 #include <cstring>
 #include <vector>
 
-#include "firmware_command_doubles.h"
-#include "firmware_package.h"
+#include "recording_commands.h"
+
+#include "firmware/firmware_package.h"
 #include "recording_gui.h"
-#include "upgrade_dialog.h"
+
+#include "ui/upgrade_dialog.h"
 
 // Copies up to `width` characters of `text` into a zeroed field.
 inline void SetField(char* field, std::size_t width, const char* text) {
@@ -45,7 +47,6 @@ protected:
         std::memcpy(combinedBlock_.data(), "P1.3\0" "7E45", 9);
         std::memcpy(templateBlock_.data(), package_layout::kUncombinedMarker,
                     package_layout::kUncombinedMarkerLength);
-        FirmwareCommands() = FirmwareCommandLog{};
     }
 
     // Services with the recording GUI and the given package (combined by default).
@@ -58,6 +59,7 @@ protected:
     DialogServices Services() { return Services(&combined_); }
 
     RecordingGui gui;
+    RecordingCommands commands;
     std::vector<std::uint8_t> combinedBlock_;
     std::vector<std::uint8_t> templateBlock_;
     FirmwarePackage combined_;

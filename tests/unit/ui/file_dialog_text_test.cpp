@@ -1,4 +1,4 @@
-#include "file_dialog_text.h"
+#include "ui/file_dialog_text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,28 +6,44 @@
 
 namespace {
 
+std::string FilterList(const char* filter) {
+    FixedText<64> list;
+    FilterListFromText(filter, list);
+    return std::string(list.c_str(), list.size());
+}
+
 TEST(FilterListFromText, OneDescriptionWithoutPatternEndsInTwoNuls) {
-    EXPECT_EQ(FilterListFromText("Firmware File (bin)"), std::string("Firmware File (bin)\0\0", 21));
+    EXPECT_EQ(FilterList("Firmware File (bin)"), std::string("Firmware File (bin)\0\0", 21));
 }
 
 TEST(FilterListFromText, BarsSeparateAndTheListIsAlwaysDoubleTerminated) {
-    EXPECT_EQ(FilterListFromText("Bin|*.bin||"), std::string("Bin\0*.bin\0\0", 11));
-    EXPECT_EQ(FilterListFromText("Bin|*.bin|"), std::string("Bin\0*.bin\0\0", 11));
-    EXPECT_EQ(FilterListFromText("Bin|*.bin"), std::string("Bin\0*.bin\0\0", 11));
-    EXPECT_EQ(FilterListFromText(""), std::string("\0\0", 2));
+    EXPECT_EQ(FilterList("Bin|*.bin||"), std::string("Bin\0*.bin\0\0", 11));
+    EXPECT_EQ(FilterList("Bin|*.bin|"), std::string("Bin\0*.bin\0\0", 11));
+    EXPECT_EQ(FilterList("Bin|*.bin"), std::string("Bin\0*.bin\0\0", 11));
+    EXPECT_EQ(FilterList(""), std::string("\0\0", 2));
 }
 
 TEST(FileNameExtension, TextAfterTheLastDotOfTheFileName) {
-    EXPECT_EQ(FileNameExtension("C:\\fw\\FW.BIN"), "BIN");
-    EXPECT_EQ(FileNameExtension("C:\\fw\\image.p13.bin"), "bin");
-    EXPECT_EQ(FileNameExtension("fw.rom"), "rom");
-    EXPECT_EQ(FileNameExtension("C:\\fw\\name."), "");
+    EXPECT_STREQ(FileNameExtension("C:\\fw\\FW.BIN"), "BIN");
+    EXPECT_STREQ(FileNameExtension("C:\\fw\\image.p13.bin"), "bin");
+    EXPECT_STREQ(FileNameExtension("fw.rom"), "rom");
+    EXPECT_STREQ(FileNameExtension("C:\\fw\\name."), "");
 }
 
 TEST(FileNameExtension, DotsInDirectoryNamesDoNotCount) {
-    EXPECT_EQ(FileNameExtension("C:\\fw.bin\\firmware"), "");
-    EXPECT_EQ(FileNameExtension("C:/fw.bin/firmware"), "");
-    EXPECT_EQ(FileNameExtension("A:firmware"), "");
+    EXPECT_STREQ(FileNameExtension("C:\\fw.bin\\firmware"), "");
+    EXPECT_STREQ(FileNameExtension("C:/fw.bin/firmware"), "");
+    EXPECT_STREQ(FileNameExtension("A:firmware"), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FilterListFromText, AFilterLongerThanTheListIsCutAndStillEndsInTwoNuls) {
+    FixedText<8> list;
+    FilterListFromText("Firmware File (bin)", list);
+    EXPECT_EQ(std::string(list.c_str(), list.size()), std::string("Firmw\0\0", 7));
 }
 
 }  // namespace

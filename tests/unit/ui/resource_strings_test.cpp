@@ -1,6 +1,6 @@
 // The string table texts as the resource script takes them.
 
-#include "resource_strings.h"
+#include "ui/resources/resource_strings.h"
 
 #include <gtest/gtest.h>
 

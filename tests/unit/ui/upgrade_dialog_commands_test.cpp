@@ -6,12 +6,14 @@
 
 #include "dialog_test_support.h"
 
+
 namespace {
 
 class CommandTest : public DialogTest {
 protected:
     CommandTest() : dialog(Services()) {
-        dialog.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
+        dialog.SetCommands(&commands);
+        dialog.state.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
         dialog.OnInitDialog();
         gui.calls.clear();
     }
@@ -23,11 +25,11 @@ TEST_F(CommandTest, ButtonsReachTheirFirmwareCommandsOnThisDialog) {
     const std::pair<int, const char*> routes[] = {
         {kUpgradeButton, "upgrade"}, {kSaveButton, "save"}, {kBrowseButton, "browse"}};
     for (const auto& route : routes) {
-        FirmwareCommands().calls.clear();
+        commands.calls.clear();
         EXPECT_TRUE(dialog.OnCommand(route.first));
-        ASSERT_EQ(FirmwareCommands().calls.size(), 1u) << route.second;
-        EXPECT_EQ(FirmwareCommands().calls[0].command, route.second);
-        EXPECT_EQ(FirmwareCommands().calls[0].dialog, &dialog);
+        ASSERT_EQ(commands.calls.size(), 1u) << route.second;
+        EXPECT_EQ(commands.calls[0].command, route.second);
+        EXPECT_EQ(commands.calls[0].state, &dialog.state);
     }
     EXPECT_FALSE(gui.ended);
 }
@@ -36,28 +38,28 @@ TEST_F(CommandTest, OtherIdsAreNotRouted) {
     for (int id : {0, 3, int{kDeviceSelector}, int{kProgressBar}, int{kPathField}, int{kStatusLine}, 1012, 1013}) {
         EXPECT_FALSE(dialog.OnCommand(id)) << id;
     }
-    EXPECT_TRUE(FirmwareCommands().calls.empty());
+    EXPECT_TRUE(commands.calls.empty());
     EXPECT_TRUE(gui.calls.empty());
 }
 
 TEST_F(CommandTest, CommandsArrivingWhileAFirmwareCommandRunsAreDropped) {
     // As while an upgrade's confirmation box is open: Escape, the close box,
     // Enter and further clicks reach the dialog.
-    FirmwareCommands().whileRunning = [&](UpgradeDialog& running) {
-        EXPECT_TRUE(running.OnCommand(kIdCancel));
-        EXPECT_TRUE(running.OnCommand(kIdOk));
-        EXPECT_TRUE(running.OnCommand(kExitButton));
-        EXPECT_TRUE(running.OnCommand(kUpgradeButton));
-        EXPECT_TRUE(running.OnCommand(kSaveButton));
+    commands.whileRunning = [&](FirmwareState&) {
+        EXPECT_TRUE(dialog.OnCommand(kIdCancel));
+        EXPECT_TRUE(dialog.OnCommand(kIdOk));
+        EXPECT_TRUE(dialog.OnCommand(kExitButton));
+        EXPECT_TRUE(dialog.OnCommand(kUpgradeButton));
+        EXPECT_TRUE(dialog.OnCommand(kSaveButton));
     };
     dialog.OnCommand(kUpgradeButton);
-    EXPECT_EQ(FirmwareCommands().calls.size(), 1u);
+    EXPECT_EQ(commands.calls.size(), 1u);
     EXPECT_FALSE(gui.ended);
 
     // Once it has ended, the next command runs.
-    FirmwareCommands().whileRunning = nullptr;
+    commands.whileRunning = nullptr;
     dialog.OnCommand(kSaveButton);
-    EXPECT_EQ(FirmwareCommands().calls.size(), 2u);
+    EXPECT_EQ(commands.calls.size(), 2u);
     dialog.OnCommand(kIdCancel);
     EXPECT_TRUE(gui.ended);
 }

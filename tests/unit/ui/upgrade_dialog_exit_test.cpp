@@ -5,7 +5,8 @@
 #include <string>
 
 #include "dialog_test_support.h"
-#include "resource_strings.h"
+
+#include "ui/resources/resource_strings.h"
 
 namespace {
 
@@ -14,7 +15,8 @@ constexpr char kPromptCaption[] = "DVD Firmware Upgrade Program - Restart System
 class ExitTest : public DialogTest {
 protected:
     ExitTest() : dialog(Services()) {
-        dialog.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
+        dialog.SetCommands(&commands);
+        dialog.state.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
         dialog.OnInitDialog();
         gui.strings[1] = KTX_STRING_RESTART_PROMPT;
         gui.at(kPathField).text = "C:\\chosen.bin";
@@ -30,14 +32,14 @@ TEST_F(ExitTest, WithoutAnUpgradeEveryWayOutEndsTheDialogWithoutAPrompt) {
         gui.calls.clear();
         gui.ended = false;
         dialog.restartConfirmed = 1;  // whatever it held, leaving reports 0
-        dialog.firmwarePath.clear();
+        dialog.state.firmwarePath.Clear();
 
         EXPECT_TRUE(dialog.OnCommand(command));
 
         EXPECT_TRUE(gui.boxes.empty());
         EXPECT_EQ(dialog.restartConfirmed, 0);
         // The base OnOK: path field to member, then the end with IDOK.
-        EXPECT_EQ(dialog.firmwarePath, "C:\\chosen.bin");
+        EXPECT_STREQ(dialog.state.firmwarePath.c_str(), "C:\\chosen.bin");
         EXPECT_EQ(gui.calls, (std::vector<std::string>{"GetItemText(1002)", "EndDialog(1)"}));
     }
 }
@@ -60,7 +62,7 @@ TEST_F(ExitTest, AfterAnUpgradeTheRestartPromptDecidesRestartConfirmed) {
         gui.boxes.clear();
         gui.calls.clear();
         gui.boxAnswers = {c.answer};
-        dialog.restartNeeded = 1;
+        dialog.state.restartNeeded = 1;
 
         EXPECT_TRUE(dialog.OnCommand(c.command));
 
@@ -71,7 +73,7 @@ TEST_F(ExitTest, AfterAnUpgradeTheRestartPromptDecidesRestartConfirmed) {
         EXPECT_EQ(dialog.restartConfirmed, c.confirmed);
         // String 1 is read into 256 bytes with 255 offered; the dialog ends
         // with IDOK whatever the answer.
-        const std::vector<std::string> expected{"LoadString(1,255)", "MessageBox(" KTX_STRING_RESTART_PROMPT ")",
+        const std::vector<std::string> expected{"LoadText(1,255)", "ShowMessage(" KTX_STRING_RESTART_PROMPT ")",
                                                 "GetItemText(1002)", "EndDialog(1)"};
         EXPECT_EQ(gui.calls, expected);
     }
@@ -79,7 +81,7 @@ TEST_F(ExitTest, AfterAnUpgradeTheRestartPromptDecidesRestartConfirmed) {
 
 TEST_F(ExitTest, MissingRestartTextFallsBackToTheFixedPrompt) {
     gui.strings.clear();
-    dialog.restartNeeded = 1;
+    dialog.state.restartNeeded = 1;
     for (int answer : {kAnswerOk, kAnswerCancel}) {
         gui.boxes.clear();
         gui.boxAnswers = {answer};
@@ -95,7 +97,7 @@ TEST_F(ExitTest, MissingRestartTextFallsBackToTheFixedPrompt) {
 
 TEST_F(ExitTest, ClicksWhileTheRestartPromptIsOpenAreDropped) {
     // The prompt has no owner: the user can still reach the dialog.
-    dialog.restartNeeded = 1;
+    dialog.state.restartNeeded = 1;
     int endsWhileOpen = 0;
     gui.whileBoxOpen = [&](const RecordingGui::ShownBox&) {
         EXPECT_TRUE(dialog.OnCommand(kExitButton));
@@ -108,7 +110,7 @@ TEST_F(ExitTest, ClicksWhileTheRestartPromptIsOpenAreDropped) {
 
     EXPECT_EQ(gui.boxes.size(), 1u);
     EXPECT_EQ(endsWhileOpen, 0);
-    EXPECT_TRUE(FirmwareCommands().calls.empty());
+    EXPECT_TRUE(commands.calls.empty());
     EXPECT_EQ(dialog.restartConfirmed, 1);
     EXPECT_EQ(gui.endDialogResult, kIdOk);
 }

@@ -7,6 +7,7 @@
 
 #include "dialog_test_support.h"
 
+
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -15,20 +16,20 @@ TEST_F(DialogTest, ConstructionLoadsTheApplicationIconAndStartsEmpty) {
     UpgradeDialog dialog(Services());
     EXPECT_EQ(gui.calls, Calls{"LoadAppIcon(154)"});
     EXPECT_EQ(dialog.icon, RecordingGui::AppIcon());
-    EXPECT_EQ(dialog.devices.Count(), 0);
-    EXPECT_TRUE(dialog.firmwarePath.empty());
+    EXPECT_EQ(dialog.state.devices.Count(), 0);
+    EXPECT_TRUE(dialog.state.firmwarePath.empty());
     EXPECT_EQ(dialog.restartConfirmed, 0);
-    EXPECT_EQ(dialog.selectedDevice, nullptr);
+    EXPECT_EQ(dialog.state.selectedDevice, nullptr);
 }
 
 TEST_F(DialogTest, InitialisationWithOneDriveRunsItsStepsInOrderAndLocksTheSelector) {
     UpgradeDialog dialog(Services());
-    dialog.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
+    dialog.state.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
     // Left-overs that the initialisation must reset.
     DeviceRecord stale = DriveRecord("X", "Y", "Z");
-    dialog.selectedDevice = &stale;
-    dialog.restartNeeded = 1;
-    dialog.progress = 55;
+    dialog.state.selectedDevice = &stale;
+    dialog.state.restartNeeded = 1;
+    dialog.state.progress = 55;
     gui.calls.clear();
 
     EXPECT_TRUE(dialog.OnInitDialog());
@@ -47,9 +48,9 @@ TEST_F(DialogTest, InitialisationWithOneDriveRunsItsStepsInOrderAndLocksTheSelec
     EXPECT_EQ(gui.calls, expected);
     EXPECT_EQ(gui.at(kDeviceSelector).curSel, 0);
     EXPECT_FALSE(gui.enabled(kDeviceSelector));
-    EXPECT_EQ(dialog.selectedDevice, nullptr);
-    EXPECT_EQ(dialog.restartNeeded, 0);
-    EXPECT_EQ(dialog.progress, 0);
+    EXPECT_EQ(dialog.state.selectedDevice, nullptr);
+    EXPECT_EQ(dialog.state.restartNeeded, 0);
+    EXPECT_EQ(dialog.state.progress, 0);
     // A combined package: nothing said, Upgrade offered.
     EXPECT_TRUE(gui.enabled(kUpgradeButton));
     EXPECT_EQ(gui.text(kStatusLine), "");
@@ -57,10 +58,10 @@ TEST_F(DialogTest, InitialisationWithOneDriveRunsItsStepsInOrderAndLocksTheSelec
 
 TEST_F(DialogTest, SeveralDrivesAreListedInOrderWithFirstSelectedAndTheSelectorEnabled) {
     UpgradeDialog dialog(Services());
-    dialog.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
-    dialog.devices.Append(DriveRecord("ACME    ", "CD-RW 52X       ", "1.0B  ", 1, 2));
+    dialog.state.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
+    dialog.state.devices.Append(DriveRecord("ACME    ", "CD-RW 52X       ", "1.0B  ", 1, 2));
     // The version numbers are unsigned 16-bit values.
-    dialog.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.3  ", 0xFFFF, 0x8000));
+    dialog.state.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.3  ", 0xFFFF, 0x8000));
 
     dialog.OnInitDialog();
 
@@ -84,8 +85,8 @@ TEST_F(DialogTest, EntryTextsStopAtEachFieldsTerminatorAndNeverReadPastTheField)
     std::memset(unterminated.vendorId, 'V', sizeof unterminated.vendorId);
     std::memset(unterminated.productId, 'P', sizeof unterminated.productId);
     std::memset(unterminated.productRevision, 'R', sizeof unterminated.productRevision);
-    dialog.devices.Append(shortNames);
-    dialog.devices.Append(unterminated);
+    dialog.state.devices.Append(shortNames);
+    dialog.state.devices.Append(unterminated);
 
     dialog.OnInitDialog();
 
@@ -101,8 +102,8 @@ TEST_F(DialogTest, TemplatePackageDisablesUpgradeAndAsksForTheCombineStep) {
         RecordingGui fresh;
         gui = fresh;
         UpgradeDialog dialog(Services(nullPackage ? nullptr : &uncombined_));
-        dialog.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
-        dialog.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
+        dialog.state.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
+        dialog.state.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
 
         EXPECT_TRUE(dialog.OnInitDialog());
 
@@ -120,20 +121,20 @@ TEST_F(DialogTest, TemplatePackageDisablesUpgradeAndAsksForTheCombineStep) {
 TEST_F(DialogTest, CaptionGetsTheToolVersionAppendedOnce) {
     gui.caption = "Some Caption";
     UpgradeDialog dialog(Services());
-    dialog.devices.Append(DriveRecord("A", "B", "C"));
+    dialog.state.devices.Append(DriveRecord("A", "B", "C"));
     dialog.OnInitDialog();
     EXPECT_EQ(gui.caption, "Some Caption 1.01");
 }
 
 TEST_F(DialogTest, DataExchangeMovesThePathBothWays) {
     UpgradeDialog dialog(Services());
-    dialog.firmwarePath = "C:\\fw\\p13.bin";
+    dialog.state.firmwarePath.Assign("C:\\fw\\p13.bin");
     dialog.DoDataExchange(true);
     EXPECT_EQ(gui.text(kPathField), "C:\\fw\\p13.bin");
 
     gui.at(kPathField).text = "D:\\other.bin";
     dialog.DoDataExchange(false);
-    EXPECT_EQ(dialog.firmwarePath, "D:\\other.bin");
+    EXPECT_STREQ(dialog.state.firmwarePath.c_str(), "D:\\other.bin");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The ktxflash command line: what each well-formed line asks for, and each
 // kind of malformed line with the argument it is about.
 
-#include "flash_command_line.h"
+#include "app/terminal/flash_command_line.h"
 
 #include <gtest/gtest.h>
 

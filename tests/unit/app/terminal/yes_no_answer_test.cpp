@@ -1,6 +1,6 @@
 // Confirmations default to No: only y or yes goes on.
 
-#include "yes_no_answer.h"
+#include "app/terminal/yes_no_answer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // simulated drive, answered with the kernel's SG_IO rules: what the Linux
 // transport will be built on.
 
-#include "sg_command.h"
+#include "device/linux/sg_command.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "byte_sum.h"
+#include "firmware/byte_sum.h"
 #include "sample_image.h"
 #include "simulated_machine.h"
 #include "simulated_sg_devices.h"

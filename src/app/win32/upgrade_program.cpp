@@ -1,0 +1,36 @@
+#include "app/win32/upgrade_program.h"
+
+#include "app/firmware_upgrade_app.h"
+#include "app/service_transport_factory.h"
+#include "app/win32/modal_upgrade_dialog.h"
+#include "firmware/firmware_package.h"
+#include "platform/page_aligned_allocator.h"
+#include "platform/win32/aspi_library_win32.h"
+#include "platform/win32/file_service_win32.h"
+#include "platform/win32/system_services_win32.h"
+#include "ui/win32/win32_gui.h"
+
+int RunUpgradeProgram(platform::VolumeService& volumes) {
+    // Objects of one scope are destroyed in the reverse order of their
+    // construction: the services the application object uses are in place
+    // before it and still there when its destructor runs the restart.
+    platform::Win32SystemServices system;
+    Win32Gui gui;
+    platform::Win32AspiLibrary aspi;
+    Win32FileService files;
+    PageAlignedAllocator memory;
+    const FirmwarePackage package = FirmwarePackage::Embedded();
+
+    FirmwareUpgradeApp application(system, gui);
+
+    DialogServices dialogServices;
+    dialogServices.gui = &gui;
+    dialogServices.package = &package;
+    ServiceTransportFactory transports(aspi, volumes);
+    ModalUpgradeDialogFactory dialogs(dialogServices, gui);
+
+    // Start-up always answers false: there is no message loop after it, and
+    // the program ends with status 0 (after the restart, if agreed to).
+    application.InitInstance(StartupServices{transports, dialogs, files, memory, package});
+    return 0;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// What the firmware operations (upgrade, block download, read-out, save,
+// browse) work on. They never see a window: the dialog program and a
+// terminal program are two faces over the same operations, each with its
+// own GuiService.
+//
+// FirmwareContext: the services and objects of the run, all owned by the
+// application and alive for as long as any operation may run.
+// FirmwareState: the small state the operations read and write and the
+// front-end shows.
+
+#include <cstdint>
+
+#include "device/device_list.h"
+#include "device/device_record.h"
+#include "device/scsi_transport.h"
+#include "firmware/firmware_package.h"
+#include "platform/buffer_allocator.h"
+#include "platform/file_service.h"
+#include "platform/fixed_text.h"
+#include "platform/gui_service.h"
+#include "platform/system_services.h"
+
+struct FirmwareContext {
+    GuiService& gui;
+    SystemServices& system;
+    FileService& files;
+    BufferAllocator& memory;
+    ScsiTransport& transport;
+    // The package the program carries; null or an uncombined template is
+    // refused by the upgrade before the drive is touched.
+    const FirmwarePackage* package;
+    std::uint8_t versionCheckMask;
+};
+
+struct FirmwareState {
+    // The drives found at start-up, in selector order: entry i of the
+    // device selector shows record i.
+    DeviceList devices;
+    // The record the last Upgrade or Save took from the selector.
+    const DeviceRecord* selectedDevice = nullptr;
+    // The progress bar's position, 0..100.
+    std::int32_t progress = 0;
+    // 1 after a successful upgrade: leaving asks to restart the PC.
+    std::int32_t restartNeeded = 0;
+    // The firmware file Save writes (chosen with browse).
+    PathText firmwarePath;
+};

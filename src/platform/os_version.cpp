@@ -1,3 +1,0 @@
-#include "os_version.h"
-
-OsVersionRecord g_osVersion = {};

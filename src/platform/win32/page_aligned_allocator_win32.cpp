@@ -1,0 +1,14 @@
+#include <windows.h>
+
+#include "platform/page_aligned_allocator.h"
+
+// VirtualAlloc hands out whole pages, so every block starts on a page
+// boundary (4096 bytes on every Windows this program runs on).
+std::uint8_t* PageAlignedAllocator::Allocate(std::size_t size) {
+    void* block = ::VirtualAlloc(nullptr, size == 0 ? 1 : size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    return static_cast<std::uint8_t*>(block);
+}
+
+void PageAlignedAllocator::Release(std::uint8_t* block) {
+    if (block != nullptr) ::VirtualFree(block, 0, MEM_RELEASE);
+}
