@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     PageAlignedAllocator memory;
     const FirmwarePackage package = FirmwarePackage::Embedded();
     terminal::FlashServices services{flashDevices, system, memory, package,
-                                     stdout,       stderr, stdin,  isatty(STDOUT_FILENO) == 1};
+                                     stdout,       stderr, stdin,  isatty(STDOUT_FILENO) == 1,
+                                     isatty(STDIN_FILENO) == 1};
     return terminal::RunFlashProgram(argc - 1, argv + 1, services);
 }

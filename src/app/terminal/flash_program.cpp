@@ -22,7 +22,7 @@ public:
     FlashRun(const FlashCommandLine& line, FlashServices& services)
         : line_(line),
           services_(services),
-          gui_(services.out, services.in, services.outIsTerminal, TerminalAnswers{line.yes, line.dryRun}) {
+          gui_(services.out, services.in, services.outIsTerminal, TerminalAnswers{line.yes, line.dryRun, !services.inIsTerminal}) {
         gui_.SetDeviceProblems(&services.devices);
     }
 

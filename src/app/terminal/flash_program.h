@@ -43,6 +43,7 @@ struct FlashServices {
     std::FILE* err;  // one-line errors
     std::FILE* in;   // answers to the questions
     bool outIsTerminal;
+    bool inIsTerminal;
 };
 
 // The exit status: 0 success, 1 refused or failed, 2 malformed command line.

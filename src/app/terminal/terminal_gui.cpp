@@ -77,7 +77,10 @@ int TerminalGui::ShowMessage(const char* text, const char* caption, unsigned sty
     std::fputs("Continue? [y/N] ", out_);
     std::fflush(out_);
     const bool yes = ReadYesAnswer(in_);
-    if (std::feof(in_)) std::fputc('\n', out_);
+    if (answers_.echoAnswers)
+        std::fputs(yes ? "(yes)\n" : "(no)\n", out_);
+    else if (std::feof(in_))
+        std::fputc('\n', out_);
     return yes ? kAnswerYes : kAnswerNo;
 }
 

@@ -32,6 +32,9 @@ constexpr char kDryRunStoppedText[] =
 struct TerminalAnswers {
     bool assumeYes = false;  // --yes
     bool dryRun = false;     // --dry-run
+    // Answers typed at a terminal show themselves; answers from a file or a
+    // pipe are echoed after the question, so the session reads whole.
+    bool echoAnswers = false;
 };
 
 class TerminalGui : public GuiService {
