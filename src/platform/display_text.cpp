@@ -10,7 +10,10 @@ void AppendDisplayText(TextBuffer& out, const char* bytes, std::size_t length) {
             out.Append(static_cast<char>(c));
         } else {
             const char escaped[kDisplayBytesPerByte] = {'\\', 'x', kHex[c >> 4], kHex[c & 0x0F]};
+            const std::size_t before = out.size();
             out.Append(escaped, sizeof escaped);
+            // An escape is shown whole or not at all (the text reports the cut).
+            if (out.truncated() && out.size() - before < sizeof escaped) out.SetLengthWritten(before);
         }
     }
 }

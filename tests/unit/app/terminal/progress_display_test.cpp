@@ -8,24 +8,11 @@
 #include <cstdio>
 #include <string>
 
+#include "captured_file.h"
+
 namespace {
 
-class Output {
-public:
-    Output() : file_(std::tmpfile()) {}
-    ~Output() { std::fclose(file_); }
-    std::FILE* file() { return file_; }
-    std::string Text() {
-        std::fflush(file_);
-        std::rewind(file_);
-        std::string text;
-        for (int c = std::fgetc(file_); c != EOF; c = std::fgetc(file_)) text += static_cast<char>(c);
-        return text;
-    }
-
-private:
-    std::FILE* file_;
-};
+using Output = CapturedFile;
 
 std::string Bar(int percent) {
     char text[80];
