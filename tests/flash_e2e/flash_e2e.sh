@@ -157,6 +157,13 @@ run "" --save "$WORK/existing.bin" --force /dev/sg0
 expect_status 0
 cmp -s "$WORK/existing.bin" "$WORK/image.bin" || fail "--force did not replace the file"
 
+CASE="a file that cannot be read is still there"
+drive "image = sample"
+mkdir -p "$WORK/folder.bin"
+run "" --save "$WORK/folder.bin/../folder.bin" /dev/sg0
+expect_status 1
+[ -d "$WORK/folder.bin" ] || fail "the folder was replaced"
+
 CASE="a failed read-out writes nothing"
 drive "image = sample" "fault = vanish-after 5"
 echo keep > "$WORK/existing.bin"

@@ -1,5 +1,6 @@
 #include "app/terminal/flash_program.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "app/terminal/flash_command_line.h"
@@ -16,6 +17,17 @@ namespace {
 
 constexpr char kRestartNote[] =
     "Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware only after that.";
+
+// True only when `path` names nothing: a file that is there but cannot be
+// read counts as there.
+bool FileIsMissing(const char* path) {
+    errno = 0;
+    if (std::FILE* existing = std::fopen(path, "rb")) {
+        std::fclose(existing);
+        return false;
+    }
+    return errno == ENOENT;
+}
 
 class FlashRun {
 public:
@@ -136,12 +148,9 @@ int FlashRun::Upgrade() {
 int FlashRun::Save() {
     // Never over an existing file without --force: looked at before the
     // drive is touched.
-    if (!line_.force) {
-        if (std::FILE* existing = std::fopen(line_.saveFile, "rb")) {
-            std::fclose(existing);
-            Error(line_.saveFile, "the file exists; add --force to replace it");
-            return kExitFailed;
-        }
+    if (!line_.force && !FileIsMissing(line_.saveFile)) {
+        Error(line_.saveFile, "the file exists; add --force to replace it");
+        return kExitFailed;
     }
     FirmwareState state;
     state.firmwarePath.Assign(line_.saveFile);
