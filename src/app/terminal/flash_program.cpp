@@ -131,9 +131,9 @@ int FlashRun::Upgrade() {
     ReplacingFileService files;  // the upgrade writes no file
     const FirmwareContext context{gui_, services_.system, files, services_.memory, services_.devices.transport(),
                                   &services_.package, services_.package.versionCheckMask()};
-    if (!line_.dryRun) services_.devices.BeginDownload();
+    gui_.SetDownloadGuard(&services_.devices);
     RunUpgrade(context, state);
-    if (!line_.dryRun) services_.devices.EndDownload();
+    services_.devices.EndDownload();
 
     if (gui_.problemShown()) return kExitFailed;
     if (line_.dryRun && gui_.dryRunStopped()) {

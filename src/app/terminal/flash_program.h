@@ -18,7 +18,7 @@
 namespace terminal {
 
 // The drives of one platform, reached through its transport.
-class FlashDevices : public DeviceProblems {
+class FlashDevices : public DeviceProblems, public DownloadGuard {
 public:
     virtual ScsiTransport& transport() = 0;
     // Every drive of the system into `list`. When there is none, `why` may
@@ -29,9 +29,6 @@ public:
     virtual bool Find(const char* name, DeviceList& list, TextBuffer& why) = 0;
     // The name a record is known by: what --list shows first and DEVICE takes.
     virtual void AppendName(const DeviceRecord& record, TextBuffer& out) = 0;
-    // Sleep and shutdown held off between these two, where the platform can.
-    virtual void BeginDownload() = 0;
-    virtual void EndDownload() = 0;
 };
 
 struct FlashServices {

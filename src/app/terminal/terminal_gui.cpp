@@ -70,18 +70,21 @@ int TerminalGui::ShowMessage(const char* text, const char* caption, unsigned sty
     }
     PrintText(text);
     if (!question) return kAnswerOk;
+    bool yes = true;
     if (answers_.assumeYes) {
         PrintLine("Continue? [y/N] yes (--yes)");
-        return kAnswerYes;
+    } else {
+        std::fputs("Continue? [y/N] ", out_);
+        std::fflush(out_);
+        yes = ReadYesAnswer(in_);
+        if (answers_.echoAnswers)
+            std::fputs(yes ? "(yes)\n" : "(no)\n", out_);
+        else if (std::feof(in_))
+            std::fputc('\n', out_);
     }
-    std::fputs("Continue? [y/N] ", out_);
-    std::fflush(out_);
-    const bool yes = ReadYesAnswer(in_);
-    if (answers_.echoAnswers)
-        std::fputs(yes ? "(yes)\n" : "(no)\n", out_);
-    else if (std::feof(in_))
-        std::fputc('\n', out_);
-    return yes ? kAnswerYes : kAnswerNo;
+    if (!yes) return kAnswerNo;
+    if (++yesAnswers_ == kQuestionsBeforeDownload && guard_ != nullptr) guard_->BeginDownload();
+    return kAnswerYes;
 }
 
 int TerminalGui::LoadText(unsigned id, char* buffer, int bufferSize) {

@@ -25,6 +25,20 @@ public:
     virtual const char* CurrentProblem() = 0;
 };
 
+// What must hold while firmware goes to the drive (no sleep, no shutdown,
+// no interruption from the keyboard): begun once the user has answered
+// yes to the upgrade's last question, ended by the program after the run.
+class DownloadGuard {
+public:
+    virtual ~DownloadGuard() = default;
+    virtual void BeginDownload() = 0;
+    // Ends what BeginDownload began; nothing when it did not begin.
+    virtual void EndDownload() = 0;
+};
+
+// The upgrade asks two questions; the download follows the second yes.
+constexpr int kQuestionsBeforeDownload = 2;
+
 // Printed where a dry run stops.
 constexpr char kDryRunStoppedText[] =
     "Dry run: every check passed; no firmware command was sent to the drive.";
@@ -45,6 +59,8 @@ public:
 
     // `problems` (may be null) must outlive its use.
     void SetDeviceProblems(DeviceProblems* problems) { problems_ = problems; }
+    // `guard` (may be null) is begun after the upgrade's last yes.
+    void SetDownloadGuard(DownloadGuard* guard) { guard_ = guard; }
 
     void SetItemText(int id, const char* text) override;
     void EnableItem(int, bool) override {}
@@ -58,6 +74,8 @@ public:
     const char* lastStatus() const { return lastStatus_.c_str(); }
     // True when a dry run stopped at the first question.
     bool dryRunStopped() const { return dryRunStopped_; }
+    // The questions answered yes so far.
+    int yesAnswers() const { return yesAnswers_; }
     // True once a device problem was printed.
     bool problemShown() const { return problemShown_; }
     // Prints one line of the program's own (ends the progress bar's line first).
@@ -72,6 +90,8 @@ private:
     TerminalAnswers answers_;
     ProgressDisplay progress_;
     DeviceProblems* problems_ = nullptr;
+    DownloadGuard* guard_ = nullptr;
+    int yesAnswers_ = 0;
     MessageText lastStatus_;
     bool dryRunStopped_ = false;
     bool problemShown_ = false;

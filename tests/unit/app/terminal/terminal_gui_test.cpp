@@ -75,6 +75,35 @@ TEST_F(TerminalGuiTest, ADryRunStopsAtTheFirstQuestionWithoutShowingTheCancel) {
     EXPECT_EQ(out_.Text(), "");
 }
 
+class CountingGuard : public terminal::DownloadGuard {
+public:
+    void BeginDownload() override { ++begun; }
+    void EndDownload() override { ++ended; }
+    int begun = 0, ended = 0;
+};
+
+TEST_F(TerminalGuiTest, TheDownloadGuardBeginsAfterTheSecondYesOnly) {
+    CountingGuard guard;
+    TerminalGui gui = MakeGui("y\nn\ny\ny\n");
+    gui.SetDownloadGuard(&guard);
+    gui.ShowMessage("first", "WARNING", kQuestion);
+    gui.ShowMessage("second", "WARNING", kQuestion);  // No: nothing follows
+    EXPECT_EQ(guard.begun, 0);
+    gui.ShowMessage("a note", nullptr, kMbOk);
+    EXPECT_EQ(guard.begun, 0);
+    gui.ShowMessage("third", "WARNING", kQuestion);
+    EXPECT_EQ(guard.begun, 1);
+    gui.ShowMessage("fourth", "WARNING", kQuestion);
+    EXPECT_EQ(guard.begun, 1);
+
+    CountingGuard dryGuard;
+    TerminalGui dry = MakeGui("", TerminalAnswers{true, true, false});
+    dry.SetDownloadGuard(&dryGuard);
+    dry.ShowMessage("first", "WARNING", kQuestion);
+    dry.ShowMessage("second", "WARNING", kQuestion);
+    EXPECT_EQ(dryGuard.begun, 0);
+}
+
 class FixedProblem : public terminal::DeviceProblems {
 public:
     const char* CurrentProblem() override { return text; }
