@@ -16,7 +16,9 @@ bool SameIgnoringCase(const char* a, const char* b) {
 
 }  // namespace
 
-WindowsFlashDevices::WindowsFlashDevices(SystemServices& system, TransportFactory& transports) {
+WindowsFlashDevices::WindowsFlashDevices(SystemServices& system, TransportFactory& transports,
+                                         terminal::DownloadGuard* guard)
+    : guard_(guard) {
     version_.dwOSVersionInfoSize = sizeof version_;
     versionRead_ = system.QueryVersion(version_) != 0 && version_.dwPlatformId != kPlatformWin32s;
     if (versionRead_) transport_ = MakePlatformTransport(version_, transports);

@@ -8,6 +8,7 @@
 
 #include "app/service_transport_factory.h"
 #include "app/terminal/flash_program.h"
+#include "app/win32/console_break_guard.h"
 #include "app/windows_flash_devices.h"
 #include "firmware/firmware_package.h"
 #include "platform/page_aligned_allocator.h"
@@ -20,7 +21,8 @@ int main(int argc, char** argv) {
     platform::Win32AspiLibrary aspi;
     platform::Win32VolumeService volumes;
     ServiceTransportFactory transports(aspi, volumes);
-    WindowsFlashDevices devices(system, transports);
+    ConsoleBreakGuard breakGuard;
+    WindowsFlashDevices devices(system, transports, &breakGuard);
     PageAlignedAllocator memory;
     const FirmwarePackage package = FirmwarePackage::Embedded();
     terminal::FlashServices services{devices, system, memory, package, stdout, stderr, stdin,

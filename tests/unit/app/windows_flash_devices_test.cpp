@@ -41,7 +41,7 @@ protected:
     // Runs ktxflash with `args` on a system of `platformId`; the output in out_.
     int Run(std::uint32_t platformId, std::vector<const char*> args, const std::string& input = "") {
         system_.platformId = platformId;
-        WindowsFlashDevices devices(system_, transports_);
+        WindowsFlashDevices devices(system_, transports_, &guard_);
         std::FILE* out = std::tmpfile();
         std::FILE* in = std::tmpfile();
         std::fputs(input.c_str(), in);
@@ -68,6 +68,12 @@ protected:
     std::vector<std::uint8_t> image_ = MakeSampleImage();
     std::vector<std::uint8_t> packageBlock_ = PackageBlock(image_, "", 0, byteSum16(image_.data(), image_.size()));
     std::string out_;
+    // Records when the download is guarded.
+    struct : terminal::DownloadGuard {
+        void BeginDownload() override { calls += "begin "; }
+        void EndDownload() override { calls += "end "; }
+        std::string calls;
+    } guard_;
 };
 
 TEST_F(WindowsFlashDevicesTest, ListsDrivesByLetterOnTheNtFamilyAndByAddressUnderAspi) {
@@ -83,6 +89,7 @@ TEST_F(WindowsFlashDevicesTest, ListsDrivesByLetterOnTheNtFamilyAndByAddressUnde
 
 TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter) {
     EXPECT_EQ(Run(kPlatformNt, {"--yes", "e"}), 0) << out_;
+    EXPECT_EQ(guard_.calls, "begin end ");
     EXPECT_TRUE(Printed("Upgrade Firmware Successful!!"));
     EXPECT_TRUE(Printed("Restart the PC"));
     const sim::SimulatedDrive* drive = machine_.drives()[0];
@@ -91,6 +98,7 @@ TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter)
 
     EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 0) << out_;
     EXPECT_TRUE(Printed(terminal::kDryRunStoppedText));
+    EXPECT_EQ(guard_.calls, "begin end end ");  // a dry run begins nothing
 }
 
 TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeUpAreRefused) {
