@@ -1,6 +1,7 @@
 #include "app/firmware_upgrade_app.h"
 
 #include "app/operation_commands.h"
+#include "app/platform_transport.h"
 #include "firmware/firmware_context.h"
 #include "firmware/status_text.h"
 #include "platform/owned_handle.h"
@@ -11,19 +12,12 @@ constexpr char kCaption[] = "DVD Firmware Upgrade Program";
 constexpr char kNoDeviceCaption[] = "Firmware Upgrade Program";
 
 constexpr char kInitFailed[] = "Flash ROM Upgrade Program Initialized Failed!!";
-constexpr char kNtInitFailed[] = "Flash ROM Upgrade Program Initialized Failed (Windows NT/2000)!!";
-constexpr char kAspiInitFailed[] =
-    "Flash ROM Upgrade Program Initialized Failed (Windows 95/98)!!\nASPI for Win32 is not initialized!!";
 
 constexpr char kOpenTokenFailed[] = "Reboot : OpenProcessToken Fail!!";
 constexpr char kAdjustPrivilegesFailed[] = "Reboot : AdjustTokenPrivileges Fail!!";
 constexpr char kExitWindowsFailed[] = "Reboot : ExitWindowsEx Fail!!";
 
 constexpr char kShutdownPrivilege[] = "SeShutdownPrivilege";
-
-// Windows 2000 is the first system whose volumes are opened read-write for
-// pass-through.
-constexpr std::uint32_t kReadWriteVolumesFromMajorVersion = 5;
 
 struct CloseToken {
     SystemServices* system;
@@ -60,14 +54,7 @@ bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
     // creating the transport and searching for drives do.
     versionCheckMask_ = services.package.versionCheckMask();
 
-    if (IsNtFamily()) {
-        const platform::VolumeAccess access = osVersion_.dwMajorVersion >= kReadWriteVolumesFromMajorVersion
-                                                  ? platform::VolumeAccess::ReadWrite
-                                                  : platform::VolumeAccess::ReadOnly;
-        transport_ = services.transports.MakePassThrough(access);
-    } else {
-        transport_ = services.transports.MakeAspi();
-    }
+    transport_ = MakePlatformTransport(osVersion_, services.transports);
 
     // A transport that could not even be allocated is as unusable as one
     // whose back end did not come up, and is reported the same way.
@@ -139,4 +126,4 @@ void FirmwareUpgradeApp::Restart() {
 
 void FirmwareUpgradeApp::ShowFailure(const char* text) { gui_.ShowMessage(text, kCaption, kMbOk); }
 
-void FirmwareUpgradeApp::ShowTransportFailure() { ShowFailure(IsNtFamily() ? kNtInitFailed : kAspiInitFailed); }
+void FirmwareUpgradeApp::ShowTransportFailure() { ShowFailure(IsNtFamily() ? kNtInitFailedText : kAspiInitFailedText); }

@@ -1,18 +1,17 @@
 #include "display_text.h"
 
-#include <cstdio>
+#include "platform/display_text.h"
 
 std::string DisplayText(const char* bytes, std::size_t length) {
+    // The shared rule, a piece at a time through a buffer that always holds
+    // a whole piece's shown form.
+    constexpr std::size_t kPiece = 64;
+    FixedText<kPiece * kDisplayBytesPerByte + 1> piece;
     std::string shown;
-    for (std::size_t i = 0; i < length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x20 && c <= 0x7E && c != '\\' && c != '"') {
-            shown += static_cast<char>(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            shown += escaped;
-        }
+    for (std::size_t done = 0; done < length; done += kPiece) {
+        piece.Clear();
+        AppendDisplayText(piece, bytes + done, length - done < kPiece ? length - done : kPiece);
+        shown.append(piece.c_str(), piece.size());
     }
     return shown;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Shows bytes from a package header for a person: printable ASCII as is,
-// anything else as \xNN, so a damaged header cannot garble the terminal.
+// The combine tool's std::string form of the shared display rule
+// (platform/display_text.h): printable ASCII as is, anything else as \xNN.
 
 #include <cstddef>
 #include <string>

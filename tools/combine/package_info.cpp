@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "byte_sum.h"
 #include "combine_package.h"
 #include "display_text.h"
 #include "file_io.h"
+#include "firmware/package_description.h"
 #include "firmware_package.h"
 #include "package_layout.h"
 #include "package_locator.h"
@@ -16,30 +16,15 @@ using namespace package_layout;
 
 namespace {
 
-std::string Format(const char* format, unsigned long a, unsigned long b = 0, unsigned long c = 0) {
+std::string Format(const char* format, unsigned long a) {
     char line[160];
-    std::snprintf(line, sizeof line, format, a, b, c);
+    std::snprintf(line, sizeof line, format, a);
     return line;
 }
 
 std::string DescribeCombined(const FirmwarePackage& package) {
-    const auto tag = package.revisionTag();
-    const std::uint16_t expected = package.expectedSum();
-    const std::uint16_t computed = byteSum16(package.image(), kImageSize);
-
-    std::string text;
-    text += "  revision tag:        \"" + DisplayText(tag.data()) + "\"\n";
-    text += "  expected sum text:   \"" + DisplayText(package.expectedSumText()) + "\"" +
-            Format(" (reads %04lX)\n", expected);
-    text += Format("  computed image sum:  %04lX", computed) +
-            (computed == expected ? " (matches)\n" : " (DIFFERS from the expected sum)\n");
-    text += Format("  version-check mask:  0x%02lX\n", package.versionCheckMask());
-    for (std::size_t block = 0; block < kBlockCount; ++block) {
-        const std::size_t begin = block * kBlockSize;
-        text += Format("  block %lu (image 0x%05lX..0x%05lX) sum: ", block + 1, begin,
-                       begin + kBlockSize - 1) +
-                Format("%04lX\n", byteSum16(package.image() + begin, kBlockSize));
-    }
+    PackageDescription text;
+    DescribeCombinedPackage(package, text);
     return text;
 }
 

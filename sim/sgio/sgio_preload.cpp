@@ -1,0 +1,220 @@
+// libktx_sgio_preload.so: preloaded (LD_PRELOAD) into a program, it answers
+// SG_IO on placeholder files with the simulated drives of the machine that
+// KTX_SIM_CONFIG describes, so the program's real open/ioctl code runs
+// against them without a drive or a kernel driver.
+//
+//   KTX_SIM_CONFIG      the simulated machine (as for the other simulators)
+//   KTX_SIM_TRACE       where the trace goes when the configuration says not
+//   KTX_SGIO_DIR        folder of placeholder files named sg0, sg1, ...;
+//                       placeholder sgN is the N-th drive of the
+//                       configuration (none: nothing answers there).
+//                       opendir("/dev") lists this folder instead, and
+//                       opening /dev/sgN opens the placeholder sgN.
+//   KTX_SGIO_NO_RAWIO   when 1, act as for a process without CAP_SYS_RAWIO:
+//                       commands other than the read-safe ones fail with EPERM.
+//
+// Every other open, opendir and ioctl goes to the C library unchanged.
+//
+// A 32-bit program built with 64-bit time (Wine is) calls glibc's
+// __ioctl_time64 instead of ioctl, so the 32-bit library defines that name
+// too. Neither <sys/ioctl.h> nor the large-file and 64-bit-time switches
+// may reach this file: they would rename the functions defined here (open
+// would become a second open64); the placeholders are examined with the
+// 64-bit stat and readdir calls instead.
+#undef _FILE_OFFSET_BITS
+#undef _TIME_BITS
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "configured_machine.h"
+#include "device/linux/scsi_generic_devices.h"
+#include "simulated_sg_io.h"
+
+namespace {
+
+const char* PlaceholderDir() {
+    const char* dir = std::getenv("KTX_SGIO_DIR");
+    return dir != nullptr && dir[0] != '\0' ? dir : nullptr;
+}
+
+// The number of an sg node's name, else -1.
+long SgNumber(const char* name) {
+    unsigned number = 0;
+    return sgio::ScsiGenericNodeNumber(name, number) ? static_cast<long>(number) : -1;
+}
+
+// "/dev/sgN" rewritten to the placeholder sgN; the path itself otherwise.
+std::string Redirected(const char* path) {
+    const char* dir = PlaceholderDir();
+    if (dir == nullptr || path == nullptr || std::strncmp(path, "/dev/", 5) != 0 || SgNumber(path + 5) < 0)
+        return path != nullptr ? path : "";
+    return std::string(dir) + "/" + (path + 5);
+}
+
+bool IsDevDirectory(const char* path) {
+    return path != nullptr && (std::strcmp(path, "/dev") == 0 || std::strcmp(path, "/dev/") == 0);
+}
+
+template <typename Function>
+Function Next(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+// The placeholder number of the file open on `fd`, or -1 when it is none.
+long PlaceholderNumber(int fd) {
+    const char* dir = PlaceholderDir();
+    struct stat64 opened;
+    if (dir == nullptr || fstat64(fd, &opened) != 0) return -1;
+    using OpendirFunction = DIR* (*)(const char*);
+    static const auto realOpendir = Next<OpendirFunction>("opendir");
+    DIR* folder = realOpendir(dir);
+    if (folder == nullptr) return -1;
+    long found = -1;
+    while (const dirent64* entry = readdir64(folder)) {
+        const long number = SgNumber(entry->d_name);
+        struct stat64 placeholder;
+        if (number >= 0 && stat64((std::string(dir) + "/" + entry->d_name).c_str(), &placeholder) == 0 &&
+            placeholder.st_dev == opened.st_dev && placeholder.st_ino == opened.st_ino) {
+            found = number;
+            break;
+        }
+    }
+    closedir(folder);
+    return found;
+}
+
+sim::SimulatedMachine& Machine() {
+    static const std::unique_ptr<sim::SimulatedMachine> machine = [] {
+        const char* config = std::getenv(sim::kConfigVariable);
+        const char* trace = std::getenv(sim::kTraceVariable);
+        std::string whyNoAdapters;
+        return sim::LoadConfiguredMachine(config != nullptr ? config : "", trace != nullptr ? trace : "",
+                                          "sgio", whyNoAdapters);
+    }();
+    return *machine;
+}
+
+int AnswerPlaceholder(long number, void* argument) {
+    auto* request = static_cast<sgio::SgIoHeader*>(argument);
+    if (request == nullptr) {
+        errno = EFAULT;
+        return -1;
+    }
+    const auto drives = Machine().drives();
+    sim::ScsiTarget* target = static_cast<std::size_t>(number) < drives.size() ? drives[number] : nullptr;
+    const char* noRawIo = std::getenv("KTX_SGIO_NO_RAWIO");
+    const bool mayUseRawIo = noRawIo == nullptr || std::strcmp(noRawIo, "1") != 0;
+    const int error = sim::AnswerSgIo(target, *request, mayUseRawIo);
+    if (error != 0) {
+        errno = error;
+        return -1;
+    }
+    return 0;
+}
+
+using IoctlFunction = int (*)(int, unsigned long, ...);
+
+// SG_IO on a placeholder is answered here; everything else goes on to `real`.
+int AnswerOrForward(IoctlFunction real, int fd, unsigned long request, void* argument) {
+    if (request == sgio::kSgIo) {
+        const long number = PlaceholderNumber(fd);
+        if (number >= 0) return AnswerPlaceholder(number, argument);
+    }
+    if (real == nullptr) {
+        errno = ENOSYS;
+        return -1;
+    }
+    return real(fd, request, argument);
+}
+
+// The mode argument exists only when the flags create a file.
+mode_t ModeArgument(int flags, va_list& arguments) {
+    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) return static_cast<mode_t>(va_arg(arguments, int));
+    return 0;
+}
+
+}  // namespace
+
+#define KTX_EXPORTED __attribute__((visibility("default")))
+
+extern "C" {
+
+KTX_EXPORTED int ioctl(int fd, unsigned long request, ...) {
+    static const auto realIoctl = Next<IoctlFunction>("ioctl");
+    va_list arguments;
+    va_start(arguments, request);
+    void* argument = va_arg(arguments, void*);
+    va_end(arguments);
+    return AnswerOrForward(realIoctl, fd, request, argument);
+}
+
+#if __SIZEOF_POINTER__ == 4
+KTX_EXPORTED int __ioctl_time64(int fd, unsigned long request, ...) {
+    static const auto realIoctl = Next<IoctlFunction>("__ioctl_time64");
+    va_list arguments;
+    va_start(arguments, request);
+    void* argument = va_arg(arguments, void*);
+    va_end(arguments);
+    return AnswerOrForward(realIoctl, fd, request, argument);
+}
+#endif
+
+KTX_EXPORTED int open(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = ModeArgument(flags, arguments);
+    va_end(arguments);
+    using OpenFunction = int (*)(const char*, int, ...);
+    static const auto realOpen = Next<OpenFunction>("open");
+    return realOpen(Redirected(path).c_str(), flags, mode);
+}
+
+KTX_EXPORTED int open64(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = ModeArgument(flags, arguments);
+    va_end(arguments);
+    using OpenFunction = int (*)(const char*, int, ...);
+    static const auto realOpen = Next<OpenFunction>("open64");
+    return realOpen(Redirected(path).c_str(), flags, mode);
+}
+
+KTX_EXPORTED int openat(int dirfd, const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = ModeArgument(flags, arguments);
+    va_end(arguments);
+    using OpenatFunction = int (*)(int, const char*, int, ...);
+    static const auto realOpenat = Next<OpenatFunction>("openat");
+    return realOpenat(dirfd, Redirected(path).c_str(), flags, mode);
+}
+
+KTX_EXPORTED int openat64(int dirfd, const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = ModeArgument(flags, arguments);
+    va_end(arguments);
+    using OpenatFunction = int (*)(int, const char*, int, ...);
+    static const auto realOpenat = Next<OpenatFunction>("openat64");
+    return realOpenat(dirfd, Redirected(path).c_str(), flags, mode);
+}
+
+KTX_EXPORTED DIR* opendir(const char* path) {
+    using OpendirFunction = DIR* (*)(const char*);
+    static const auto realOpendir = Next<OpendirFunction>("opendir");
+    const char* dir = PlaceholderDir();
+    return realOpendir(dir != nullptr && IsDevDirectory(path) ? dir : path);
+}
+
+}  // extern "C"

@@ -1,0 +1,24 @@
+// The entry point of ktxflash on Linux: the terminal front-end over the
+// SCSI generic devices in /dev.
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "app/linux/sg_io_flash_devices.h"
+#include "app/terminal/flash_program.h"
+#include "device/linux/linux_scsi_generic_devices.h"
+#include "platform/page_aligned_allocator.h"
+#include "platform/portable/posix_system_services.h"
+
+int main(int argc, char** argv) {
+    sgio::LinuxScsiGenericDevices devices("/dev");
+    SgIoFlashDevices flashDevices(devices);
+    PosixSystemServices system;
+    PageAlignedAllocator memory;
+    const FirmwarePackage package = FirmwarePackage::Embedded();
+    terminal::FlashServices services{flashDevices, system, memory, package,
+                                     stdout,       stderr, stdin,  isatty(STDOUT_FILENO) == 1,
+                                     isatty(STDIN_FILENO) == 1};
+    return terminal::RunFlashProgram(argc - 1, argv + 1, services);
+}

@@ -1,0 +1,117 @@
+#include "app/terminal/flash_command_line.h"
+
+#include <cstring>
+
+namespace terminal {
+namespace {
+
+bool Is(const char* arg, const char* option) { return std::strcmp(arg, option) == 0; }
+
+class Parser {
+public:
+    FlashCommandLine Run(int count, const char* const* args) {
+        for (int i = 0; i < count; ++i)
+            if (Is(args[i], "--help")) {
+                line_.action = FlashAction::Help;
+                return line_;
+            }
+        bool optionsEnded = false;
+        const char* actionOption = nullptr;
+        const char* forceOption = nullptr;
+        const char* upgradeOption = nullptr;
+        for (int i = 0; i < count && line_.problem == UsageProblem::None; ++i) {
+            const char* arg = args[i];
+            if (optionsEnded || arg[0] != '-') {
+                TakeDevice(arg);
+            } else if (Is(arg, "--")) {
+                optionsEnded = true;
+            } else if (Is(arg, "--list") || Is(arg, "--info") || Is(arg, "--save")) {
+                if (actionOption != nullptr) {
+                    Fail(UsageProblem::ConflictingActions, arg);
+                    break;
+                }
+                actionOption = arg;
+                line_.action = Is(arg, "--list") ? FlashAction::List
+                               : Is(arg, "--info") ? FlashAction::Info
+                                                   : FlashAction::Save;
+                if (line_.action == FlashAction::Save) {
+                    // The FILE follows; a file whose name starts with "--"
+                    // is given as ./--name.
+                    if (i + 1 >= count || args[i + 1][0] == '\0' || std::strncmp(args[i + 1], "--", 2) == 0)
+                        Fail(UsageProblem::MissingFile, arg);
+                    else
+                        line_.saveFile = args[++i];
+                }
+            } else if (Is(arg, "--force")) {
+                line_.force = true;
+                forceOption = arg;
+            } else if (Is(arg, "--yes") || Is(arg, "--dry-run")) {
+                (Is(arg, "--yes") ? line_.yes : line_.dryRun) = true;
+                upgradeOption = arg;
+            } else {
+                Fail(UsageProblem::UnknownOption, arg);
+            }
+        }
+        if (line_.problem != UsageProblem::None) return line_;
+
+        const bool needsDevice = line_.action == FlashAction::Upgrade || line_.action == FlashAction::Save;
+        if (forceOption != nullptr && line_.action != FlashAction::Save)
+            Fail(UsageProblem::OptionNotForAction, forceOption);
+        else if (upgradeOption != nullptr && line_.action != FlashAction::Upgrade)
+            Fail(UsageProblem::OptionNotForAction, upgradeOption);
+        else if (needsDevice && line_.device == nullptr)
+            Fail(UsageProblem::MissingDevice, nullptr);
+        else if (!needsDevice && line_.device != nullptr)
+            Fail(UsageProblem::ExtraArgument, line_.device);
+        return line_;
+    }
+
+private:
+    void TakeDevice(const char* arg) {
+        if (line_.device != nullptr)
+            Fail(UsageProblem::ExtraArgument, arg);
+        else if (arg[0] == '\0')
+            Fail(UsageProblem::MissingDevice, nullptr);
+        else
+            line_.device = arg;
+    }
+
+    void Fail(UsageProblem problem, const char* offending) {
+        line_.problem = problem;
+        line_.offending = offending;
+    }
+
+    FlashCommandLine line_;
+};
+
+}  // namespace
+
+FlashCommandLine ParseFlashCommandLine(int count, const char* const* args) { return Parser().Run(count, args); }
+
+const char* UsageProblemText(UsageProblem problem) {
+    switch (problem) {
+    case UsageProblem::None: return "";
+    case UsageProblem::UnknownOption: return "unknown option";
+    case UsageProblem::MissingFile: return "--save needs a FILE to write";
+    case UsageProblem::MissingDevice: return "name the DEVICE (see --list)";
+    case UsageProblem::ExtraArgument: return "unexpected argument";
+    case UsageProblem::ConflictingActions: return "only one of --list, --info and --save at a time";
+    case UsageProblem::OptionNotForAction: return "option does not go with this command";
+    }
+    return "malformed command line";
+}
+
+const char kFlashUsage[] =
+    "Usage: ktxflash [--yes] [--dry-run] DEVICE    upgrade the drive's firmware to P1.3\n"
+    "       ktxflash --save FILE [--force] DEVICE   save the drive's firmware into FILE\n"
+    "       ktxflash --list                         list the drives found\n"
+    "       ktxflash --info                         show the embedded firmware package\n"
+    "       ktxflash --help                         show this text\n"
+    "\n"
+    "DEVICE is a drive as --list shows it (on Linux a /dev/sg* path).\n"
+    "  --yes       answer yes to both confirmations\n"
+    "  --dry-run   make every check, send no firmware to the drive\n"
+    "  --force     let --save replace an existing FILE\n"
+    "Exit status: 0 success, 1 refused or failed, 2 malformed command line.\n";
+
+}  // namespace terminal

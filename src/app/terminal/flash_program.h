@@ -1,0 +1,49 @@
+#pragma once
+// The run of ktxflash over the firmware operations: list the drives, show
+// the embedded package, upgrade one drive, or save its firmware. The same
+// operations, texts and checks as the dialog program; what differs is the
+// face (printed lines and terminal questions) and that the drive is named
+// on the command line. Platform-free: the devices come through FlashDevices.
+
+#include <cstdio>
+
+#include "app/terminal/terminal_gui.h"
+#include "device/device_list.h"
+#include "device/scsi_transport.h"
+#include "firmware/firmware_package.h"
+#include "platform/buffer_allocator.h"
+#include "platform/fixed_text.h"
+#include "platform/system_services.h"
+
+namespace terminal {
+
+// The drives of one platform, reached through its transport.
+class FlashDevices : public DeviceProblems, public DownloadGuard {
+public:
+    virtual ScsiTransport& transport() = 0;
+    // Every drive of the system into `list`. When there is none, `why` may
+    // say what keeps the system from showing any (left empty otherwise).
+    virtual void ListAll(DeviceList& list, TextBuffer& why) = 0;
+    // The drive `name` names into `list`: true when it was appended; else
+    // `why` says what is wrong with it.
+    virtual bool Find(const char* name, DeviceList& list, TextBuffer& why) = 0;
+    // The name a record is known by: what --list shows first and DEVICE takes.
+    virtual void AppendName(const DeviceRecord& record, TextBuffer& out) = 0;
+};
+
+struct FlashServices {
+    FlashDevices& devices;
+    SystemServices& system;
+    BufferAllocator& memory;
+    const FirmwarePackage& package;
+    std::FILE* out;  // the session
+    std::FILE* err;  // one-line errors
+    std::FILE* in;   // answers to the questions
+    bool outIsTerminal;
+    bool inIsTerminal;
+};
+
+// The exit status: 0 success, 1 refused or failed, 2 malformed command line.
+int RunFlashProgram(int count, const char* const* args, FlashServices& services);
+
+}  // namespace terminal

@@ -1,0 +1,45 @@
+#include "app/terminal/progress_display.h"
+
+namespace terminal {
+namespace {
+
+int Clamped(int percent) { return percent < 0 ? 0 : percent > 100 ? 100 : percent; }
+
+}  // namespace
+
+void FormatProgressBar(int percent, char* out, std::size_t size) {
+    const int value = Clamped(percent);
+    char bar[kProgressBarWidth + 1];
+    const int filled = value * kProgressBarWidth / 100;
+    for (int i = 0; i < kProgressBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
+    bar[kProgressBarWidth] = '\0';
+    std::snprintf(out, size, "\r[%s] %3d%%", bar, value);
+}
+
+void FormatProgressLine(int percent, char* out, std::size_t size) {
+    std::snprintf(out, size, "Progress: %d%%\n", Clamped(percent));
+}
+
+void ProgressDisplay::Show(int percent) {
+    const int value = Clamped(percent);
+    if (value == shown_ && (barOpen_ || !isTerminal_)) return;
+    char text[kProgressBarWidth + 16];
+    if (isTerminal_) {
+        FormatProgressBar(value, text, sizeof text);
+        barOpen_ = true;
+    } else {
+        FormatProgressLine(value, text, sizeof text);
+    }
+    std::fputs(text, out_);
+    std::fflush(out_);
+    shown_ = value;
+}
+
+void ProgressDisplay::EndLine() {
+    if (!barOpen_) return;
+    std::fputs("\n", out_);
+    std::fflush(out_);
+    barOpen_ = false;
+}
+
+}  // namespace terminal

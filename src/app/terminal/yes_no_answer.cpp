@@ -1,0 +1,39 @@
+#include "app/terminal/yes_no_answer.h"
+
+#include <cstring>
+
+namespace terminal {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool IsYesAnswer(const char* line) {
+    std::size_t begin = 0;
+    std::size_t end = std::strlen(line);
+    while (begin < end && IsBlank(line[begin])) ++begin;
+    while (end > begin && IsBlank(line[end - 1])) --end;
+    const std::size_t length = end - begin;
+    if (length != 1 && length != 3) return false;
+    const char* yes = "yes";
+    for (std::size_t i = 0; i < length; ++i)
+        if (Lower(line[begin + i]) != yes[i]) return false;
+    return true;
+}
+
+bool ReadYesAnswer(std::FILE* in) {
+    char line[kAnswerLineCapacity];
+    if (std::fgets(line, sizeof line, in) == nullptr) return false;
+    const std::size_t length = std::strlen(line);
+    if (length > 0 && line[length - 1] == '\n') return IsYesAnswer(line);
+    if (std::feof(in)) return IsYesAnswer(line);  // the last line, without a line end
+    // Longer than any answer: skip the rest of it.
+    for (int c = std::fgetc(in); c != EOF && c != '\n'; c = std::fgetc(in)) {
+    }
+    return false;
+}
+
+}  // namespace terminal

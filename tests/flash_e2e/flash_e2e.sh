@@ -1,0 +1,231 @@
+#!/bin/bash
+# ktxflash end to end: the real program, combined by ktxcombine with the
+# sample image, its SG_IO calls answered by the simulated drive through the
+# preload library. Each case writes a machine configuration, runs the
+# program with its output going to a file (not a terminal) and checks the
+# exit status, the printed session and the drive's trace.
+#
+#   flash_e2e.sh KTXFLASH KTXCOMBINE KTXSAMPLEIMAGE PRELOAD WORKDIR
+set -u
+FLASH_TEMPLATE=$1 COMBINE=$2 SAMPLE=$3 PRELOAD=$4 WORK=$5
+
+rm -rf "$WORK" && mkdir -p "$WORK/dev" || exit 1
+touch "$WORK/dev/sg0" "$WORK/dev/sg1"
+"$SAMPLE" "$WORK/image.bin" >/dev/null || exit 1
+"$COMBINE" "$FLASH_TEMPLATE" "$WORK/image.bin" --revision P1 --mask 0x0C -o "$WORK/ktxflash" >/dev/null || exit 1
+FLASH=$WORK/ktxflash
+failures=0
+CASE=
+
+fail() {
+  echo "FAIL [$CASE]: $*"
+  echo "--- output:"; cat "$WORK/out"
+  echo "--- trace:"; cat "$WORK/trace.log" 2>/dev/null
+  failures=$((failures + 1))
+}
+
+# drive [SETTINGS...]: one drive at sg0 (sg1 has none behind it); a fresh trace.
+drive() {
+  { printf 'trace = %s\n[drive]\nadapter = 0\ntarget = 0\n' "$WORK/trace.log"; printf '%s\n' "$@"; } > "$WORK/machine.cfg"
+  rm -f "$WORK/trace.log"
+}
+
+# run STDIN-TEXT ARGS...: runs ktxflash over the simulated devices; $status, $WORK/out.
+run() {
+  local input=$1; shift
+  printf '%b' "$input" | env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" LD_PRELOAD="$PRELOAD" \
+    ${EXTRA_ENV:-} "$FLASH_UNDER_TEST" "$@" > "$WORK/out" 2>&1
+  status=$?
+}
+FLASH_UNDER_TEST=$FLASH
+
+vendor_commands() { grep -c 'CDB FD ' "$WORK/trace.log" 2>/dev/null || true; }
+expect_status() { [ "$status" = "$1" ] || fail "exit status $status, expected $1"; }
+expect_text() { grep -qF -- "$1" "$WORK/out" || fail "no line with: $1"; }
+expect_no_text() { ! grep -qF -- "$1" "$WORK/out" || fail "unexpected: $1"; }
+expect_vendor_commands() { local n; n=$(vendor_commands); [ "$n" = "$1" ] || fail "$n vendor commands, expected $1"; }
+
+CASE="success with --yes"
+drive "image = zeros"
+run "" --yes /dev/sg0
+expect_status 0
+expect_vendor_commands 8
+expect_text "Upgrade Firmware Successful!!"
+expect_text "Restart the PC (or power-cycle the drive) before using the drive"
+grep -q 'installed image sum 0x0E89' "$WORK/trace.log" || fail "image not installed"
+# Not a terminal: plain progress lines, no bar redrawn in place.
+expect_text "Progress: 100%"
+! grep -q $'\r' "$WORK/out" || fail "carriage return in plain output"
+
+CASE="success answering y to both questions"
+drive
+run "y\nyes\n" /dev/sg0
+expect_status 0
+expect_vendor_commands 8
+
+for answers in "" "\n" "yes\n\n" "yes\nno\n" "n\n" "Y es\n"; do
+  CASE="default No for answers '$answers'"
+  drive
+  run "$answers" /dev/sg0
+  expect_status 1
+  expect_text "User cancel!!"
+  expect_vendor_commands 0
+done
+
+CASE="dry run"
+drive
+run "" --dry-run /dev/sg0
+expect_status 0
+expect_text "Dry run: every check passed"
+expect_no_text "User cancel!!"
+expect_vendor_commands 0
+
+CASE="dry run of a drive that is refused"
+drive "capabilities = 08 01"
+run "" --dry-run /dev/sg0
+expect_status 1
+expect_text "This F/W is only for DVD-ROM!"
+
+check_refusal() {  # CASE-NAME TEXT SETTING
+  CASE=$1
+  drive "$3"
+  run "y\ny\n" --yes /dev/sg0
+  expect_status 1
+  expect_text "$2"
+  expect_vendor_commands 0
+}
+check_refusal "CD writer" "This F/W is only for DVD-ROM!" "capabilities = 08 02"
+check_refusal "MODE SENSE fails" "Can't recognize the drive type!!" "fault = mode-sense-fails"
+check_refusal "revision" "F/W Version Not Match" "revision = X1.2"
+
+CASE="not a CD/DVD device"
+drive "peripheral = 0"
+run "" --yes /dev/sg0
+expect_status 1
+expect_text "No support device Found!!"
+expect_vendor_commands 0
+
+CASE="no drive behind the device"
+drive
+run "" --yes /dev/sg7
+expect_status 1
+expect_text "no such device"
+
+CASE="retries"
+drive "fault = refuse-block 3 4"
+run "" --yes /dev/sg0
+expect_status 0
+expect_vendor_commands 12
+expect_text "Upgrade Firmware Successful!!"
+
+CASE="failed block"
+drive "fault = refuse-block 5 5"
+run "" --yes /dev/sg0
+expect_status 1
+expect_vendor_commands 9
+expect_text "Error Happen in ID 5 OFFSET 0x0000"
+expect_text "Please check whether your selected device is fit for the F/W !"
+expect_no_text "Restart the PC"
+
+CASE="firmware commands need root"
+drive
+EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --yes /dev/sg0
+expect_status 1
+expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
+expect_no_text "Error Happen"
+expect_vendor_commands 0
+
+CASE="listing and saving work without root"
+drive "image = sample"
+EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --list
+expect_status 0
+expect_text "/dev/sg0  TAVRINE   KTX7724R05        P1.2  DVD-ROM only"
+rm -f "$WORK/saved.bin"
+EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --save "$WORK/saved.bin" /dev/sg0
+expect_status 0
+cmp -s "$WORK/saved.bin" "$WORK/image.bin" || fail "saved file differs from the drive's image"
+
+CASE="save never over an existing file without --force"
+echo keep > "$WORK/existing.bin"
+drive "image = sample"
+run "" --save "$WORK/existing.bin" /dev/sg0
+expect_status 1
+expect_text "the file exists; add --force to replace it"
+[ "$(cat "$WORK/existing.bin")" = keep ] || fail "existing file changed"
+[ ! -e "$WORK/trace.log" ] || fail "the drive was reached"
+run "" --save "$WORK/existing.bin" --force /dev/sg0
+expect_status 0
+cmp -s "$WORK/existing.bin" "$WORK/image.bin" || fail "--force did not replace the file"
+
+CASE="a file that cannot be read is still there"
+drive "image = sample"
+mkdir -p "$WORK/folder.bin"
+run "" --save "$WORK/folder.bin/../folder.bin" /dev/sg0
+expect_status 1
+[ -d "$WORK/folder.bin" ] || fail "the folder was replaced"
+
+CASE="a failed read-out writes nothing"
+drive "image = sample" "fault = vanish-after 5"
+echo keep > "$WORK/existing.bin"
+run "" --save "$WORK/new.bin" /dev/sg0
+expect_status 1
+[ ! -e "$WORK/new.bin" ] || fail "a file was left"
+[ ! -e "$WORK/new.bin.partial" ] || fail "the partial file was left"
+run "" --force --save "$WORK/existing.bin" /dev/sg0
+expect_status 1
+[ "$(cat "$WORK/existing.bin")" = keep ] || fail "existing file changed by a failed read-out"
+
+CASE="list"
+drive
+run "" --list
+expect_status 0
+[ "$(wc -l < "$WORK/out")" = 1 ] || fail "one line per drive"
+CASE="list without drives"
+drive "peripheral = 0"
+run "" --list
+expect_status 1
+expect_text "No support device Found!!"
+
+CASE="command line"
+drive
+run "" ; expect_status 2; expect_text "name the DEVICE"
+run "" --bogus /dev/sg0; expect_status 2; expect_text 'unknown option "--bogus"'
+run "" --list /dev/sg0; expect_status 2
+run "" $'--\x1b[31m'; expect_status 2; expect_text 'unknown option "--\x1B[31m"'
+run "" --help; expect_status 0; expect_text "Usage: ktxflash"
+
+CASE="info"
+run "" --info
+expect_status 0
+expect_text 'revision tag:        "P1"'
+expect_text "block 1 (image 0x00000..0x03FFF) sum: 7E45"
+
+CASE="uncombined template"
+FLASH_UNDER_TEST=$FLASH_TEMPLATE
+drive "image = sample"
+run "" --yes /dev/sg0
+expect_status 1
+expect_text "Need Combine firmware first !!"
+expect_vendor_commands 0
+run "" --info; expect_status 0; expect_text "uncombined template"
+run "" --list; expect_status 0
+rm -f "$WORK/template_saved.bin"
+run "" --save "$WORK/template_saved.bin" /dev/sg0; expect_status 0
+FLASH_UNDER_TEST=$FLASH
+
+CASE="image sum mismatch"
+cp "$FLASH" "$WORK/damaged"
+offset=$("$COMBINE" --info "$FLASH" | sed -n 's/.*combined package at file offset 0x\([0-9A-Fa-f]*\).*/\1/p')
+[ -n "$offset" ] || fail "no package offset"
+printf '\x01' | dd of="$WORK/damaged" bs=1 seek=$((0x$offset + 32 + 100)) conv=notrunc status=none
+FLASH_UNDER_TEST=$WORK/damaged
+drive
+run "" --yes /dev/sg0
+expect_status 1
+expect_text "Check sum not match!! ("
+expect_text " / 0E89)"
+expect_vendor_commands 0
+FLASH_UNDER_TEST=$FLASH
+
+if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
+echo "all ktxflash end-to-end cases passed"

@@ -1,0 +1,96 @@
+#!/bin/bash
+# ktxflash.exe end to end under Wine: the real console program, combined by
+# ktxcombine.exe with the sample image, on a Windows 98 setting, reaching the
+# simulated drive through the simulated ASPI library (wnaspi32.dll beside it).
+# Checks exit statuses, the printed session and the drive's trace.
+#
+#   flash_wine_e2e.sh WINE_RUN ARCH PREFIX KTXFLASH KTXCOMBINE KTXSAMPLEIMAGE WNASPI32 WORKDIR
+set -u
+WINE_RUN=$1 ARCH=$2 PREFIX=$3 FLASH_TEMPLATE=$4 COMBINE=$5 SAMPLE=$6 ASPI_DLL=$7 WORK=$8
+
+wine_run() { WINEDLLOVERRIDES="mscoree,mshtml=;wnaspi32=n" "$WINE_RUN" "$ARCH" "$PREFIX" "$@"; }
+
+rm -rf "$WORK" && mkdir -p "$WORK" && cd "$WORK" || exit 1
+cp "$FLASH_TEMPLATE" template.exe && cp "$ASPI_DLL" wnaspi32.dll && cp "$COMBINE" ktxcombine.exe &&
+  cp "$SAMPLE" ktxsampleimage.exe || exit 1
+wine_run ktxsampleimage.exe image.bin >/dev/null 2>&1 || { echo "sample image failed"; exit 1; }
+wine_run ktxcombine.exe template.exe image.bin --revision P1 --mask 0x0C -o ktxflash.exe >/dev/null 2>&1 ||
+  { echo "ktxcombine failed"; exit 1; }
+# Windows 98 for this program: platform 1, so ASPI.
+wine_run reg add 'HKCU\Software\Wine\AppDefaults\ktxflash.exe' /v Version /d win98 /f >/dev/null 2>&1 ||
+  { echo "cannot set the Windows version"; exit 1; }
+
+failures=0
+CASE=
+fail() {
+  echo "FAIL [$CASE]: $*"
+  echo "--- output:"; cat out
+  echo "--- trace:"; cat trace.log 2>/dev/null
+  failures=$((failures + 1))
+}
+drive() {
+  { printf 'trace = trace.log\n[drive]\nadapter = 0\ntarget = 1\n'; printf '%s\n' "$@"; } > machine.cfg
+  rm -f trace.log
+}
+run() {
+  local input=$1; shift
+  printf '%b' "$input" | KTX_SIM_CONFIG=machine.cfg wine_run ktxflash.exe "$@" 2>&1 | tr -d '\r' > out
+  status=${PIPESTATUS[1]}
+}
+vendor_commands() { grep -c 'CDB FD ' trace.log 2>/dev/null || true; }
+expect_status() { [ "$status" = "$1" ] || fail "exit status $status, expected $1"; }
+expect_text() { grep -qF -- "$1" out || fail "no line with: $1"; }
+expect_vendor_commands() { local n; n=$(vendor_commands); [ "$n" = "$1" ] || fail "$n vendor commands, expected $1"; }
+
+CASE="list"
+drive
+run "" --list
+expect_status 0
+expect_text "0:1  TAVRINE   KTX7724R05        P1.2  DVD-ROM only"
+
+CASE="upgrade"
+drive "image = zeros"
+run "" --yes 0:1
+expect_status 0
+expect_vendor_commands 8
+expect_text "Upgrade Firmware Successful!!"
+expect_text "Restart the PC"
+
+CASE="default No"
+drive
+run "y\n\n" 0:1
+expect_status 1
+expect_text "User cancel!!"
+expect_vendor_commands 0
+
+CASE="dry run"
+drive
+run "" --dry-run 0:1
+expect_status 0
+expect_text "Dry run: every check passed"
+expect_vendor_commands 0
+
+CASE="failed block"
+drive "fault = refuse-block 2 5"
+run "" --yes 0:1
+expect_status 1
+expect_vendor_commands 6
+expect_text "Error Happen in ID 2 OFFSET 0x4000"
+
+CASE="save"
+drive "image = sample"
+run "" --save saved.bin 0:1
+expect_status 0
+cmp -s saved.bin image.bin || fail "saved file differs from the drive's image"
+run "" --save saved.bin 0:1
+expect_status 1
+expect_text "the file exists; add --force to replace it"
+run "" --save saved.bin --force 0:1
+expect_status 0
+
+CASE="command line"
+run "" --bogus
+expect_status 2
+
+if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
+echo "all ktxflash.exe end-to-end cases passed"

@@ -1,0 +1,102 @@
+// The ktxflash command line: what each well-formed line asks for, and each
+// kind of malformed line with the argument it is about.
+
+#include "app/terminal/flash_command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace {
+
+using terminal::FlashAction;
+using terminal::UsageProblem;
+
+terminal::FlashCommandLine Parse(std::initializer_list<const char*> args) {
+    const std::vector<const char*> list(args);
+    return terminal::ParseFlashCommandLine(static_cast<int>(list.size()), list.data());
+}
+
+std::string Text(const char* s) { return s != nullptr ? s : "(null)"; }
+
+TEST(FlashCommandLine, WellFormedLinesSayWhatToDo) {
+    auto upgrade = Parse({"/dev/sg1"});
+    EXPECT_EQ(upgrade.problem, UsageProblem::None);
+    EXPECT_EQ(upgrade.action, FlashAction::Upgrade);
+    EXPECT_EQ(Text(upgrade.device), "/dev/sg1");
+    EXPECT_FALSE(upgrade.yes || upgrade.dryRun || upgrade.force);
+
+    auto unattended = Parse({"--dry-run", "E:", "--yes"});
+    EXPECT_EQ(unattended.problem, UsageProblem::None);
+    EXPECT_EQ(unattended.action, FlashAction::Upgrade);
+    EXPECT_EQ(Text(unattended.device), "E:");
+    EXPECT_TRUE(unattended.yes && unattended.dryRun);
+
+    auto save = Parse({"/dev/sg0", "--force", "--save", "old.bin"});
+    EXPECT_EQ(save.problem, UsageProblem::None);
+    EXPECT_EQ(save.action, FlashAction::Save);
+    EXPECT_EQ(Text(save.saveFile), "old.bin");
+    EXPECT_EQ(Text(save.device), "/dev/sg0");
+    EXPECT_TRUE(save.force);
+
+    EXPECT_EQ(Parse({"--list"}).action, FlashAction::List);
+    EXPECT_EQ(Parse({"--info"}).action, FlashAction::Info);
+    // --help wins over anything else on the line, malformed or not.
+    EXPECT_EQ(Parse({"--bogus", "--help", "a", "b"}).action, FlashAction::Help);
+    EXPECT_EQ(Parse({"--bogus", "--help"}).problem, UsageProblem::None);
+
+    // After "--" an argument starting with '-' is a DEVICE; "./--x" is a FILE.
+    auto dashed = Parse({"--save", "./--x", "--", "-odd-device"});
+    EXPECT_EQ(dashed.problem, UsageProblem::None);
+    EXPECT_EQ(Text(dashed.saveFile), "./--x");
+    EXPECT_EQ(Text(dashed.device), "-odd-device");
+}
+
+TEST(FlashCommandLine, MalformedLinesNameTheirProblemAndArgument) {
+    struct Case {
+        std::initializer_list<const char*> args;
+        UsageProblem problem;
+        const char* offending;
+    };
+    const Case cases[] = {
+        {{}, UsageProblem::MissingDevice, nullptr},
+        {{"--yes"}, UsageProblem::MissingDevice, nullptr},
+        {{"--save", "out.bin"}, UsageProblem::MissingDevice, nullptr},
+        {{""}, UsageProblem::MissingDevice, nullptr},
+        {{"--save"}, UsageProblem::MissingFile, "--save"},
+        {{"--save", "--force", "/dev/sg0"}, UsageProblem::MissingFile, "--save"},
+        {{"--save", "", "/dev/sg0"}, UsageProblem::MissingFile, "--save"},
+        {{"--frce", "/dev/sg0"}, UsageProblem::UnknownOption, "--frce"},
+        {{"-y", "/dev/sg0"}, UsageProblem::UnknownOption, "-y"},
+        {{"/dev/sg0", "/dev/sg1"}, UsageProblem::ExtraArgument, "/dev/sg1"},
+        {{"--list", "/dev/sg0"}, UsageProblem::ExtraArgument, "/dev/sg0"},
+        {{"--info", "x"}, UsageProblem::ExtraArgument, "x"},
+        {{"--list", "--info"}, UsageProblem::ConflictingActions, "--info"},
+        {{"--save", "a", "--save", "b", "/dev/sg0"}, UsageProblem::ConflictingActions, "--save"},
+        {{"--force", "/dev/sg0"}, UsageProblem::OptionNotForAction, "--force"},
+        {{"--save", "a", "--yes", "/dev/sg0"}, UsageProblem::OptionNotForAction, "--yes"},
+        {{"--list", "--dry-run"}, UsageProblem::OptionNotForAction, "--dry-run"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<const char*> list(c.args);
+        std::string shown;
+        for (const char* a : list) shown += std::string("'") + a + "' ";
+        SCOPED_TRACE(shown);
+        const auto line = terminal::ParseFlashCommandLine(static_cast<int>(list.size()), list.data());
+        EXPECT_EQ(line.problem, c.problem);
+        EXPECT_EQ(Text(line.offending), Text(c.offending));
+        EXPECT_STRNE(terminal::UsageProblemText(line.problem), "");
+    }
+}
+
+TEST(FlashCommandLine, HelpTextNamesEveryOptionAndTheExitStatuses) {
+    const std::string usage = terminal::kFlashUsage;
+    for (const char* option : {"--list", "--info", "--save FILE", "--force", "--yes", "--dry-run", "--help", "DEVICE"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    EXPECT_NE(usage.find("0 success, 1 refused or failed, 2 malformed"), std::string::npos);
+}
+
+}  // namespace
