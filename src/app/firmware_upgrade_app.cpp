@@ -11,8 +11,6 @@ namespace {
 constexpr char kCaption[] = "DVD Firmware Upgrade Program";
 constexpr char kNoDeviceCaption[] = "Firmware Upgrade Program";
 
-constexpr char kInitFailed[] = "Flash ROM Upgrade Program Initialized Failed!!";
-
 constexpr char kOpenTokenFailed[] = "Reboot : OpenProcessToken Fail!!";
 constexpr char kAdjustPrivilegesFailed[] = "Reboot : AdjustTokenPrivileges Fail!!";
 constexpr char kExitWindowsFailed[] = "Reboot : ExitWindowsEx Fail!!";
@@ -39,14 +37,14 @@ FirmwareUpgradeApp::~FirmwareUpgradeApp() {
 
 bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
     if (initialized == 0) {
-        ShowFailure(kInitFailed);
+        ShowFailure(kInitFailedText);
         return false;
     }
 
     std::unique_ptr<MainDialog> dialog = services.dialogs.Create();
     if (!dialog) {
         // Nothing else exists yet; the run cannot go on without its window.
-        ShowFailure(kInitFailed);
+        ShowFailure(kInitFailedText);
         return false;
     }
 

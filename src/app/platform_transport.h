@@ -9,7 +9,9 @@
 #include "app/transport_factory.h"
 #include "platform/os_version.h"
 
-// What start-up says when the platform's transport did not come up.
+// What start-up says when the system's version could not be read, and
+// when the platform's transport did not come up.
+constexpr char kInitFailedText[] = "Flash ROM Upgrade Program Initialized Failed!!";
 constexpr char kNtInitFailedText[] = "Flash ROM Upgrade Program Initialized Failed (Windows NT/2000)!!";
 constexpr char kAspiInitFailedText[] =
     "Flash ROM Upgrade Program Initialized Failed (Windows 95/98)!!\nASPI for Win32 is not initialized!!";

@@ -2,19 +2,8 @@
 
 #include "app/platform_transport.h"
 #include "firmware/status_text.h"
+#include "platform/ascii_case.h"
 #include "platform/display_text.h"
-
-namespace {
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameIgnoringCase(const char* a, const char* b) {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b)
-        if (Upper(*a) != Upper(*b)) return false;
-    return *a == *b;
-}
-
-}  // namespace
 
 WindowsFlashDevices::WindowsFlashDevices(SystemServices& system, TransportFactory& transports,
                                          terminal::DownloadGuard* guard)
@@ -26,7 +15,7 @@ WindowsFlashDevices::WindowsFlashDevices(SystemServices& system, TransportFactor
 
 bool WindowsFlashDevices::Ready(TextBuffer& why) const {
     if (!versionRead_) {
-        why.Assign("Flash ROM Upgrade Program Initialized Failed!!");
+        why.Assign(kInitFailedText);
         return false;
     }
     if (!transport_ || transport_->initOk == 0) {
@@ -50,7 +39,7 @@ bool WindowsFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& w
         AppendName(record, recordName);
         // "e:", "E:" and "E" all name drive E.
         const bool letterOnly = record.driveLetter != 0 && name[0] != '\0' && name[1] == '\0';
-        const bool same = letterOnly ? Upper(name[0]) == record.driveLetter : SameIgnoringCase(name, recordName.c_str());
+        const bool same = letterOnly ? AsciiUpper(name[0]) == record.driveLetter : SameIgnoringAsciiCase(name, recordName.c_str());
         if (same) {
             list.Append(record);
             if (list.Count() > 0) return true;

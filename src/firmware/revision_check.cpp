@@ -1,11 +1,6 @@
 #include "firmware/revision_check.h"
 
-namespace {
-
-// ASCII upper-casing only, whatever the C library's locale says.
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-}  // namespace
+#include "platform/ascii_case.h"
 
 RevisionText MakeRevisionText(const char* revision) {
     RevisionText text{};

@@ -50,6 +50,8 @@ private:
     bool FindDevice(FirmwareState& state);
     // One line for the drive; with `probeType`, its drive type from MODE SENSE.
     void ShowDrive(const DeviceRecord& record, bool probeType);
+    // The operations' context: this run's services, the terminal and `files`.
+    FirmwareContext Context(FileService& files);
 
     const FlashCommandLine& line_;
     FlashServices& services_;
@@ -67,6 +69,11 @@ void FlashRun::Error(const char* subject, const char* text) {
     std::fputs(message.c_str(), services_.err);
     std::fputc('\n', services_.err);
     std::fflush(services_.err);
+}
+
+FirmwareContext FlashRun::Context(FileService& files) {
+    return FirmwareContext{gui_, services_.system, files, services_.memory, services_.devices.transport(),
+                           &services_.package, services_.package.versionCheckMask()};
 }
 
 void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
@@ -129,8 +136,7 @@ int FlashRun::Upgrade() {
     ShowDrive(*state.devices.RecordAt(0), false);
 
     ReplacingFileService files;  // the upgrade writes no file
-    const FirmwareContext context{gui_, services_.system, files, services_.memory, services_.devices.transport(),
-                                  &services_.package, services_.package.versionCheckMask()};
+    const FirmwareContext context = Context(files);
     gui_.SetDownloadGuard(&services_.devices);
     RunUpgrade(context, state);
     services_.devices.EndDownload();
@@ -162,8 +168,7 @@ int FlashRun::Save() {
     ShowDrive(*state.devices.RecordAt(0), false);
 
     ReplacingFileService files;
-    const FirmwareContext context{gui_, services_.system, files, services_.memory, services_.devices.transport(),
-                                  &services_.package, services_.package.versionCheckMask()};
+    const FirmwareContext context = Context(files);
     RunSave(context, state);
     if (gui_.problemShown() || !files.committed()) return kExitFailed;
     MessageText saved;

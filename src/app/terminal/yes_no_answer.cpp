@@ -2,12 +2,12 @@
 
 #include <cstring>
 
+#include "platform/ascii_case.h"
+
 namespace terminal {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -18,9 +18,9 @@ bool IsYesAnswer(const char* line) {
     while (end > begin && IsBlank(line[end - 1])) --end;
     const std::size_t length = end - begin;
     if (length != 1 && length != 3) return false;
-    const char* yes = "yes";
+    const char* yes = "YES";
     for (std::size_t i = 0; i < length; ++i)
-        if (Lower(line[begin + i]) != yes[i]) return false;
+        if (AsciiUpper(line[begin + i]) != yes[i]) return false;
     return true;
 }
 
