@@ -19,4 +19,33 @@ function(ktx_add_unit_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   add_test(NAME ${KTX_BUILD_TAG}.${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${KTX_BUILD_TAG}.${name} PROPERTIES TIMEOUT 600 LABELS "unit;${KTX_BUILD_TAG}")
+  if(CMAKE_CROSSCOMPILING)
+    # Started by the emulator (cmake/wine-run.sh), which skips a program
+    # this machine cannot run.
+    set_tests_properties(${KTX_BUILD_TAG}.${name} PROPERTIES SKIP_RETURN_CODE ${KTX_MACHINE_SKIP_CODE})
+  endif()
+endfunction()
+
+# The architecture of the programs a test of this build starts: a 32-bit
+# one may not run on this machine (a kernel that runs only 64-bit programs).
+if(KTX_WINE_ARCH)
+  set(KTX_TEST_ARCH ${KTX_WINE_ARCH})
+else()
+  set(KTX_TEST_ARCH ${CMAKE_SYSTEM_PROCESSOR})
+endif()
+# The exit code of a test that cannot run on this machine; it prints why.
+set(KTX_MACHINE_SKIP_CODE 77)
+
+# ktx_add_guarded_test(NAME name [ARCH arch] COMMAND command...)
+# Registers a test that starts through cmake/machine-guard.sh: where this
+# machine cannot run ARCH's programs (default: this build's) the guard prints
+# the reason and exits with the skip code, which CTest reports as skipped.
+function(ktx_add_guarded_test)
+  cmake_parse_arguments(ARG "" "NAME;ARCH" "COMMAND" ${ARGN})
+  if(NOT ARG_ARCH)
+    set(ARG_ARCH ${KTX_TEST_ARCH})
+  endif()
+  add_test(NAME ${ARG_NAME}
+    COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/machine-guard.sh ${ARG_ARCH} ${ARG_COMMAND})
+  set_tests_properties(${ARG_NAME} PROPERTIES SKIP_RETURN_CODE ${KTX_MACHINE_SKIP_CODE})
 endfunction()

@@ -1,24 +1,35 @@
 #!/usr/bin/env bash
-# The upgrade demo: the real ktxupgrade.exe (32-bit build), combined with the
-# sample firmware image, upgrades a simulated KTX7724R05 at revision P1.2
-# under Wine, reaching it through the simulated ASPI library on a Windows 98
-# setting. With a display it opens the dialog for a person to use; without
-# one it plays the user under Xvfb, prints each status text and the drive's
-# revision and image sum before and after, and saves screenshots of each
-# stage under build/demo/screenshots.
+# The upgrade demo: the real ktxupgrade.exe, combined with the sample
+# firmware image, upgrades a simulated KTX7724R05 at revision P1.2 under
+# Wine, reaching it through the simulated ASPI library on a Windows 98
+# setting. The 32-bit program by default; --arch win64 takes the 64-bit one
+# over the 64-bit simulated ASPI library (what ./run demo does on a machine
+# that runs only 64-bit programs). With a display it opens the dialog for a
+# person to use; without one it plays the user under Xvfb, prints each
+# status text and the drive's revision and image sum before and after, and
+# saves screenshots of each stage under build/demo/screenshots.
 #
-#   scripts/demo.sh [--headless]      (./run demo builds first, then calls this)
+#   scripts/demo.sh [--arch win32|win64] [--headless]
+#                                     (./run demo builds first, then calls this)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 headless=0
-[ "${1:-}" = "--headless" ] && headless=1
-
 ARCH=win32
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --headless) headless=1 ;;
+    --arch) ARCH=${2:-}; shift ;;
+    *) echo "demo: unknown argument $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+case "$ARCH" in win32|win64) ;; *) echo "demo: --arch is win32 or win64" >&2; exit 2 ;; esac
+
 WORK="$root/build/demo"
 BIN="$WORK/bin"
 SHOTS="$WORK/screenshots"
 SCEN="$WORK/run"
-WIN32_BUILD="$root/build/win32"
+WIN_BUILD="$root/build/$ARCH"
 HOST_BUILD="$root/build/host"
 
 # The Wine prefix and X server from the shared session library; the
@@ -31,9 +42,9 @@ byte_sum16() { od -An -v -tu1 "$1" | awk '{ for (i = 1; i <= NF; i++) s += $i } 
 
 prepare() {
   rm -rf "$BIN" "$SCEN" "$SHOTS" && mkdir -p "$BIN" "$SCEN" "$SHOTS" || fail "cannot make $WORK"
-  cp "$WIN32_BUILD/src/app/ktxupgrade.exe" "$BIN/ktxupgrade_template.exe" &&
-    cp "$WIN32_BUILD/sim/aspi/wnaspi32.dll" "$BIN/wnaspi32.dll" &&
-    cp "$WIN32_BUILD/tests/e2e/driver/e2e_driver.exe" "$BIN/e2e_driver.exe" || fail "the win32 build is incomplete"
+  cp "$WIN_BUILD/src/app/ktxupgrade.exe" "$BIN/ktxupgrade_template.exe" &&
+    cp "$WIN_BUILD/sim/aspi/wnaspi32.dll" "$BIN/wnaspi32.dll" &&
+    cp "$WIN_BUILD/tests/e2e/driver/e2e_driver.exe" "$BIN/e2e_driver.exe" || fail "the $ARCH build is incomplete"
   "$HOST_BUILD/tools/sample_image/ktxsampleimage" "$BIN/sample.bin" >/dev/null || fail "cannot make the sample image"
   # As the maker's package: no revision tag and a mask of 0, so any drive
   # revision is accepted; the sum text is computed by ktxcombine.
@@ -128,9 +139,11 @@ interactive_run() {
 
 own_display=0
 main() {
-  [ -f "$WIN32_BUILD/src/app/ktxupgrade.exe" ] || fail "build first: ./run demo"
+  [ -f "$WIN_BUILD/src/app/ktxupgrade.exe" ] || fail "build first: ./run demo"
   prepare
-  wine_session_env "$ARCH" "$WORK/wineprefix"
+  wine_session_env "$ARCH" "$WORK/wineprefix-$ARCH"
+  machine_runs_32bit || [ "$ARCH" = win64 ] || fail "$(machine_skip_reason): use --arch win64"
+  echo "demo: the $ARCH program${WINELOADER:+ under the 64-bit Wine loader $WINELOADER}"
   if [ $headless -eq 1 ] || [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     own_display=1
   fi

@@ -9,10 +9,10 @@
 set -euo pipefail
 
 need_cmds=(cmake ninja g++ clang i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix
-           wine xvfb-run xwd xdpyinfo convert)
+           wine xvfb-run xwd xdpyinfo convert python3)
 pkgs=(cmake ninja-build g++ g++-multilib clang googletest libbenchmark-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-      wine wine64 wine32:i386 xvfb xauth x11-apps x11-utils imagemagick fonts-wine)
+      wine wine64 wine32:i386 xvfb xauth x11-apps x11-utils imagemagick fonts-wine python3)
 
 missing_pkgs=()
 for p in "${pkgs[@]}"; do

@@ -32,7 +32,7 @@ EOF
 }
 
 high_dpi_scenarios() {
-  [ "$ARCH" = win32 ] && run_scenario win98.high_dpi sc_high_dpi win98 ktxupgrade.exe
+  run_scenario win98.high_dpi sc_high_dpi win98 ktxupgrade.exe
   run_scenario win10.high_dpi sc_high_dpi win10 ktxupgrade_nt_sim.exe
   set_system_dpi 96 || echo "e2e: could not set the DPI back to 96"
 }

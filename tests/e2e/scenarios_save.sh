@@ -113,11 +113,9 @@ EOF
 }
 
 save_scenarios() {
-  if [ "$ARCH" = win32 ]; then
-    run_scenario win98.save_new_file sc_save_new_file win98
-    run_scenario win98.save_keep_existing sc_save_keep_existing win98
-    run_scenario win98.save_write_failure sc_save_write_failure win98
-  fi
+  run_scenario win98.save_new_file sc_save_new_file win98
+  run_scenario win98.save_keep_existing sc_save_keep_existing win98
+  run_scenario win98.save_write_failure sc_save_write_failure win98
   run_scenario win10.save_new_file sc_save_new_file win10
   run_scenario win2k.save_keep_existing sc_save_keep_existing win2k
   run_scenario win10.save_write_failure sc_save_write_failure win10

@@ -226,16 +226,14 @@ EOF
 
 upgrade_scenarios() {
   local v
-  if [ "$ARCH" = win32 ]; then
-    run_scenario win98.upgrade_restart_ok sc_upgrade win98 ok
-    run_scenario win98.decline_first sc_decline win98 first
-    run_scenario win98.decline_second sc_decline win98 second
-    run_scenario win98.cd_rw_refused sc_refused win98 "This F/W is only for DVD-ROM!" "capabilities = 08 02"
-    run_scenario win98.revision_mismatch sc_refused win98 "F/W Version Not Match" "revision = Q1.2"
-    run_scenario win98.block3_refused_4x sc_block3_refused_four_times win98
-    run_scenario win98.block5_refused_5x sc_block5_refused_five_times win98
-    run_scenario win98.second_click sc_second_click win98
-  fi
+  run_scenario win98.upgrade_restart_ok sc_upgrade win98 ok
+  run_scenario win98.decline_first sc_decline win98 first
+  run_scenario win98.decline_second sc_decline win98 second
+  run_scenario win98.cd_rw_refused sc_refused win98 "This F/W is only for DVD-ROM!" "capabilities = 08 02"
+  run_scenario win98.revision_mismatch sc_refused win98 "F/W Version Not Match" "revision = Q1.2"
+  run_scenario win98.block3_refused_4x sc_block3_refused_four_times win98
+  run_scenario win98.block5_refused_5x sc_block5_refused_five_times win98
+  run_scenario win98.second_click sc_second_click win98
   run_scenario nt40.upgrade_restart_ok sc_upgrade nt40 ok
   run_scenario win2k.upgrade_restart_cancel sc_upgrade win2k cancel
   run_scenario win10.upgrade_restart_ok sc_upgrade win10 ok

@@ -10,6 +10,11 @@ foreach(var PROGRAM CHECKER COMBINE SAMPLE_IMAGE MACHINE MAX_VERSION ALLOWLIST W
   endif()
 endforeach()
 string(REPLACE "|" ";" emulator "${EMULATOR}")
+foreach(tool CHECKER COMBINE SAMPLE_IMAGE)
+  if(NOT EXISTS "${${tool}}")
+    message(FATAL_ERROR "${tool} ${${tool}} does not exist: build the host configuration first (./run build)")
+  endif()
+endforeach()
 
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/service_transport_factory.h"
+#include "captured_file.h"
 #include "fake_system.h"
 #include "firmware/byte_sum.h"
 #include "ops_fixture.h"
@@ -42,18 +43,13 @@ protected:
     int Run(std::uint32_t platformId, std::vector<const char*> args, const std::string& input = "") {
         system_.platformId = platformId;
         WindowsFlashDevices devices(system_, transports_, &guard_);
-        std::FILE* out = std::tmpfile();
-        std::FILE* in = std::tmpfile();
-        std::fputs(input.c_str(), in);
-        std::rewind(in);
+        CapturedFile out;
+        CapturedFile in(input);
         const FirmwarePackage package(packageBlock_.data());
-        terminal::FlashServices services{devices, system_, memory_, package, out, out, in, false, false};
+        terminal::FlashServices services{devices,    system_,   memory_, package, out.file(),
+                                         out.file(), in.file(), false,   false};
         const int status = terminal::RunFlashProgram(static_cast<int>(args.size()), args.data(), services);
-        std::rewind(out);
-        out_.clear();
-        for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) out_ += static_cast<char>(c);
-        std::fclose(out);
-        std::fclose(in);
+        out_ = out.Text();
         return status;
     }
     bool Printed(const std::string& text) const { return out_.find(text) != std::string::npos; }

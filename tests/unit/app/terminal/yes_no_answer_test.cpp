@@ -2,6 +2,8 @@
 
 #include "app/terminal/yes_no_answer.h"
 
+#include "captured_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,31 +20,25 @@ TEST(YesNoAnswer, OnlyYOrYesInAnyCaseGoesOn) {
 }
 
 // Answers read one line each from a stream, as from the terminal.
-std::FILE* Input(const std::string& text) {
-    std::FILE* in = std::tmpfile();
-    std::fputs(text.c_str(), in);
-    std::rewind(in);
-    return in;
-}
 
 TEST(YesNoAnswer, EachLineAnswersOneQuestionAndTheEndOfInputIsNo) {
-    std::FILE* in = Input("yes\n\nY\nmaybe\ny");
+    CapturedFile input("yes\n\nY\nmaybe\ny");
+    std::FILE* in = input.file();
     EXPECT_TRUE(terminal::ReadYesAnswer(in));
     EXPECT_FALSE(terminal::ReadYesAnswer(in));  // Enter
     EXPECT_TRUE(terminal::ReadYesAnswer(in));
     EXPECT_FALSE(terminal::ReadYesAnswer(in));
     EXPECT_TRUE(terminal::ReadYesAnswer(in));   // last line without a line end
     EXPECT_FALSE(terminal::ReadYesAnswer(in));  // end of input
-    std::fclose(in);
 }
 
 TEST(YesNoAnswer, AnOverLongLineIsNoAndDoesNotSpillIntoTheNextAnswer) {
     // "yes" at the very end of a long line must not be taken for the next answer.
-    std::FILE* in = Input(std::string(terminal::kAnswerLineCapacity * 3, ' ') + "yes\nno\n");
+    CapturedFile input(std::string(terminal::kAnswerLineCapacity * 3, ' ') + "yes\nno\n");
+    std::FILE* in = input.file();
     EXPECT_FALSE(terminal::ReadYesAnswer(in));
     EXPECT_FALSE(terminal::ReadYesAnswer(in));
     EXPECT_FALSE(terminal::ReadYesAnswer(in));
-    std::fclose(in);
 }
 
 }  // namespace
