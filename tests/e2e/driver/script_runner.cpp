@@ -381,16 +381,27 @@ std::string ScriptRunner::Key(const std::vector<std::string>& words) {
     else return "unknown key '" + words[1] + "'";
     if (!window_ || !::IsWindow(window_)) return "no program window";
     // The key goes where the keyboard focus of the program's thread is, so
-    // that the dialog manager of its modal loop sees it as a user's key.
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
+    // that the dialog manager of its modal loop sees it as a user's key. The
+    // focus read from another process can name a window that is already
+    // gone, or one that is not the dialog's (while the program settles):
+    // then the key goes to the dialog itself, whose manager handles Enter
+    // and Escape the same way, and the post is tried until it is taken.
     const DWORD thread = ::GetWindowThreadProcessId(window_, nullptr);
-    HWND target = window_;
-    if (::GetGUIThreadInfo(thread, &info) && info.hwndFocus) target = info.hwndFocus;
     const UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-    if (!::PostMessageW(target, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(scan) << 16)) ||
-        !::PostMessageW(target, WM_KEYUP, key, 1 | (static_cast<LPARAM>(scan) << 16) | (3u << 30)))
-        return "PostMessage failed";
+    HWND target = nullptr;
+    const bool posted = PollUntil(timeoutSeconds_, [&] {
+        if (!::IsWindow(window_)) return false;
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        target = window_;
+        if (::GetGUIThreadInfo(thread, &info) && info.hwndFocus &&
+            (info.hwndFocus == window_ || ::IsChild(window_, info.hwndFocus)))
+            target = info.hwndFocus;
+        return ::PostMessageW(target, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(scan) << 16)) != FALSE;
+    });
+    if (!posted) return "the key could not be posted to the program's window";
+    // The release completes the press, at the same window.
+    ::PostMessageW(target, WM_KEYUP, key, 1 | (static_cast<LPARAM>(scan) << 16) | (3u << 30));
     return {};
 }
 
