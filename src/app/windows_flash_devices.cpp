@@ -5,9 +5,7 @@
 #include "platform/ascii_case.h"
 #include "platform/display_text.h"
 
-WindowsFlashDevices::WindowsFlashDevices(SystemServices& system, TransportFactory& transports,
-                                         terminal::DownloadGuard* guard)
-    : guard_(guard) {
+WindowsFlashDevices::WindowsFlashDevices(SystemServices& system, TransportFactory& transports) {
     version_.dwOSVersionInfoSize = sizeof version_;
     versionRead_ = system.QueryVersion(version_) != 0 && version_.dwPlatformId != kPlatformWin32s;
     if (versionRead_) transport_ = MakePlatformTransport(version_, transports);

@@ -14,25 +14,13 @@
 class WindowsFlashDevices : public terminal::FlashDevices {
 public:
     // Reads the system's version and creates the transport for it.
-    // `guard` (may be null; it must outlive this object) holds what the
-    // system offers while firmware goes to the drive.
-    WindowsFlashDevices(SystemServices& system, TransportFactory& transports,
-                        terminal::DownloadGuard* guard = nullptr);
+    WindowsFlashDevices(SystemServices& system, TransportFactory& transports);
 
     // Only called once Find has found a drive, so the transport exists.
     ScsiTransport& transport() override { return *transport_; }
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;
-    void BeginDownload() override {
-        if (guard_ != nullptr) guard_->BeginDownload();
-    }
-    void EndDownload() override {
-        if (guard_ != nullptr) guard_->EndDownload();
-    }
-    // The transports report failures only as results; the texts of the
-    // operations say what failed.
-    const char* CurrentProblem() override { return nullptr; }
 
 private:
     // False, with the start-up failure text in `why`, when no transport came up.
@@ -41,5 +29,4 @@ private:
     OsVersionRecord version_{};
     bool versionRead_ = false;
     std::unique_ptr<ScsiTransport> transport_;
-    terminal::DownloadGuard* guard_;
 };

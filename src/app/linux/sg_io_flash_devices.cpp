@@ -45,31 +45,5 @@ bool SgIoFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& why)
 }
 
 void SgIoFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
-    AppendDisplayText(out, sgio::RecordDevicePath(record));
-}
-
-void SgIoFlashDevices::BeginDownload() {
-    inhibitor_ = linux_power::InhibitSleepAndShutdown("ktxflash", "Drive firmware upgrade in progress");
-    if (signalsHeld_) return;
-    sigset_t held;
-    sigemptyset(&held);
-    for (int signal : {SIGINT, SIGQUIT, SIGTSTP, SIGHUP, SIGTERM}) sigaddset(&held, signal);
-    signalsHeld_ = sigprocmask(SIG_BLOCK, &held, &previousSignals_) == 0;
-}
-
-void SgIoFlashDevices::EndDownload() {
-    inhibitor_.Release();
-    // A signal that came meanwhile takes effect now.
-    if (signalsHeld_) sigprocmask(SIG_SETMASK, &previousSignals_, nullptr);
-    signalsHeld_ = false;
-}
-
-const char* SgIoFlashDevices::CurrentProblem() {
-    const sgio::DeviceError error = transport_.lastError();
-    if (error == sgio::DeviceError::None) return nullptr;
-    problem_.Assign("ktxflash: ");
-    AppendDisplayText(problem_, sgio::RecordDevicePath(transport_.current));
-    problem_.Append(": ");
-    problem_.Append(sgio::DeviceErrorText(error));
-    return problem_.c_str();
+    AppendDisplayText(out, transport_.PathOf(record));
 }

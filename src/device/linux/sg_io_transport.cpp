@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "device/linux/device_error_text.h"
 #include "device/linux/sg_command.h"
 
 namespace sgio {
@@ -12,13 +13,8 @@ constexpr std::size_t kMaxProbedDevices = 64;
 
 }  // namespace
 
-const char* RecordDevicePath(const DeviceRecord& record) {
-    // The field is a byte array; its last byte is never written, so the
-    // text always ends inside it.
-    return reinterpret_cast<const char*>(record.dosDeviceName);
-}
-
 SgIoTransport::SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) {
+    std::memset(kept_, 0, sizeof kept_);
     std::memset(reply_, 0, sizeof reply_);
     initOk = 1;
 }
@@ -39,11 +35,11 @@ DeviceError SgIoTransport::Probe(const char* path, DeviceList& list) {
 DeviceError SgIoTransport::ProbeOne(const char* path, DeviceList& list) {
     ZeroCurrent();
     lastError_ = DeviceError::None;
-    const std::size_t length = std::strlen(path);
-    if (length == 0 || length >= kRecordPathCapacity) return DeviceError::NoSuchDevice;
+    const int entry = KeepPath(path);
+    if (entry < 0) return DeviceError::NoSuchDevice;
     const DeviceError opened = OpenScsiDevice(devices_, path, device_);
     if (opened != DeviceError::None) return opened;
-    std::memcpy(current.dosDeviceName, path, length);
+    current.targetId = static_cast<std::uint8_t>(entry);
 
     const bool accepted = Inquiry() != 0;
     const DeviceError inquiryError = lastError_;
@@ -51,16 +47,47 @@ DeviceError SgIoTransport::ProbeOne(const char* path, DeviceList& list) {
         // A drive without a disc answers check condition; it is listed all the same.
         TestUnitReady();
         TestUnitReady();
-        if (Prepare()) list.Append(current);
+        if (Prepare()) {
+            std::memcpy(kept_[entry].identity, current.identity, sizeof current.identity);
+            list.Append(current);
+        }
     }
     device_.Close();
     return inquiryError;
 }
 
+int SgIoTransport::KeepPath(const char* path) {
+    const std::size_t length = std::strlen(path);
+    if (length == 0 || length >= kKeptPathCapacity) return -1;
+    for (std::size_t i = 0; i < keptCount_; ++i)
+        if (std::strcmp(kept_[i].path, path) == 0) return static_cast<int>(i);
+    if (keptCount_ == kMaxKeptPaths) return -1;
+    KeptPath& added = kept_[keptCount_];
+    std::memset(&added, 0, sizeof added);
+    std::memcpy(added.path, path, length);
+    return static_cast<int>(keptCount_++);
+}
+
+const char* SgIoTransport::PathOf(const DeviceRecord& record) const {
+    // The entry the target id names, if the drive found there is the record's.
+    if (record.hostAdapter != 0 || record.targetId >= keptCount_) return "";
+    const KeptPath& entry = kept_[record.targetId];
+    if (std::memcmp(entry.identity, record.identity, sizeof entry.identity) != 0) return "";
+    return entry.path;
+}
+
+bool SgIoTransport::DescribeSystemProblem(TextBuffer& text) const {
+    if (lastError_ == DeviceError::None) return false;
+    text.Assign(PathOf(current));
+    text.Append(": ");
+    text.Append(DeviceErrorText(lastError_));
+    return true;
+}
+
 int SgIoTransport::Open(const DeviceRecord& record) {
     CopyToCurrent(record);
     lastError_ = DeviceError::None;
-    const char* path = RecordDevicePath(current);
+    const char* path = PathOf(current);
     if (path[0] == '\0') {
         device_.Close();
         lastError_ = DeviceError::NoSuchDevice;

@@ -1,9 +1,11 @@
 #pragma once
 // The ScsiTransport of Linux: drives are SCSI generic devices (/dev/sg*)
 // and every command is one SG_IO request on the opened device, with the
-// lengths and time-outs of the pass-through transport. A record of this
-// transport names its device by path, kept in the record's dosDeviceName,
-// so a record copied whole still names its device.
+// lengths and time-outs of the pass-through transport. The transport keeps
+// the path of every device it probed in a table of its own; a record it
+// made carries its entry's number as its target id (and the drive's INQUIRY
+// identity, which the entry keeps too), so a record copied whole still
+// names its device. The record's dosDeviceName stays all zero.
 //
 // When the system itself refuses a request (the ioctl fails: no
 // CAP_SYS_RAWIO for a firmware command, the device gone), the transport
@@ -19,11 +21,10 @@
 
 namespace sgio {
 
-// Longest device path a record can carry, terminator included.
-constexpr std::size_t kRecordPathCapacity = sizeof(DeviceRecord::dosDeviceName);
-
-// The device path a record of this transport names ("" for none).
-const char* RecordDevicePath(const DeviceRecord& record);
+// Longest device path the transport keeps, terminator included.
+constexpr std::size_t kKeptPathCapacity = 64;
+// Most devices whose paths one transport keeps.
+constexpr std::size_t kMaxKeptPaths = 64;
 
 class SgIoTransport : public ScsiTransport {
 public:
@@ -47,6 +48,10 @@ public:
     // The error the system reported since the last Open or Probe; None
     // while every request was carried.
     DeviceError lastError() const { return lastError_; }
+    // "<path>: <what the error means>" while lastError() is not None.
+    bool DescribeSystemProblem(TextBuffer& text) const override;
+    // The device path of a record this transport made ("" for any other).
+    const char* PathOf(const DeviceRecord& record) const;
 
 protected:
     int Send(const commands::Command& command, std::uint8_t* data) override;
@@ -56,10 +61,21 @@ protected:
 private:
     // Probe without zeroing the current record at its end.
     DeviceError ProbeOne(const char* path, DeviceList& list);
+    // The number of `path`'s entry, made when it is new; -1 when the path
+    // is too long or the table is full.
+    int KeepPath(const char* path);
+
+    struct KeptPath {
+        char path[kKeptPathCapacity];
+        // The INQUIRY identity of the drive found there.
+        char identity[sizeof(DeviceRecord::identity)];
+    };
 
     ScsiGenericDevices& devices_;
     OpenedScsiDevice device_;
     DeviceError lastError_ = DeviceError::None;
+    KeptPath kept_[kMaxKeptPaths];
+    std::size_t keptCount_ = 0;
     // INQUIRY and MODE SENSE data land here.
     std::uint8_t reply_[commands::kInquiryPassThroughLength];
 };

@@ -41,13 +41,13 @@ protected:
     // Runs ktxflash with `args` on a system of `platformId`; the output in out_.
     int Run(std::uint32_t platformId, std::vector<const char*> args, const std::string& input = "") {
         system_.platformId = platformId;
-        WindowsFlashDevices devices(system_, transports_, &guard_);
+        WindowsFlashDevices devices(system_, transports_);
         std::FILE* out = std::tmpfile();
         std::FILE* in = std::tmpfile();
         std::fputs(input.c_str(), in);
         std::rewind(in);
         const FirmwarePackage package(packageBlock_.data());
-        terminal::FlashServices services{devices, system_, memory_, package, out, out, in, false, false};
+        terminal::FlashServices services{devices, system_, &guard_, memory_, package, out, out, in, false, false};
         const int status = terminal::RunFlashProgram(static_cast<int>(args.size()), args.data(), services);
         std::rewind(out);
         out_.clear();
@@ -68,10 +68,10 @@ protected:
     std::vector<std::uint8_t> image_ = MakeSampleImage();
     std::vector<std::uint8_t> packageBlock_ = PackageBlock(image_, "", 0, byteSum16(image_.data(), image_.size()));
     std::string out_;
-    // Records when the download is guarded.
-    struct : terminal::DownloadGuard {
-        void BeginDownload() override { calls += "begin "; }
-        void EndDownload() override { calls += "end "; }
+    // Records when interruptions are held.
+    struct : InterruptGuard {
+        void Hold() override { calls += "hold "; }
+        void Release() override { calls += "release "; }
         std::string calls;
     } guard_;
 };
@@ -89,7 +89,12 @@ TEST_F(WindowsFlashDevicesTest, ListsDrivesByLetterOnTheNtFamilyAndByAddressUnde
 
 TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter) {
     EXPECT_EQ(Run(kPlatformNt, {"--yes", "e"}), 0) << out_;
-    EXPECT_EQ(guard_.calls, "begin end ");
+    EXPECT_EQ(guard_.calls, "hold release ");
+    // The PC stays awake for the download, and only for it.
+    std::vector<std::string> awake;
+    for (const auto& call : log_)
+        if (call.rfind("KeepSystemAwake", 0) == 0) awake.push_back(call);
+    EXPECT_EQ(awake, (std::vector<std::string>{"KeepSystemAwake(true)", "KeepSystemAwake(false)"}));
     EXPECT_TRUE(Printed("Upgrade Firmware Successful!!"));
     EXPECT_TRUE(Printed("Restart the PC"));
     const sim::SimulatedDrive* drive = machine_.drives()[0];
@@ -98,7 +103,7 @@ TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter)
 
     EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 0) << out_;
     EXPECT_TRUE(Printed(terminal::kDryRunStoppedText));
-    EXPECT_EQ(guard_.calls, "begin end end ");  // a dry run begins nothing
+    EXPECT_EQ(guard_.calls, "hold release ");  // a dry run holds nothing
 }
 
 TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeUpAreRefused) {

@@ -1,11 +1,10 @@
 // ktxflash's Linux devices over the simulated drives behind the seam at the
-// ioctl: what --list says when no device could be opened, the text of a
-// request the kernel refused, and the signals held during the download.
+// ioctl: what --list says when no device could be opened, drive names, and
+// the text of a request the kernel refused.
 
 #include "app/linux/sg_io_flash_devices.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <string>
 
@@ -64,7 +63,8 @@ TEST_F(SgIoFlashDevicesTest, FindingNamesWhatIsWrongWithTheDevice) {
     EXPECT_NE(std::string(why_.c_str()).find("busy"), std::string::npos);
     devices_.RefuseOpens(DeviceError::None);
     EXPECT_TRUE(flash_.Find("/dev/sg0", list_, why_));
-    EXPECT_EQ(flash_.CurrentProblem(), nullptr);
+    MessageText problem;
+    EXPECT_FALSE(flash_.transport().DescribeSystemProblem(problem));
 }
 
 TEST_F(SgIoFlashDevicesTest, ARefusedFirmwareCommandReadsAsTheRootRule) {
@@ -75,26 +75,10 @@ TEST_F(SgIoFlashDevicesTest, ARefusedFirmwareCommandReadsAsTheRootRule) {
     ASSERT_EQ(transport.Open(*list_.RecordAt(0)), 1);
     std::uint8_t block[kBlockSize] = {};
     EXPECT_EQ(transport.VendorDownload(block, 1, 0, kBlockSize, 0), 0);
-    ASSERT_NE(flash_.CurrentProblem(), nullptr);
-    EXPECT_EQ(std::string(flash_.CurrentProblem()).rfind("ktxflash: /dev/sg0: the kernel refused the firmware command", 0),
-              0u);
+    MessageText problem;
+    ASSERT_TRUE(transport.DescribeSystemProblem(problem));
+    EXPECT_EQ(std::string(problem.c_str()).rfind("/dev/sg0: the kernel refused the firmware command", 0), 0u);
     transport.Close();
-}
-
-bool Blocked(int signal) {
-    sigset_t current;
-    sigprocmask(SIG_BLOCK, nullptr, &current);
-    return sigismember(&current, signal) == 1;
-}
-
-TEST_F(SgIoFlashDevicesTest, KeyboardAndTerminalSignalsWaitForTheEndOfTheDownload) {
-    ASSERT_FALSE(Blocked(SIGINT));
-    flash_.EndDownload();  // nothing begun: nothing changes
-    EXPECT_FALSE(Blocked(SIGINT));
-    flash_.BeginDownload();
-    for (int signal : {SIGINT, SIGQUIT, SIGTSTP, SIGHUP, SIGTERM}) EXPECT_TRUE(Blocked(signal)) << signal;
-    flash_.EndDownload();
-    for (int signal : {SIGINT, SIGQUIT, SIGTSTP, SIGHUP, SIGTERM}) EXPECT_FALSE(Blocked(signal)) << signal;
 }
 
 }  // namespace

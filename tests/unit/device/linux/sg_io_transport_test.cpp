@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,8 +48,14 @@ TEST_F(SgIoTransportTest, ListsEveryCdDvdDeviceWithItsPathAndClosesEachAgain) {
     DeviceList list;
     transport_.Enumerate(list);
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_STREQ(sgio::RecordDevicePath(*list.RecordAt(0)), "/dev/sg0");
-    EXPECT_STREQ(sgio::RecordDevicePath(*list.RecordAt(1)), "/dev/sg2");
+    EXPECT_STREQ(transport_.PathOf(*list.RecordAt(0)), "/dev/sg0");
+    EXPECT_STREQ(transport_.PathOf(*list.RecordAt(1)), "/dev/sg2");
+    // The paths live in the transport: the records' dosDeviceName stays zero.
+    for (int i = 0; i < list.Count(); ++i) {
+        const DeviceRecord& record = *list.RecordAt(i);
+        EXPECT_TRUE(std::all_of(std::begin(record.dosDeviceName), std::end(record.dosDeviceName),
+                                [](std::uint8_t byte) { return byte == 0; }));
+    }
     EXPECT_STREQ(list.RecordAt(0)->vendorId, "TAVRINE ");
     EXPECT_EQ(std::string(list.RecordAt(1)->productId).substr(0, 11), "OTHER DRIVE");
     EXPECT_EQ(list.RecordAt(1)->imageSize, kImageSize);
@@ -69,18 +78,19 @@ TEST_F(SgIoTransportTest, ProbeOfOneDeviceReportsWhyItCouldNotBeOpened) {
     devices_.RefuseOpens(DeviceError::AccessDenied);
     EXPECT_EQ(transport_.Probe("/dev/sg0", list), DeviceError::AccessDenied);
     EXPECT_EQ(list.Count(), 0);
-    // A path that does not fit a record is not opened at all.
+    // A path longer than the transport keeps is not opened at all.
     devices_.RefuseOpens(DeviceError::None);
-    const std::string longPath = "/dev/" + std::string(sgio::kRecordPathCapacity, 'x');
+    const std::string longPath = "/dev/" + std::string(sgio::kKeptPathCapacity, 'x');
     EXPECT_EQ(transport_.Probe(longPath.c_str(), list), DeviceError::NoSuchDevice);
     EXPECT_EQ(devices_.openCount(), 0u);
 
     EXPECT_EQ(transport_.Probe("/dev/sg0", list), DeviceError::None);
     ASSERT_EQ(list.Count(), 1);
-    EXPECT_STREQ(sgio::RecordDevicePath(*list.RecordAt(0)), "/dev/sg0");
+    EXPECT_STREQ(transport_.PathOf(*list.RecordAt(0)), "/dev/sg0");
 }
 
 TEST_F(SgIoTransportTest, OpenReachesTheRecordsDeviceAndReadsItsFirmware) {
+    // Two drives alike in every INQUIRY byte: only the path tells them apart.
     sim::DriveConfig config;
     config.image = MakeSampleImage();
     AddDrive(sim::DriveConfig{});
@@ -88,6 +98,7 @@ TEST_F(SgIoTransportTest, OpenReachesTheRecordsDeviceAndReadsItsFirmware) {
     DeviceList list;
     transport_.Enumerate(list);
     ASSERT_EQ(list.Count(), 2);
+    EXPECT_STREQ(transport_.PathOf(*list.RecordAt(1)), "/dev/sg1");
 
     ASSERT_EQ(transport_.Open(*list.RecordAt(1)), 1);
     EXPECT_EQ(transport_.ModeSense(), 1);
@@ -125,6 +136,9 @@ TEST_F(SgIoTransportTest, AFirmwareCommandRefusedByTheKernelStopsEverythingUntil
     const std::size_t before = devices_.requests().size();
     EXPECT_EQ(transport_.VendorDownload(image.data(), 1, byteSum16(image.data(), kBlockSize), kBlockSize, imageSum), 0);
     EXPECT_EQ(transport_.lastError(), DeviceError::NotPermitted);
+    MessageText problem;
+    ASSERT_TRUE(transport_.DescribeSystemProblem(problem));
+    EXPECT_EQ(std::string(problem.c_str()).rfind("/dev/sg0: ", 0), 0u) << problem.c_str();
     // The download's retries and any other command go nowhere.
     EXPECT_EQ(transport_.VendorDownload(image.data(), 1, byteSum16(image.data(), kBlockSize), kBlockSize, imageSum), 0);
     EXPECT_EQ(transport_.TestUnitReady(), 0);
@@ -133,6 +147,7 @@ TEST_F(SgIoTransportTest, AFirmwareCommandRefusedByTheKernelStopsEverythingUntil
 
     ASSERT_EQ(transport_.Open(*list.RecordAt(0)), 1);
     EXPECT_EQ(transport_.lastError(), DeviceError::None);
+    EXPECT_FALSE(transport_.DescribeSystemProblem(problem));
     EXPECT_EQ(transport_.TestUnitReady(), 1);
     transport_.Close();
 }

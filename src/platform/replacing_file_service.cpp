@@ -1,4 +1,6 @@
-#include "platform/portable/replacing_file_service.h"
+#include "platform/replacing_file_service.h"
+
+#include "platform/file_replacement.h"
 
 ReplacingFileService::~ReplacingFileService() {
     if (stream_ != nullptr) {
@@ -13,16 +15,7 @@ FileHandle ReplacingFileService::OpenForWriteNoTruncate(const char* path) {
     temporary_.Format("%s.partial", path);
     if (target_.truncated() || temporary_.truncated()) return nullptr;
     // Never over a file that is there already (a second save running).
-#if defined(_WIN32)
-    // The Windows C runtime knows no "x" mode: looked at first instead.
-    if (std::FILE* existing = std::fopen(temporary_.c_str(), "rb")) {
-        std::fclose(existing);
-        return nullptr;
-    }
-    stream_ = std::fopen(temporary_.c_str(), "wb");
-#else
-    stream_ = std::fopen(temporary_.c_str(), "wbx");
-#endif
+    stream_ = CreateNewFile(temporary_.c_str());
     written_ = 0;
     failed_ = false;
     committed_ = false;
@@ -54,12 +47,7 @@ void ReplacingFileService::Close(FileHandle file) {
     const bool flushed = std::fflush(stream_) == 0;
     const bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;
-#if defined(_WIN32)
-    // rename replaces no file on Windows: the target goes first. (Between
-    // the two calls neither file has the target's name.)
-    if (!failed_ && written_ > 0 && flushed && closed) std::remove(target_.c_str());
-#endif
-    if (!failed_ && written_ > 0 && flushed && closed && std::rename(temporary_.c_str(), target_.c_str()) == 0) {
+    if (!failed_ && written_ > 0 && flushed && closed && ReplaceFile(temporary_.c_str(), target_.c_str())) {
         committed_ = true;
         return;
     }

@@ -6,7 +6,8 @@
 // decided may be replaced; atomically on POSIX systems, on Windows by
 // removing the old file first). Any failure, or a close without a write,
 // removes the temporary file and leaves the target as it was. One file at
-// a time. Portable C library calls only.
+// a time. C library calls, and the system's way of creating a new file
+// and of replacing one (platform/file_replacement.h).
 
 #include <cstdio>
 

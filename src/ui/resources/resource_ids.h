@@ -1,5 +1,6 @@
 /* The numbers of the program's resources and of the dialog's controls, read
-   by the resource script and by the C++ code (gui_service.h names them).
+   by the resource script, by the dialog (ui/dialog_window.h names them) and
+   by the Windows entry points.
    Only #define lines: the resource compiler reads this file too. */
 #ifndef KTX_RESOURCE_IDS_H
 #define KTX_RESOURCE_IDS_H

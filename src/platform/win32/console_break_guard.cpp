@@ -1,4 +1,4 @@
-#include "app/win32/console_break_guard.h"
+#include "platform/win32/console_break_guard.h"
 
 #include <windows.h>
 
@@ -13,11 +13,15 @@ BOOL WINAPI SwallowBreak(DWORD event) {
 
 }  // namespace
 
-void ConsoleBreakGuard::BeginDownload() {
+namespace platform {
+
+void ConsoleBreakGuard::Hold() {
     if (!installed_) installed_ = SetConsoleCtrlHandler(SwallowBreak, TRUE) != 0;
 }
 
-void ConsoleBreakGuard::EndDownload() {
+void ConsoleBreakGuard::Release() {
     if (installed_) SetConsoleCtrlHandler(SwallowBreak, FALSE);
     installed_ = false;
 }
+
+}  // namespace platform

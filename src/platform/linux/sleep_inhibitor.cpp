@@ -1,4 +1,4 @@
-#include "device/linux/sleep_inhibitor.h"
+#include "platform/linux/sleep_inhibitor.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
