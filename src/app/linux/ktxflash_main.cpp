@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-#include "app/linux/sg_io_flash_devices.h"
+#include "app/terminal/sg_io_flash_devices.h"
 #include "app/terminal/flash_program.h"
-#include "device/linux/linux_scsi_generic_devices.h"
+#include "platform/linux/linux_scsi_generic_devices.h"
 #include "platform/page_aligned_allocator.h"
 #include "platform/linux/held_signals.h"
 #include "platform/linux/linux_system_services.h"

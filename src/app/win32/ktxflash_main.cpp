@@ -8,7 +8,7 @@
 
 #include "app/service_transport_factory.h"
 #include "app/terminal/flash_program.h"
-#include "app/windows_flash_devices.h"
+#include "app/terminal/windows_flash_devices.h"
 #include "firmware/firmware_package.h"
 #include "platform/page_aligned_allocator.h"
 #include "platform/win32/aspi_library_win32.h"

@@ -1,7 +1,7 @@
 // The kernel side of the seam on this machine's file system: the listing
 // of sg nodes, opening, and what errno values read as for users.
 
-#include "device/linux/linux_scsi_generic_devices.h"
+#include "platform/linux/linux_scsi_generic_devices.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "device/linux/device_error_text.h"
-#include "device/linux/sg_command.h"
+#include "device/sg_error_text.h"
+#include "device/sg_command.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "device/linux/sg_io_header.h"
+#include "platform/sg_io_header.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "device/linux/scsi_generic_devices.h"
+#include "platform/scsi_generic_devices.h"
 
 namespace sgio {
 

@@ -16,7 +16,7 @@
 #include <cstdint>
 
 #include "device/command_set.h"
-#include "device/linux/scsi_generic_devices.h"
+#include "platform/scsi_generic_devices.h"
 #include "device/scsi_transport.h"
 
 namespace sgio {

@@ -1,6 +1,6 @@
-#include "device/linux/sg_command.h"
+#include "device/sg_command.h"
 
-#include "device/linux/sg_io_request.h"
+#include "device/sg_io_request.h"
 
 namespace sgio {
 

@@ -1,4 +1,4 @@
-#include "app/windows_flash_devices.h"
+#include "app/terminal/windows_flash_devices.h"
 
 #include "app/platform_transport.h"
 #include "firmware/status_text.h"

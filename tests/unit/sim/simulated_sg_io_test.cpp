@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "device/linux/sg_io_request.h"
+#include "device/sg_io_request.h"
 #include "simulated_machine.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "device/command_set.h"
-#include "device/linux/sg_io_header.h"
+#include "platform/sg_io_header.h"
 
 namespace sgio {
 

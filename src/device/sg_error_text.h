@@ -3,7 +3,7 @@
 // device, with what to do about it. The caller puts the device's name in
 // front.
 
-#include "device/linux/scsi_generic_devices.h"
+#include "platform/scsi_generic_devices.h"
 
 namespace sgio {
 

@@ -1,4 +1,4 @@
-#include "app/linux/sg_io_flash_devices.h"
+#include "app/terminal/sg_io_flash_devices.h"
 
 namespace {
 
@@ -7,7 +7,7 @@ constexpr std::size_t kMaxListedDrives = 64;
 
 }  // namespace
 
-#include "device/linux/device_error_text.h"
+#include "device/sg_error_text.h"
 #include "firmware/status_text.h"
 #include "platform/display_text.h"
 

@@ -1,9 +1,9 @@
-#include "device/linux/sg_io_transport.h"
+#include "device/sg_io_transport.h"
 
 #include <cstring>
 
-#include "device/linux/device_error_text.h"
-#include "device/linux/sg_command.h"
+#include "device/sg_error_text.h"
+#include "device/sg_command.h"
 
 namespace sgio {
 namespace {

@@ -3,7 +3,7 @@
 // single send operation the Linux transport is built on.
 
 #include "device/command_set.h"
-#include "device/linux/scsi_generic_devices.h"
+#include "platform/scsi_generic_devices.h"
 
 namespace sgio {
 

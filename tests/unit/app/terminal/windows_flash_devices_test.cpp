@@ -2,7 +2,7 @@
 // host against the simulated machine: the ASPI transport on Windows 98, the
 // NT pass-through on Windows 2000, drive names, and a run of the program.
 
-#include "app/windows_flash_devices.h"
+#include "app/terminal/windows_flash_devices.h"
 
 #include <gtest/gtest.h>
 

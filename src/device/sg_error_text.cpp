@@ -1,4 +1,4 @@
-#include "device/linux/device_error_text.h"
+#include "device/sg_error_text.h"
 
 namespace sgio {
 

@@ -2,7 +2,7 @@
 // The SCSI generic devices of this Linux system: /dev/sg* listed from the
 // device directory, opened read-write, SG_IO sent with ioctl.
 
-#include "device/linux/scsi_generic_devices.h"
+#include "platform/scsi_generic_devices.h"
 
 namespace sgio {
 

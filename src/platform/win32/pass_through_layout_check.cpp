@@ -9,7 +9,7 @@
 
 #include <cstddef>
 
-#include "device/pass_through_records.h"
+#include "platform/pass_through_records.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "device/linux/linux_scsi_generic_devices.h"
+#include "platform/linux/linux_scsi_generic_devices.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -2,7 +2,7 @@
 // ioctl: what --list says when no device could be opened, drive names, and
 // the text of a request the kernel refused.
 
-#include "app/linux/sg_io_flash_devices.h"
+#include "app/terminal/sg_io_flash_devices.h"
 
 #include <gtest/gtest.h>
 

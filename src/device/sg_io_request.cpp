@@ -1,4 +1,4 @@
-#include "device/linux/sg_io_request.h"
+#include "device/sg_io_request.h"
 
 #include <cstring>
 

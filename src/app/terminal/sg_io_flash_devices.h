@@ -3,7 +3,7 @@
 // transport, named by their device paths.
 
 #include "app/terminal/flash_program.h"
-#include "device/linux/sg_io_transport.h"
+#include "device/sg_io_transport.h"
 
 class SgIoFlashDevices : public terminal::FlashDevices {
 public:

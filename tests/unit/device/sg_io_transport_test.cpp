@@ -2,7 +2,7 @@
 // ioctl: the drive search, the commands it sends, and what it does when the
 // system refuses a request.
 
-#include "device/linux/sg_io_transport.h"
+#include "device/sg_io_transport.h"
 
 #include <gtest/gtest.h>
 
