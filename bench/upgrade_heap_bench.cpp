@@ -22,7 +22,6 @@
 #include "firmware/package_layout.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/aspi_library.h"
-#include "platform/gui_service.h"
 #include "platform/page_aligned_allocator.h"
 #include "platform/system_services.h"
 #include "combine_package.h"
@@ -94,20 +93,26 @@ private:
     platform::AspiLibrary& inner_;
 };
 
-// A user interface that keeps nothing: the drive at index 0 is selected,
-// every question is answered Yes and string 3 is a confirmation text.
-class SilentGui : public GuiService {
+// A face that keeps nothing: the drive at index 0 is chosen, every question
+// is answered Yes and the upgrade warning is a short text.
+class SilentPort : public OperationsPort {
 public:
-    void SetItemText(int, const char*) override {}
-    void EnableItem(int, bool) override {}
-    int ComboGetCurSel(int) override { return 0; }
-    void ProgressSetPos(int, int) override {}
-    int ShowMessage(const char*, const char*, unsigned) override { return kAnswerYes; }
-    int LoadText(unsigned, char* buffer, int size) override {
-        std::snprintf(buffer, static_cast<std::size_t>(size), "%s", "Please keep the power on while updating.");
+    void ShowStatus(const char*) override {}
+    void ShowProgress(int) override {}
+    void EnableCommand(Command, bool) override {}
+    void ShowFirmwareFile(const char*) override {}
+    int ChosenDrive() override { return 0; }
+    int LoadUpgradeWarning(char* buffer, int room) override {
+        std::snprintf(buffer, static_cast<std::size_t>(room), "%s", "Please keep the power on while updating.");
         return static_cast<int>(std::strlen(buffer));
     }
-    bool RunOpenFileDialog(const OpenFileRequest&, OpenFileResult&) override { return false; }
+    Answer Ask(Question, const char*, Answer) override { return Answer::Yes; }
+    bool ChooseFile(const FileChoice&, ChosenFile&) override { return false; }
+    void DownloadBegins() override {}
+    void DownloadEnds() override {}
+    void ReadOutBegins() override {}
+    void ReadOutEnds() override {}
+    void SystemProblem(const char*) override {}
 };
 
 // The working buffers, counted like the heap: on Windows they come from
@@ -142,12 +147,6 @@ private:
 class QuietSystem : public SystemServices {
 public:
     int QueryVersion(OsVersionRecord&) override { return 0; }
-    int OpenProcessToken(std::uint32_t, TokenHandle&) override { return 0; }
-    int LookupPrivilege(const char*, PrivilegeId&) override { return 0; }
-    int AdjustTokenPrivileges(TokenHandle, const PrivilegeId&, std::uint32_t) override { return 0; }
-    int CloseToken(TokenHandle) override { return 0; }
-    std::uint32_t GetLastError() override { return 0; }
-    int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
     void Sleep(std::uint32_t) override {}
     void KeepSystemAwake(bool) override {}
     std::uint32_t CurrentDirectory(std::uint32_t, char*) override { return 0; }
@@ -190,12 +189,12 @@ int main() {
     std::memcpy(block.data() + package_layout::kImageOffset, image.data(), image.size());
     const FirmwarePackage package(block.data());
 
-    SilentGui gui;
+    SilentPort port;
     QuietSystem system;
     CrtFileService files;
     CountedBuffers buffers;
     AspiTransport transport(library);
-    const FirmwareContext context{gui, system, files, buffers, transport, &package, 0x0E};
+    const FirmwareContext context{port, system, files, buffers, transport, &package, 0x0E};
     FirmwareState state;
     transport.Enumerate(state.devices);
     if (state.devices.Count() == 0) {

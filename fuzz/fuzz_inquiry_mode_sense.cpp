@@ -20,7 +20,7 @@
 #include "device/device_list.h"
 #include "fuzz_support.h"
 
-#include "device/pass_through_records.h"
+#include "platform/pass_through_records.h"
 #include "device/pass_through_transport.h"
 
 namespace {

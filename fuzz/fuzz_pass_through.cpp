@@ -26,7 +26,7 @@
 
 #include "nt_errors.h"
 
-#include "device/pass_through_records.h"
+#include "platform/pass_through_records.h"
 #include "simulated_machine.h"
 
 #include "simulated_nt_storage.h"

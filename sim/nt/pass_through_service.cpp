@@ -9,7 +9,7 @@
 
 #include "nt_errors.h"
 
-#include "device/pass_through_records.h"
+#include "platform/pass_through_records.h"
 
 namespace sim {
 namespace {

@@ -38,7 +38,7 @@
 #include <string>
 
 #include "configured_machine.h"
-#include "device/linux/scsi_generic_devices.h"
+#include "platform/scsi_generic_devices.h"
 #include "simulated_sg_io.h"
 
 namespace {

@@ -6,7 +6,7 @@
 // preload library and in-process tests share it.
 
 #include "scsi_target.h"
-#include "device/linux/sg_io_header.h"
+#include "platform/sg_io_header.h"
 
 namespace sim {
 

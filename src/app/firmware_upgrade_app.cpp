@@ -1,6 +1,5 @@
 #include "app/firmware_upgrade_app.h"
 
-#include "app/operation_commands.h"
 #include "app/platform_transport.h"
 #include "firmware/firmware_context.h"
 #include "firmware/status_text.h"
@@ -18,13 +17,14 @@ constexpr char kExitWindowsFailed[] = "Reboot : ExitWindowsEx Fail!!";
 constexpr char kShutdownPrivilege[] = "SeShutdownPrivilege";
 
 struct CloseToken {
-    SystemServices* system;
-    void operator()(TokenHandle token) const { system->CloseToken(token); }
+    RestartService* restart;
+    void operator()(TokenHandle token) const { restart->CloseToken(token); }
 };
 
 }  // namespace
 
-FirmwareUpgradeApp::FirmwareUpgradeApp(SystemServices& system, GuiService& gui) : system_(system), gui_(gui) {
+FirmwareUpgradeApp::FirmwareUpgradeApp(SystemServices& system, RestartService& restart, MessageService& messages)
+    : system_(system), restart_(restart), messages_(messages) {
     osVersion_.dwOSVersionInfoSize = sizeof(OsVersionRecord);
     const int result = system_.QueryVersion(osVersion_);
     initialized = result;
@@ -67,13 +67,13 @@ bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
 
     if (state.devices.Count() > 0) {
         restartOnExit = 0;
-        const FirmwareContext context{gui_,           system_, services.files, services.memory, *transport_,
+        // The operations report to the dialog's own face.
+        const FirmwareContext context{dialog->port(),    system_, services.files, services.memory, *transport_,
                                       &services.package, versionCheckMask_};
-        OperationCommands commands(context);
-        dialog->DoModal(commands);
+        dialog->DoModal(context);
         restartOnExit = dialog->restartConfirmed();
     } else {
-        gui_.ShowMessage(kNoDeviceText, kNoDeviceCaption, kMbOk);
+        messages_.ShowMessage(kNoDeviceText, kNoDeviceCaption);
     }
 
     // A request the transport gave up on may still be completed into the
@@ -90,16 +90,16 @@ bool FirmwareUpgradeApp::IsNtFamily() const { return osVersion_.dwPlatformId == 
 void FirmwareUpgradeApp::Restart() {
     if (!IsNtFamily()) {
         // Windows 95/98: any process may restart the system.
-        if (system_.ExitWindowsEx(kEwxReboot, 0) == 0) ShowFailure(kExitWindowsFailed);
+        if (restart_.ExitWindowsEx(kEwxReboot, 0) == 0) ShowFailure(kExitWindowsFailed);
         return;
     }
 
     // The NT family restarts only for a process that holds the shutdown
     // privilege enabled in its token. No failure stops the sequence: each
     // is shown and the next step still runs.
-    OwnedHandle<TokenHandle, CloseToken> token(nullptr, CloseToken{&system_});
+    OwnedHandle<TokenHandle, CloseToken> token(nullptr, CloseToken{&restart_});
     TokenHandle opened = nullptr;
-    if (system_.OpenProcessToken(kTokenAdjustPrivileges | kTokenQuery, opened) != 0) {
+    if (restart_.OpenProcessToken(kTokenAdjustPrivileges | kTokenQuery, opened) != 0) {
         token.Reset(opened);
     } else {
         ShowFailure(kOpenTokenFailed);
@@ -108,20 +108,20 @@ void FirmwareUpgradeApp::Restart() {
     // A failed lookup leaves the id zero; AdjustTokenPrivileges then fails
     // and the last-error test below reports it.
     PrivilegeId shutdown{0, 0};
-    system_.LookupPrivilege(kShutdownPrivilege, shutdown);
-    system_.AdjustTokenPrivileges(token.get(), shutdown, kSePrivilegeEnabled);
+    restart_.LookupPrivilege(kShutdownPrivilege, shutdown);
+    restart_.AdjustTokenPrivileges(token.get(), shutdown, kSePrivilegeEnabled);
     // The last error rather than the call's result: the call also succeeds
     // when the privilege was not granted (ERROR_NOT_ALL_ASSIGNED).
-    if (system_.GetLastError() != 0) ShowFailure(kAdjustPrivilegesFailed);
+    if (restart_.GetLastError() != 0) ShowFailure(kAdjustPrivilegesFailed);
 
     // The handle has done its work: the adjusted privilege belongs to the
     // process token, not to this handle. Closed here so that the restart
     // request stays the program's last act.
     token.Close();
 
-    if (system_.ExitWindowsEx(kEwxReboot | kEwxForce, 0) == 0) ShowFailure(kExitWindowsFailed);
+    if (restart_.ExitWindowsEx(kEwxReboot | kEwxForce, 0) == 0) ShowFailure(kExitWindowsFailed);
 }
 
-void FirmwareUpgradeApp::ShowFailure(const char* text) { gui_.ShowMessage(text, kCaption, kMbOk); }
+void FirmwareUpgradeApp::ShowFailure(const char* text) { messages_.ShowMessage(text, kCaption); }
 
 void FirmwareUpgradeApp::ShowTransportFailure() { ShowFailure(IsNtFamily() ? kNtInitFailedText : kAspiInitFailedText); }

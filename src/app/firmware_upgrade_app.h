@@ -14,8 +14,9 @@
 #include "firmware/firmware_package.h"
 #include "platform/buffer_allocator.h"
 #include "platform/file_service.h"
-#include "platform/gui_service.h"
+#include "platform/message_service.h"
 #include "platform/os_version.h"
+#include "platform/restart_service.h"
 #include "platform/system_services.h"
 
 // What InitInstance builds its run from. All of them need to live only until
@@ -33,10 +34,9 @@ struct StartupServices {
 
 class FirmwareUpgradeApp {
 public:
-    // `system` and `gui` must outlive the object: the destructor may
-    // restart the PC and report failures of that. Without a window, `gui`
-    // is used only for message boxes (no owner window).
-    FirmwareUpgradeApp(SystemServices& system, GuiService& gui);
+    // `system`, `restart` and `messages` must outlive the object: the
+    // destructor may restart the PC and report failures of that.
+    FirmwareUpgradeApp(SystemServices& system, RestartService& restart, MessageService& messages);
     ~FirmwareUpgradeApp();
     FirmwareUpgradeApp(const FirmwareUpgradeApp&) = delete;
     FirmwareUpgradeApp& operator=(const FirmwareUpgradeApp&) = delete;
@@ -64,7 +64,8 @@ private:
     void ShowTransportFailure();
 
     SystemServices& system_;
-    GuiService& gui_;
+    RestartService& restart_;
+    MessageService& messages_;
     OsVersionRecord osVersion_{};
     std::uint8_t versionCheckMask_ = 0;
     std::unique_ptr<ScsiTransport> transport_;

@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "firmware/firmware_context.h"
-#include "ui/dialog_commands.h"
 
 class MainDialog {
 public:
@@ -16,9 +15,12 @@ public:
     // The state the dialog shows and its commands work on; start-up fills
     // its device list.
     virtual FirmwareState& state() = 0;
-    // Runs the dialog modally until the user leaves it; its buttons run
-    // `commands`.
-    virtual void DoModal(DialogCommands& commands) = 0;
+    // The dialog's face of the firmware operations: the port of the context
+    // DoModal is given.
+    virtual OperationsPort& port() = 0;
+    // Runs the dialog modally until the user leaves it; its buttons run the
+    // firmware operations on `context`.
+    virtual void DoModal(const FirmwareContext& context) = 0;
     // 1 when the user agreed to restart the PC on leaving the dialog; 0
     // otherwise, and 0 when the dialog could not be shown at all.
     virtual std::int32_t restartConfirmed() const = 0;

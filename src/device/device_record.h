@@ -41,7 +41,8 @@ static_assert(offsetof(DeviceRecord, dosDeviceName) == 74, "layout");
 static_assert(offsetof(DeviceRecord, driveLetter) == 138, "layout");
 static_assert(sizeof(DeviceRecord) == 140, "layout");
 
-// The image size every prepared record carries.
+// The image size every prepared record carries, and the size of the
+// firmware image a package holds: 131,072 bytes.
 constexpr std::uint32_t kImageSize = 0x20000;
 // The unit of every firmware transfer.
 constexpr std::uint32_t kBlockSize = 0x4000;

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "device/command_set.h"
-#include "device/pass_through_records.h"
+#include "platform/pass_through_records.h"
 #include "device/scsi_transport.h"
 #include "platform/owned_handle.h"
 #include "platform/volume_service.h"

@@ -14,6 +14,7 @@
 #include "device/command_set.h"
 #include "device/device_list.h"
 #include "device/device_record.h"
+#include "platform/fixed_text.h"
 
 class ScsiTransport {
 public:
@@ -45,6 +46,14 @@ public:
     // caller must then keep such buffers, not free them, until the program
     // ends.
     virtual bool requestAbandoned() const { return false; }
+    // True, with what the system said in `text`, when the system itself
+    // refused a request since the last Open (a firmware command without the
+    // rights for it, a busy device). The Windows transports learn of
+    // failures only as results: they have nothing to say here.
+    virtual bool DescribeSystemProblem(TextBuffer& text) const {
+        static_cast<void>(text);
+        return false;
+    }
 
     // 1 when the implementation's constructor brought its back end up.
     std::int32_t initOk = 0;

@@ -1,13 +1,14 @@
 #include "firmware/block_download.h"
 
 #include "firmware/byte_sum.h"
-#include "platform/stay_awake.h"
+#include "firmware/status_report.h"
+#include "firmware/transfer_scopes.h"
 
 namespace {
 
-// Progress after `offset` of `imageSize` bytes have been accepted. The bar
-// shows 100 only after the closing pause: the step of the last block shows
-// 75 in its place.
+// Progress after `offset` of `imageSize` bytes have been accepted. 100 is
+// shown only after the closing pause: the step of the last block shows 75
+// in its place.
 int DownloadProgress(std::uint32_t offset, std::uint32_t imageSize) {
     const std::uint32_t percent = offset * 100u / imageSize;
     return percent == 100u ? 75 : static_cast<int>(percent);
@@ -16,7 +17,7 @@ int DownloadProgress(std::uint32_t offset, std::uint32_t imageSize) {
 }  // namespace
 
 int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const std::uint8_t* image) {
-    GuiService& gui = context.gui;
+    OperationsPort& port = context.port;
     ScsiTransport& transport = context.transport;
     const std::uint32_t imageSize = transport.current.imageSize;
 
@@ -28,9 +29,10 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
     std::uint16_t blockSum = byteSum16(image, kBlockSize);
     int result = 0;
 
-    // No sleep while blocks go to the flash, until every exit below.
-    const StayAwake awake(context.system);
-    gui.EnableItem(kUpgradeButton, false);
+    // No sleep and no interruption while blocks go to the flash, until
+    // every exit below.
+    const DownloadScope download(port);
+    port.EnableCommand(Command::Upgrade, false);
 
     while (failures < kDownloadAttemptsPerBlock) {
         result = transport.VendorDownload(image + offset, blockNumber, blockSum,
@@ -45,11 +47,11 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
         ++blockNumber;
         if (offset < imageSize) blockSum = byteSum16(image + offset, kBlockSize);
         state.progress = DownloadProgress(offset, imageSize);
-        gui.ProgressSetPos(kProgressBar, state.progress);
+        port.ShowProgress(state.progress);
         if (offset >= imageSize) {
             context.system.Sleep(kDownloadSettleMs);
-            gui.ProgressSetPos(kProgressBar, 100);
-            gui.EnableItem(kUpgradeButton, true);
+            port.ShowProgress(100);
+            port.EnableCommand(Command::Upgrade, true);
             return result;
         }
     }
@@ -58,6 +60,6 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
     MessageText text;
     text.Format("Error Happen in ID %x OFFSET 0x%04X\nPlease check whether your selected device is fit for the F/W !",
                 static_cast<unsigned>(blockNumber), static_cast<unsigned>(offset & 0xFFFFu));
-    gui.SetItemText(kStatusLine, text.c_str());
+    ReportStatus(context, text.c_str());
     return 0;
 }

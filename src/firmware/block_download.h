@@ -3,12 +3,12 @@
 // command per block, each carrying its 1-based block number, its own byte
 // sum and the byte sum of the whole image. A refused block goes out again
 // at once, up to 5 attempts in a row; every accepted block moves the
-// progress bar.
+// progress.
 //
 // Returns the result of the last command (nonzero) when every block was
-// accepted; the bar then stands at 100 and the Upgrade button is enabled.
-// Returns 0 after a block was refused 5 times in a row, with the failing
-// block named in the status line and the Upgrade button left disabled.
+// accepted; the progress then stands at 100 and the upgrade command is
+// enabled. Returns 0 after a block was refused 5 times in a row, with the
+// failing block named in the status and the upgrade command left disabled.
 
 #include <cstdint>
 

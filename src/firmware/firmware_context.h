@@ -2,7 +2,7 @@
 // What the firmware operations (upgrade, block download, read-out, save,
 // browse) work on. They never see a window: the dialog program and a
 // terminal program are two faces over the same operations, each with its
-// own GuiService.
+// own OperationsPort.
 //
 // FirmwareContext: the services and objects of the run, all owned by the
 // application and alive for as long as any operation may run.
@@ -15,14 +15,14 @@
 #include "device/device_record.h"
 #include "device/scsi_transport.h"
 #include "firmware/firmware_package.h"
+#include "firmware/operations_port.h"
 #include "platform/buffer_allocator.h"
 #include "platform/file_service.h"
 #include "platform/fixed_text.h"
-#include "platform/gui_service.h"
 #include "platform/system_services.h"
 
 struct FirmwareContext {
-    GuiService& gui;
+    OperationsPort& port;
     SystemServices& system;
     FileService& files;
     BufferAllocator& memory;
@@ -34,12 +34,12 @@ struct FirmwareContext {
 };
 
 struct FirmwareState {
-    // The drives found at start-up, in selector order: entry i of the
-    // device selector shows record i.
+    // The drives found at start-up, in the order the face shows them: the
+    // port's ChosenDrive is an index into this list.
     DeviceList devices;
-    // The record the last Upgrade or Save took from the selector.
+    // The record the last Upgrade or Save took (the drive the user chose).
     const DeviceRecord* selectedDevice = nullptr;
-    // The progress bar's position, 0..100.
+    // The progress shown last, 0..100.
     std::int32_t progress = 0;
     // 1 after a successful upgrade: leaving asks to restart the PC.
     std::int32_t restartNeeded = 0;

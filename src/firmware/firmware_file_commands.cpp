@@ -4,29 +4,21 @@
 
 #include "firmware/firmware_readout.h"
 #include "firmware/selected_device.h"
+#include "firmware/status_report.h"
 #include "firmware/status_text.h"
+#include "platform/ascii_case.h"
 #include "platform/owned_handle.h"
 
 namespace {
 
 constexpr std::uint32_t kCurrentDirectoryRoom = 256;
 
-bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
-    const std::size_t length = std::strlen(b);
-    if (std::strlen(a) != length) return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-// The browse button, Upgrade and Exit: disabled for the whole save, in this
-// order, and enabled again in the same order on every way out.
-void SetFileButtons(GuiService& gui, bool enable) {
-    gui.EnableItem(kBrowseButton, enable);
-    gui.EnableItem(kUpgradeButton, enable);
-    gui.EnableItem(kExitButton, enable);
+// Browse, Upgrade and Exit: disabled for the whole save, in this order, and
+// enabled again in the same order on every way out.
+void SetFileCommands(OperationsPort& port, bool enable) {
+    port.EnableCommand(Command::Browse, enable);
+    port.EnableCommand(Command::Upgrade, enable);
+    port.EnableCommand(Command::Exit, enable);
 }
 
 struct CloseFile {
@@ -39,7 +31,7 @@ public:
     SaveRun(const FirmwareContext& context, FirmwareState& state)
         : context_(context),
           state_(state),
-          gui_(context.gui),
+          port_(context.port),
           files_(context.files),
           file_(nullptr, CloseFile{&context.files}),
           image_(context.memory) {}
@@ -48,46 +40,46 @@ public:
 
 private:
     // Opens the file and leaves it empty, asking before emptying a file
-    // that holds data. False, with the status line set, when the save
+    // that holds data. False, with the status shown, when the save
     // must stop.
     bool OpenEmptyFile();
     // Reads the drive into the buffer and writes it to the file; the status
-    // line tells how it went.
+    // tells how it went.
     void ReadAndWrite(const DeviceRecord& selected);
-    // Ends the run: the buttons enabled, the file closed.
+    // Ends the run: the commands enabled, the file closed.
     void Finish();
     void ShowPathText(const char* format) {
         MessageText text;
         text.Format(format, state_.firmwarePath.c_str());
-        gui_.SetItemText(kStatusLine, text.c_str());
+        ReportStatus(context_, text.c_str());
     }
 
     const FirmwareContext& context_;
     FirmwareState& state_;
-    GuiService& gui_;
+    OperationsPort& port_;
     FileService& files_;
     OwnedHandle<FileHandle, CloseFile> file_;
     OwnedBuffer image_;
 };
 
 void SaveRun::Run() {
-    gui_.SetItemText(kStatusLine, "Save Firmware...");
+    ReportStatus(context_, "Save Firmware...");
 
-    const DeviceRecord* selected = TakeSelectedDevice(gui_, state_);
+    const DeviceRecord* selected = TakeSelectedDevice(context_, state_);
     if (selected == nullptr) return;
 
-    SetFileButtons(gui_, false);
+    SetFileCommands(port_, false);
 
     file_.Reset(files_.OpenForWriteNoTruncate(state_.firmwarePath.c_str()));
     if (!file_.valid()) {
         ShowPathText("Cant open the file %s");
-        SetFileButtons(gui_, true);
+        SetFileCommands(port_, true);
         return;
     }
     if (!OpenEmptyFile()) return Finish();
 
     if (!image_.Allocate(selected->imageSize)) {
-        gui_.SetItemText(kStatusLine, kWriteMemoryFailedText);
+        ReportStatus(context_, kWriteMemoryFailedText);
         return Finish();
     }
 
@@ -108,11 +100,10 @@ bool SaveRun::OpenEmptyFile() {
     }
     if (length == 0) return true;
 
-    // The box has no owner and the platform's default caption.
     MessageText question;
     question.Format("File %s Exist, Overwrite ?", state_.firmwarePath.c_str());
-    const int answer = gui_.ShowMessage(question.c_str(), nullptr, kMbYesNo);
-    if (answer != kAnswerYes) {
+    const Answer answer = port_.Ask(Question::OverwriteFile, question.c_str(), Answer::No);
+    if (answer != Answer::Yes) {
         // Only a Yes empties the file; anything else leaves it as it was.
         ShowPathText("File %s Exist, User cancel ...");
         return false;
@@ -128,13 +119,13 @@ void SaveRun::ReadAndWrite(const DeviceRecord& selected) {
     ScsiTransport& transport = context_.transport;
     if (!transport.Open(selected)) {
         // The file stays as it is now: created or emptied.
-        gui_.SetItemText(kStatusLine, OpenDeviceFailedText(selected).c_str());
+        ReportStatus(context_, OpenDeviceFailedText(selected).c_str());
         return;
     }
     if (ReadOutFirmware(context_, state_, image_.get()) == 1) {
         // On a read failure nothing is written and the loop's text stays.
         if (files_.Write(file_.get(), image_.get(), transport.current.imageSize))
-            gui_.SetItemText(kStatusLine, kUpgradeSuccessfulText);
+            ReportStatus(context_, kUpgradeSuccessfulText);
         else
             ShowPathText("Cant write the file %s");
     }
@@ -142,37 +133,36 @@ void SaveRun::ReadAndWrite(const DeviceRecord& selected) {
 }
 
 void SaveRun::Finish() {
-    SetFileButtons(gui_, true);
+    SetFileCommands(port_, true);
     file_.Close();
 }
 
 }  // namespace
 
 void RunBrowse(const FirmwareContext& context, FirmwareState& state) {
-    GuiService& gui = context.gui;
-    OpenFileRequest request;
-    request.defaultExtension = "bin";
-    request.initialFileName = "*.bin";
-    request.flags = kOfnHideReadOnly;
-    request.filter = "Firmware File (bin)";
+    OperationsPort& port = context.port;
+    FileChoice choice;
+    choice.defaultExtension = "bin";
+    choice.initialFileName = "*.bin";
+    choice.filter = "Firmware File (bin)";
 
-    // The current directory starts the dialog only when it fits in the room
-    // given, terminator included.
+    // The current directory starts the chooser only when it fits in the
+    // room given, terminator included.
     char directory[kCurrentDirectoryRoom] = {};
     const std::uint32_t length = context.system.CurrentDirectory(kCurrentDirectoryRoom, directory);
     if (length > 0 && length < kCurrentDirectoryRoom) {
         directory[length] = '\0';
-        request.initialDirectory = directory;
+        choice.initialDirectory = directory;
     }
 
-    OpenFileResult chosen;
-    if (!gui.RunOpenFileDialog(request, chosen)) return;
-    if (!EqualsIgnoringAsciiCase(chosen.extension.c_str(), "bin")) return;
+    ChosenFile chosen;
+    if (!port.ChooseFile(choice, chosen)) return;
+    if (!SameIgnoringAsciiCase(chosen.extension.c_str(), "bin")) return;
 
     state.firmwarePath = chosen.fullPath;
-    gui.SetItemText(kPathField, state.firmwarePath.c_str());
-    gui.EnableItem(kUpgradeButton, true);
-    gui.SetItemText(kStatusLine, "Select Firmware or Click Upgrade to Upgrade...");
+    port.ShowFirmwareFile(state.firmwarePath.c_str());
+    port.EnableCommand(Command::Upgrade, true);
+    ReportStatus(context, "Select Firmware or Click Upgrade to Upgrade...");
 }
 
 void RunSave(const FirmwareContext& context, FirmwareState& state) { SaveRun(context, state).Run(); }

@@ -1,8 +1,7 @@
 #pragma once
-// The two commands around a firmware file: browse (button 1014) picks a
-// ".bin" file name into the state's firmwarePath; save (button 1009) reads
-// the firmware of the drive chosen in the device selector and writes it to
-// that file, exactly imageSize bytes, nothing else.
+// The two commands around a firmware file: browse picks a ".bin" file name
+// into the state's firmwarePath; save reads the firmware of the chosen drive
+// and writes it to that file, exactly imageSize bytes, nothing else.
 
 #include "firmware/firmware_context.h"
 

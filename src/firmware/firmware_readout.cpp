@@ -1,22 +1,22 @@
 #include "firmware/firmware_readout.h"
 
-#include "platform/stay_awake.h"
+#include "firmware/status_report.h"
+#include "firmware/transfer_scopes.h"
 
 int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image) {
-    GuiService& gui = context.gui;
     ScsiTransport& transport = context.transport;
     const std::uint32_t imageSize = transport.current.imageSize;
     std::uint32_t offset = 0;
     int failures = 0;
     // No sleep while the drive's firmware is read, until every exit below.
-    const StayAwake awake(context.system);
+    const ReadOutScope readOut(context.port);
 
     while (offset < imageSize) {
         if (failures >= kReadAttemptsPerBlock) {
             MessageText text;
             text.Format("Error Happen in ID %x OFFSET 0x%04X", static_cast<unsigned>((offset >> 16) & 0xFFu),
                         static_cast<unsigned>(offset & 0xFFFFu));
-            gui.SetItemText(kStatusLine, text.c_str());
+            ReportStatus(context, text.c_str());
             return 0;
         }
         // Every prepared record's image is a whole number of blocks; a last
@@ -33,7 +33,7 @@ int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::u
         failures = 0;
         offset += length;
         state.progress = static_cast<std::int32_t>(offset * 100u / imageSize);
-        gui.ProgressSetPos(kProgressBar, state.progress);
+        context.port.ShowProgress(state.progress);
     }
     return 1;
 }

@@ -3,11 +3,11 @@
 // 16 KiB at a time with READ BUFFER mode 1. A linear offset in the image is
 // addressed as buffer id (offset >> 16) and offset within that buffer
 // (offset & 0xFFFF). A failed block is requested again at once, up to 5
-// attempts in a row; every block read moves the progress bar.
+// attempts in a row; every block read moves the progress.
 //
 // Returns 1 when the whole image (the current record's imageSize bytes) has
 // been read; 0 after a block failed 5 times in a row, with the failing
-// block named in the status line.
+// block named in the status.
 
 #include <cstdint>
 

@@ -28,13 +28,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "device/device_record.h"
+
 namespace package_layout {
 
+// The image is the one every prepared drive record names (kImageSize,
+// 131,072 bytes), sent and read in kBlockSize blocks (device_record.h).
 inline constexpr std::size_t kHeaderSize = 32;
-inline constexpr std::size_t kImageSize = 0x20000;  // 131,072
-inline constexpr std::size_t kPackageSize = kHeaderSize + kImageSize;  // 131,104
-inline constexpr std::size_t kBlockSize = 0x4000;  // 16 KiB, the unit of every transfer
-inline constexpr std::size_t kBlockCount = kImageSize / kBlockSize;
+inline constexpr std::size_t kPackageSize = kHeaderSize + ::kImageSize;  // 131,104
+inline constexpr std::size_t kBlockCount = ::kImageSize / ::kBlockSize;
 
 inline constexpr std::size_t kRevisionTagOffset = 0;
 inline constexpr std::size_t kRevisionTagLength = 4;

@@ -1,11 +1,12 @@
 #include "firmware/selected_device.h"
 
+#include "firmware/status_report.h"
 #include "firmware/status_text.h"
 
-const DeviceRecord* TakeSelectedDevice(GuiService& gui, FirmwareState& state) {
-    const DeviceRecord* selected = state.devices.RecordAt(gui.ComboGetCurSel(kDeviceSelector));
+const DeviceRecord* TakeSelectedDevice(const FirmwareContext& context, FirmwareState& state) {
+    const DeviceRecord* selected = state.devices.RecordAt(context.port.ChosenDrive());
     if (selected == nullptr) {
-        gui.SetItemText(kStatusLine, kNoDeviceText);
+        ReportStatus(context, kNoDeviceText);
         return nullptr;
     }
     state.selectedDevice = selected;

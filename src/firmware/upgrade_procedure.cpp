@@ -6,12 +6,10 @@
 #include "firmware/byte_sum.h"
 #include "firmware/revision_check.h"
 #include "firmware/selected_device.h"
+#include "firmware/status_report.h"
 #include "firmware/status_text.h"
 
 namespace {
-
-// Both confirmations: Yes and No with the warning icon (0x34).
-constexpr unsigned kConfirmationBoxStyle = kMbYesNo | kMbIconWarning;
 
 struct Buttons {
     bool browse, upgrade, exit;
@@ -27,7 +25,7 @@ public:
     UpgradeRun(const FirmwareContext& context, FirmwareState& state)
         : context_(context),
           state_(state),
-          gui_(context.gui),
+          port_(context.port),
           transport_(context.transport),
           image_(context.memory),
           readBuffer_(context.memory) {}
@@ -36,18 +34,18 @@ public:
 
 private:
     // Closes the device when open, releases the buffers this run took,
-    // writes `status` (null: the status line keeps its text) and sets the
-    // three buttons.
+    // shows `status` (null: the status stays as it is) and sets the three
+    // commands.
     void Exit(const char* status, Buttons buttons);
     void SetButtons(Buttons buttons);
     void CloseAndRelease();
     // Loads the confirmation text; false when the string is missing.
     bool LoadConfirmation(char (&text)[kConfirmationTextRoom]);
-    bool UserConfirms(const char* text);
+    bool UserConfirms(Question question, const char* text);
 
     const FirmwareContext& context_;
     FirmwareState& state_;
-    GuiService& gui_;
+    OperationsPort& port_;
     ScsiTransport& transport_;
     bool deviceOpen_ = false;
     // The working copy of the image that is sent, and the read buffer the
@@ -57,16 +55,16 @@ private:
 };
 
 void UpgradeRun::Run(const FirmwarePackage& package) {
-    gui_.SetItemText(kStatusLine, "Start Flashing...\r\nDon't turn off the power!!");
+    ReportStatus(context_, "Start Flashing...\r\nDon't turn off the power!!");
 
-    const DeviceRecord* selected = TakeSelectedDevice(gui_, state_);
+    const DeviceRecord* selected = TakeSelectedDevice(context_, state_);
     if (selected == nullptr) return;
 
     SetButtons({false, false, false});
 
     if (!transport_.Open(*selected)) {
         // Exit A: nothing was opened.
-        gui_.SetItemText(kStatusLine, OpenDeviceFailedText(*selected).c_str());
+        ReportStatus(context_, OpenDeviceFailedText(*selected).c_str());
         SetButtons(kAllEnabled);
         return;
     }
@@ -81,7 +79,7 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
     if (!image_.Allocate(imageSize)) return Exit(kWriteMemoryFailedText, kAllEnabled);  // E
     if (!readBuffer_.Allocate(imageSize)) return Exit("Memory (Read) Initialization Failed!!", kAllEnabled);  // F
 
-    gui_.EnableItem(kUpgradeButton, true);
+    port_.EnableCommand(Command::Upgrade, true);
 
     std::memcpy(image_.get(), package.image(), imageSize);
 
@@ -101,34 +99,34 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
 
     char confirmation[kConfirmationTextRoom] = {};
     if (!LoadConfirmation(confirmation)) return Exit("Load String Error!!", kUpgradeAndExit);  // I
-    if (!UserConfirms(confirmation)) return Exit("User cancel!!", kUpgradeAndExit);  // J
-    if (!UserConfirms("Flashing Start!\nPLEASE DON'T TURN OFF THE POWER!"))
+    if (!UserConfirms(Question::UpgradeWarning, confirmation)) return Exit("User cancel!!", kUpgradeAndExit);  // J
+    if (!UserConfirms(Question::FlashingStart, "Flashing Start!\nPLEASE DON'T TURN OFF THE POWER!"))
         return Exit("User cancel!!", kUpgradeAndExit);  // K
 
     const int downloaded = RunBlockDownload(context_, state_, image_.get());
     CloseAndRelease();
     if (downloaded != 0) {
         // L: the download has enabled the Upgrade button at its end.
-        gui_.SetItemText(kStatusLine, kUpgradeSuccessfulText);
+        ReportStatus(context_, kUpgradeSuccessfulText);
         state_.restartNeeded = 1;
-        gui_.EnableItem(kExitButton, true);
+        port_.EnableCommand(Command::Exit, true);
     } else {
         // M: the download's error text stays.
-        gui_.EnableItem(kUpgradeButton, true);
-        gui_.EnableItem(kExitButton, true);
+        port_.EnableCommand(Command::Upgrade, true);
+        port_.EnableCommand(Command::Exit, true);
     }
 }
 
 void UpgradeRun::Exit(const char* status, Buttons buttons) {
     CloseAndRelease();
-    if (status != nullptr) gui_.SetItemText(kStatusLine, status);
+    if (status != nullptr) ReportStatus(context_, status);
     SetButtons(buttons);
 }
 
 void UpgradeRun::SetButtons(Buttons buttons) {
-    gui_.EnableItem(kBrowseButton, buttons.browse);
-    gui_.EnableItem(kUpgradeButton, buttons.upgrade);
-    gui_.EnableItem(kExitButton, buttons.exit);
+    port_.EnableCommand(Command::Browse, buttons.browse);
+    port_.EnableCommand(Command::Upgrade, buttons.upgrade);
+    port_.EnableCommand(Command::Exit, buttons.exit);
 }
 
 void UpgradeRun::CloseAndRelease() {
@@ -147,16 +145,16 @@ void UpgradeRun::CloseAndRelease() {
 }
 
 bool UpgradeRun::LoadConfirmation(char (&text)[kConfirmationTextRoom]) {
-    const int loaded = gui_.LoadText(kConfirmationStringId, text, kConfirmationTextRoom);
+    const int loaded = port_.LoadUpgradeWarning(text, kConfirmationTextRoom);
     if (loaded <= 0) return false;
     // Whatever the loader reports, the text ends within the room.
     text[loaded < kConfirmationTextRoom ? loaded : kConfirmationTextRoom - 1] = '\0';
     return true;
 }
 
-bool UpgradeRun::UserConfirms(const char* text) {
-    // Only an explicit No cancels.
-    return gui_.ShowMessage(text, "WARNING", kConfirmationBoxStyle) != kAnswerNo;
+bool UpgradeRun::UserConfirms(Question question, const char* text) {
+    // Only an explicit No cancels; a face offers No as the default.
+    return port_.Ask(question, text, Answer::No) != Answer::No;
 }
 
 }  // namespace
@@ -167,8 +165,8 @@ void RunUpgrade(const FirmwareContext& context, FirmwareState& state) {
     // refuse it before anything reaches the drive.
     const FirmwarePackage* package = context.package;
     if (package == nullptr || package->isUncombined()) {
-        context.gui.SetItemText(kStatusLine, kNeedCombineText);
-        context.gui.EnableItem(kUpgradeButton, false);
+        ReportStatus(context, kNeedCombineText);
+        context.port.EnableCommand(Command::Upgrade, false);
         return;
     }
 

@@ -3,8 +3,8 @@
 // selector, makes sure it is a DVD-ROM-only drive whose revision fits the
 // package, checks the package image's byte sum, asks the user twice, and
 // hands a working copy of the image to the block download. Every outcome
-// is one text in the status line and a state of the buttons 1014, 1010 and
-// 1011; success also sets the state's restartNeeded. The device is closed
+// is one status text and a state of the browse, upgrade and exit commands;
+// success also sets the state's restartNeeded. The device is closed
 // and the working buffers released on every exit that follows their taking.
 //
 // Its exits are lettered A to M in the order of the checks: A Open failed,

@@ -1,51 +1,26 @@
 #pragma once
 // Operating-system services other than drives and files: the version
-// record, the shutdown privilege and restart, a pause and the current
-// directory, and keeping the system awake. One Win32 implementation; tests
-// use a fake that records calls.
+// record, a pause, the current directory, and keeping the system awake.
+// One implementation per system (platform/win32, platform/linux); tests use
+// a fake that records calls.
 
 #include <cstdint>
 #include "platform/os_version.h"
-
-using TokenHandle = void*;
-
-// Platform values used by the restart sequence.
-constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
-constexpr std::uint32_t kTokenQuery = 0x08;
-constexpr std::uint32_t kSePrivilegeEnabled = 0x2;
-constexpr std::uint32_t kErrorNotAllAssigned = 1300;
-constexpr std::uint32_t kEwxReboot = 0x2;
-constexpr std::uint32_t kEwxForce = 0x4;
-
-struct PrivilegeId {
-    std::uint32_t lowPart;
-    std::int32_t highPart;
-};
 
 class SystemServices {
 public:
     virtual ~SystemServices() = default;
 
     // Fills `record` with the running system's version (GetVersionExA; the
-    // caller sets its size field); nonzero on success.
+    // caller sets its size field); nonzero on success. Systems other than
+    // Windows have no such record and report failure.
     virtual int QueryVersion(OsVersionRecord& record) = 0;
-    // OpenProcessToken(GetCurrentProcess(), access, &token); nonzero on success.
-    virtual int OpenProcessToken(std::uint32_t access, TokenHandle& token) = 0;
-    // The id of the named privilege on the local system
-    // (LookupPrivilegeValueA(NULL, name, &id)); nonzero on success.
-    virtual int LookupPrivilege(const char* name, PrivilegeId& id) = 0;
-    // AdjustTokenPrivileges(token, FALSE, {1, {id, attributes}}, 0, NULL, NULL).
-    virtual int AdjustTokenPrivileges(TokenHandle token, const PrivilegeId& id, std::uint32_t attributes) = 0;
-    // CloseHandle on a token that OpenProcessToken opened; nonzero on success.
-    virtual int CloseToken(TokenHandle token) = 0;
-    virtual std::uint32_t GetLastError() = 0;
-    virtual int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
-
     virtual void Sleep(std::uint32_t milliseconds) = 0;
     // true: asks the system not to go to sleep until it is called with
-    // false (SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED),
-    // then ES_CONTINUOUS alone). Does nothing on systems without that call
-    // (Windows 95 and NT 4.0).
+    // false. Windows: SetThreadExecutionState(ES_CONTINUOUS |
+    // ES_SYSTEM_REQUIRED), then ES_CONTINUOUS alone (nothing on Windows 95
+    // and NT 4.0, which lack the call); Linux: logind's sleep and shutdown
+    // inhibitor, held until false.
     virtual void KeepSystemAwake(bool awake) = 0;
     // The current directory (GetCurrentDirectoryA(bufferLength, buffer)):
     // the length of the path copied, or, when it does not fit, the size

@@ -1,15 +1,61 @@
 #pragma once
-// The GUI service of the dialog program: what the firmware operations use,
-// and what only the dialog's window has (caption, filling the selector and
-// the progress range, icons, minimised painting, ending the modal loop).
-// The product implements it over USER32/COMCTL32 (ui/win32); host tests use
-// a recording fake.
+// The dialog program's window as its face sees it: the controls by id,
+// message boxes without an owner, string resources, the open-file dialog,
+// and what only a window has (caption, filling the selector and the
+// progress range, icons, minimised painting, ending the modal loop). The
+// product implements it over USER32/COMCTL32/COMDLG32 (ui/win32); host
+// tests use a recording fake. Every call takes effect at once, on the
+// calling thread.
 
-#include "platform/gui_service.h"
-#include "platform/resource_ids.h"
+#include "firmware/operations_port.h"
+#include "platform/fixed_text.h"
+#include "ui/resources/resource_ids.h"
 
 constexpr int kDialogTemplateId = KTX_IDD_UPGRADE_DIALOG;
 constexpr int kAppIconId = KTX_IDI_APPLICATION;
+
+// Control ids of the dialog template.
+enum ControlId : int {
+    kIdOk = 1,
+    kIdCancel = 2,
+    kDeviceSelector = KTX_IDC_DEVICE_SELECTOR,
+    kProgressBar = KTX_IDC_PROGRESS_BAR,
+    kPathField = KTX_IDC_PATH_FIELD,
+    kStatusLine = KTX_IDC_STATUS_LINE,
+    kSaveButton = KTX_IDC_SAVE_BUTTON,
+    kUpgradeButton = KTX_IDC_UPGRADE_BUTTON,
+    kExitButton = KTX_IDC_EXIT_BUTTON,
+    kBrowseButton = KTX_IDC_BROWSE_BUTTON,
+};
+
+constexpr unsigned kRestartPromptStringId = KTX_IDS_RESTART_PROMPT;
+constexpr unsigned kConfirmationStringId = KTX_IDS_UPGRADE_CONFIRMATION;
+
+// Message box styles and answers, with the platform's values.
+constexpr unsigned kMbOk = 0x0;
+constexpr unsigned kMbOkCancel = 0x1;
+constexpr unsigned kMbYesNo = 0x4;
+constexpr unsigned kMbIconQuestion = 0x20;
+constexpr unsigned kMbIconWarning = 0x30;
+constexpr int kAnswerOk = 1;
+constexpr int kAnswerCancel = 2;
+constexpr int kAnswerYes = 6;
+constexpr int kAnswerNo = 7;
+
+// Open-file dialog flag for "hide the read-only check box".
+constexpr unsigned kOfnHideReadOnly = 0x4;
+
+struct OpenFileRequest {
+    const char* defaultExtension = "";  // "bin"
+    const char* initialFileName = "";   // "*.bin"
+    unsigned flags = 0;                 // OFN_* flags requested
+    const char* filter = "";            // "Firmware File (bin)"
+    // Null: the platform's choice.
+    const char* initialDirectory = nullptr;
+};
+
+// The chosen file's full path and the text after the last dot of its name.
+using OpenFileResult = ChosenFile;
 
 // Opaque platform handles.
 using IconHandle = void*;
@@ -19,8 +65,25 @@ struct ClientRect {
     int left, top, right, bottom;
 };
 
-class DialogWindow : public GuiService {
+class DialogWindow {
 public:
+    virtual ~DialogWindow() = default;
+
+    virtual void SetItemText(int id, const char* text) = 0;
+    virtual void EnableItem(int id, bool enable) = 0;
+    // The index of the drive selector's selected entry; negative when none is.
+    virtual int ComboGetCurSel(int id) = 0;
+    virtual void ProgressSetPos(int id, int position) = 0;
+    // A message box with no owner window; a null caption takes the
+    // platform's default. Returns the button pressed.
+    virtual int ShowMessage(const char* text, const char* caption, unsigned style) = 0;
+    // String resource `id` of the program's own module into `buffer` (room
+    // for `bufferSize` characters, terminator included); returns the number
+    // of characters copied, 0 when the string is missing.
+    virtual int LoadText(unsigned id, char* buffer, int bufferSize) = 0;
+    // Runs the modal open-file dialog; true when the user confirmed.
+    virtual bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) = 0;
+
     virtual void GetItemText(int id, TextBuffer& text) = 0;
     virtual void GetCaption(TextBuffer& caption) = 0;
     virtual void SetCaption(const char* caption) = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// Text conversions between the GUI service's open-file request/result and
+// Text conversions between the dialog window's open-file request/result and
 // the forms the platform's open-file dialog takes and gives. Portable, so
 // that the rules are tested on the host.
 

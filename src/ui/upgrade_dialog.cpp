@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "firmware/firmware_file_commands.h"
 #include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 
 namespace {
 
@@ -72,7 +74,7 @@ bool UpgradeDialog::OnInitDialog() {
     caption.Append(kCaptionVersionSuffix);
     ui.SetCaption(caption.c_str());
 
-    // Entry i shows record i: the commands use the selector's index as the
+    // Entry i shows record i: the operations use the selector's index as the
     // position in `state.devices`.
     for (std::int32_t i = 0; i < state.devices.Count(); ++i) {
         ui.ComboAddString(kDeviceSelector, DeviceEntryText(*state.devices.RecordAt(i)).c_str());
@@ -104,20 +106,20 @@ void UpgradeDialog::DoDataExchange(bool toControls) {
 }
 
 bool UpgradeDialog::OnCommand(int id) {
-    void (DialogCommands::*handler)(FirmwareState&) = nullptr;
+    void (*operation)(const FirmwareContext&, FirmwareState&) = nullptr;
     switch (id) {
         case kIdOk:
         case kIdCancel:
         case kExitButton:
             break;
         case kUpgradeButton:
-            handler = &DialogCommands::Upgrade;
+            operation = &RunUpgrade;
             break;
         case kSaveButton:
-            handler = &DialogCommands::Save;
+            operation = &RunSave;
             break;
         case kBrowseButton:
-            handler = &DialogCommands::Browse;
+            operation = &RunBrowse;
             break;
         default:
             return false;
@@ -131,8 +133,8 @@ bool UpgradeDialog::OnCommand(int id) {
     if (commandRunning_) return true;
     RunningFlag running(commandRunning_);
 
-    if (handler != nullptr) {
-        if (commands_ != nullptr) (commands_->*handler)(state);
+    if (operation != nullptr) {
+        if (operations_ != nullptr) operation(*operations_, state);
     } else {
         OnExit();
     }

@@ -1,14 +1,14 @@
 #pragma once
 // The program's one window: the drive selector, the status line, the
 // progress bar and the Upgrade and Exit buttons. It holds the state the
-// firmware operations share while it is open and routes the button clicks
-// to the firmware commands the application gives it.
+// firmware operations share while it is open and runs the operation of each
+// button on the context the application gives it (whose port is the
+// dialog's face, ui/dialog_port.h).
 
 #include <cstdint>
 
 #include "firmware/firmware_context.h"
 #include "firmware/firmware_package.h"
-#include "ui/dialog_commands.h"
 #include "ui/dialog_window.h"
 
 // What the dialog works with, wired by the application (Win32) or by a
@@ -25,8 +25,9 @@ public:
     UpgradeDialog(const UpgradeDialog&) = delete;
     UpgradeDialog& operator=(const UpgradeDialog&) = delete;
 
-    // The commands the buttons run from now on; null: the buttons do nothing.
-    void SetCommands(DialogCommands* commands) { commands_ = commands; }
+    // The context the buttons' operations run on from now on; null: the
+    // buttons do nothing. It must outlive its use.
+    void SetOperations(const FirmwareContext* context) { operations_ = context; }
 
     // Called by the GUI layer once the template's controls exist.
     bool OnInitDialog();
@@ -53,9 +54,9 @@ private:
     void OnExit();
 
     DialogServices services_;
-    DialogCommands* commands_ = nullptr;
+    const FirmwareContext* operations_ = nullptr;
     // The one re-entry guard of the program: true while a routed command (a
-    // firmware command or the exit handler) runs. Message boxes and the
+    // firmware operation or the exit handler) runs. Message boxes and the
     // file dialog have no owner window, so commands still arrive meanwhile,
     // through their nested message loops; they are dropped.
     bool commandRunning_ = false;

@@ -19,6 +19,6 @@ int main() {
     std::printf("combined tag=%s expected-sum=%04X mask=%02X computed-sum=%04X\n",
                 package.revisionTag().data(), static_cast<unsigned>(package.expectedSum()),
                 static_cast<unsigned>(package.versionCheckMask()),
-                static_cast<unsigned>(byteSum16(package.image(), package_layout::kImageSize)));
+                static_cast<unsigned>(byteSum16(package.image(), kImageSize)));
     return 0;
 }

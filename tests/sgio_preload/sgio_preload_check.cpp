@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "device/linux/device_error_text.h"
-#include "device/linux/linux_scsi_generic_devices.h"
-#include "device/linux/sg_command.h"
+#include "device/sg_error_text.h"
+#include "platform/linux/linux_scsi_generic_devices.h"
+#include "device/sg_command.h"
 
 namespace {
 

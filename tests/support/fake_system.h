@@ -1,6 +1,6 @@
 #pragma once
-// The SystemServices for host tests: every call with an effect goes into a
-// shared log, in order ("Sleep(200)", "ExitWindowsEx(6,0)",
+// The SystemServices and the RestartService for host tests: every call
+// with an effect goes into a shared log, in order ("Sleep(200)", "ExitWindowsEx(6,0)",
 // "KeepSystemAwake(true)", ...), results are scripted, and the current
 // directory is a scripted text.
 
@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/restart_service.h"
 #include "platform/system_services.h"
 
-class FakeSystem : public SystemServices {
+class FakeSystem : public SystemServices, public RestartService {
 public:
     explicit FakeSystem(std::vector<std::string>& log) : log_(log) {}
 

@@ -28,6 +28,7 @@ void FakeTransport::Enumerate(DeviceList& list) {
 int FakeTransport::Open(const DeviceRecord& record) {
     log_.push_back("Open(" + std::to_string(record.hostAdapter) + ":" + std::to_string(record.targetId) + ")");
     opened.push_back(record);
+    lastOpenFailed_ = openResult == 0;
     if (!openResult) return 0;
     CopyToCurrent(record);
     if (imageSizeAfterOpen != 0) current.imageSize = imageSizeAfterOpen;
@@ -80,4 +81,10 @@ int FakeTransport::Unexpected(const commands::Command& command) {
     std::snprintf(text, sizeof text, "unexpected command %02X", command.cdb[0]);
     log_.push_back(text);
     return 0;
+}
+
+bool FakeTransport::DescribeSystemProblem(TextBuffer& text) const {
+    if (systemProblem.empty() || !lastOpenFailed_) return false;
+    text.Assign(systemProblem.c_str());
+    return true;
 }

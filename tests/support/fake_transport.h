@@ -45,6 +45,9 @@ public:
     std::function<void()> duringCommand;
     // What requestAbandoned() reports.
     bool abandoned = false;
+    // What the system said, reported as its problem while the last Open
+    // failed ("" for none).
+    std::string systemProblem;
 
     // Every command that reached Send, with the data pointer it carried.
     struct Sent {
@@ -70,6 +73,7 @@ public:
     int Open(const DeviceRecord& record) override;
     void Close() override;
     bool requestAbandoned() const override { return abandoned; }
+    bool DescribeSystemProblem(TextBuffer& text) const override;
 
 protected:
     int Send(const commands::Command& command, std::uint8_t* data) override;
@@ -82,4 +86,5 @@ private:
 
     std::vector<std::string>& log_;
     std::array<std::uint8_t, 512> reply_{};
+    bool lastOpenFailed_ = false;
 };

@@ -1,7 +1,8 @@
 #pragma once
-// The GuiService, with the dialog window's part, for host tests: keeps the
-// state of every control, records each call in order, and answers message
-// boxes, string loads and the open-file dialog from a script.
+// The dialog window, and the message service of start-up, for host tests:
+// keeps the state of every control, records each call in order, and
+// answers message boxes, string loads and the open-file dialog from a
+// script. A message of the message service is a box with style kMbOk.
 
 #include <deque>
 #include <functional>
@@ -9,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/message_service.h"
 #include "ui/dialog_window.h"
 
-class RecordingGui : public DialogWindow {
+class RecordingGui : public DialogWindow, public MessageService {
 public:
     struct Control {
         std::string text;
@@ -86,6 +88,7 @@ public:
     void SetWindowIcon(bool big, IconHandle icon) override;
     void EndDialog(int result) override;
     int ShowMessage(const char* text, const char* caption, unsigned style) override;
+    void ShowMessage(const char* text, const char* caption) override { ShowMessage(text, caption, kMbOk); }
     int LoadText(unsigned id, char* buffer, int bufferSize) override;
     bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) override;
     IconHandle LoadAppIcon(int resourceId) override;

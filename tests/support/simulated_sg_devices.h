@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/linux/scsi_generic_devices.h"
+#include "platform/scsi_generic_devices.h"
 #include "simulated_machine.h"
 
 namespace sgio_test {

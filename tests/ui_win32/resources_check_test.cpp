@@ -12,6 +12,7 @@
 
 #include "dialog_template_reader.h"
 
+#include "firmware/shared_texts.h"
 #include "ui/resources/resource_strings.h"
 
 namespace {
@@ -38,7 +39,7 @@ TEST(Resources, StringTableHoldsTheThreeTextsExactly) {
     } strings[] = {
         {1, KTX_STRING_RESTART_PROMPT, 143},
         {2, KTX_STRING_CLOSE_APPLICATIONS, 193},
-        {3, KTX_STRING_UPGRADE_CONFIRMATION, 267},
+        {3, KTX_TEXT_UPGRADE_WARNING, 267},
     };
     for (const auto& s : strings) {
         char buffer[1024] = {};

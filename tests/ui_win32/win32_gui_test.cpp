@@ -71,7 +71,7 @@ TEST(MainDialogWindow, ControlsHaveTheirClassesStatesAndTextsInTabOrder) {
     }
 }
 
-// A control's text through the GUI service.
+// A control's text through the dialog window.
 std::string ItemText(Win32Gui& gui, int id) {
     MessageText text;
     gui.GetItemText(id, text);

@@ -8,8 +8,6 @@
 namespace {
 
 using package_layout::kBlockCount;
-using package_layout::kBlockSize;
-using package_layout::kImageSize;
 
 // splitmix64: small, fixed-width arithmetic only, so the output is the same
 // with every compiler and standard library.

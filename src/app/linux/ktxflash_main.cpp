@@ -5,20 +5,21 @@
 
 #include <cstdio>
 
-#include "app/linux/sg_io_flash_devices.h"
+#include "app/terminal/sg_io_flash_devices.h"
 #include "app/terminal/flash_program.h"
-#include "device/linux/linux_scsi_generic_devices.h"
+#include "platform/linux/linux_scsi_generic_devices.h"
 #include "platform/page_aligned_allocator.h"
-#include "platform/portable/posix_system_services.h"
+#include "platform/linux/held_signals.h"
+#include "platform/linux/linux_system_services.h"
 
 int main(int argc, char** argv) {
     sgio::LinuxScsiGenericDevices devices("/dev");
     SgIoFlashDevices flashDevices(devices);
-    PosixSystemServices system;
+    linux_platform::LinuxSystemServices system;
+    linux_platform::HeldSignals interrupts;
     PageAlignedAllocator memory;
     const FirmwarePackage package = FirmwarePackage::Embedded();
-    terminal::FlashServices services{flashDevices, system, memory, package,
-                                     stdout,       stderr, stdin,  isatty(STDOUT_FILENO) == 1,
-                                     isatty(STDIN_FILENO) == 1};
+    terminal::FlashServices services{flashDevices, system, &interrupts, memory, package, stdout, stderr, stdin,
+                                     isatty(STDOUT_FILENO) == 1, isatty(STDIN_FILENO) == 1};
     return terminal::RunFlashProgram(argc - 1, argv + 1, services);
 }

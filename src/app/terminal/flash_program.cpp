@@ -10,7 +10,7 @@
 #include "firmware/status_text.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
-#include "platform/portable/replacing_file_service.h"
+#include "platform/replacing_file_service.h"
 
 namespace terminal {
 namespace {
@@ -34,9 +34,9 @@ public:
     FlashRun(const FlashCommandLine& line, FlashServices& services)
         : line_(line),
           services_(services),
-          gui_(services.out, services.in, services.outIsTerminal, TerminalAnswers{line.yes, line.dryRun, !services.inIsTerminal}) {
-        gui_.SetDeviceProblems(&services.devices);
-    }
+          face_(services.out, services.in, services.outIsTerminal,
+                TerminalAnswers{line.yes, line.dryRun, !services.inIsTerminal},
+                TerminalGuards{services.system, services.interrupts}) {}
 
     int List();
     int Info();
@@ -50,12 +50,12 @@ private:
     bool FindDevice(FirmwareState& state);
     // One line for the drive; with `probeType`, its drive type from MODE SENSE.
     void ShowDrive(const DeviceRecord& record, bool probeType);
-    // The operations' context: this run's services, the terminal and `files`.
+    // The operations' context: this run's services, the terminal's face and `files`.
     FirmwareContext Context(FileService& files);
 
     const FlashCommandLine& line_;
     FlashServices& services_;
-    TerminalGui gui_;
+    TerminalFace face_;
 };
 
 void FlashRun::Error(const char* subject, const char* text) {
@@ -72,7 +72,7 @@ void FlashRun::Error(const char* subject, const char* text) {
 }
 
 FirmwareContext FlashRun::Context(FileService& files) {
-    return FirmwareContext{gui_, services_.system, files, services_.memory, services_.devices.transport(),
+    return FirmwareContext{face_, services_.system, files, services_.memory, services_.devices.transport(),
                            &services_.package, services_.package.versionCheckMask()};
 }
 
@@ -93,7 +93,7 @@ void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
             text.Append("  drive type unknown");
         transport.Close();
     }
-    gui_.PrintLine(text.c_str());
+    face_.PrintLine(text.c_str());
 }
 
 int FlashRun::List() {
@@ -101,7 +101,7 @@ int FlashRun::List() {
     MessageText why;
     services_.devices.ListAll(list, why);
     if (list.Count() == 0) {
-        gui_.PrintLine(kNoDeviceText);
+        face_.PrintLine(kNoDeviceText);
         if (!why.empty()) Error(nullptr, why.c_str());
         return kExitFailed;
     }
@@ -112,7 +112,7 @@ int FlashRun::List() {
 int FlashRun::Info() {
     const FirmwarePackage& package = services_.package;
     if (package.isUncombined()) {
-        gui_.PrintLine("ktxflash: uncombined template (no firmware; combine it with ktxcombine)");
+        face_.PrintLine("ktxflash: uncombined template (no firmware; combine it with ktxcombine)");
         return kExitSuccess;
     }
     PackageDescription text;
@@ -137,17 +137,15 @@ int FlashRun::Upgrade() {
 
     ReplacingFileService files;  // the upgrade writes no file
     const FirmwareContext context = Context(files);
-    gui_.SetDownloadGuard(&services_.devices);
     RunUpgrade(context, state);
-    services_.devices.EndDownload();
 
-    if (gui_.problemShown()) return kExitFailed;
-    if (line_.dryRun && gui_.dryRunStopped()) {
-        gui_.PrintLine(kDryRunStoppedText);
+    if (face_.problemShown()) return kExitFailed;
+    if (line_.dryRun && face_.dryRunStopped()) {
+        face_.PrintLine(kDryRunStoppedText);
         return kExitSuccess;
     }
     if (state.restartNeeded == 0) return kExitFailed;
-    gui_.PrintLine(kRestartNote);
+    face_.PrintLine(kRestartNote);
     return kExitSuccess;
 }
 
@@ -170,12 +168,12 @@ int FlashRun::Save() {
     ReplacingFileService files;
     const FirmwareContext context = Context(files);
     RunSave(context, state);
-    if (gui_.problemShown() || !files.committed()) return kExitFailed;
+    if (face_.problemShown() || !files.committed()) return kExitFailed;
     MessageText saved;
     saved.Assign("Saved the drive's firmware to ");
     AppendDisplayText(saved, line_.saveFile);
     saved.Append(".");
-    gui_.PrintLine(saved.c_str());
+    face_.PrintLine(saved.c_str());
     return kExitSuccess;
 }
 

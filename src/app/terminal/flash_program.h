@@ -7,19 +7,21 @@
 
 #include <cstdio>
 
-#include "app/terminal/terminal_gui.h"
+#include "app/terminal/terminal_face.h"
 #include "device/device_list.h"
 #include "device/scsi_transport.h"
 #include "firmware/firmware_package.h"
 #include "platform/buffer_allocator.h"
 #include "platform/fixed_text.h"
+#include "platform/interrupt_guard.h"
 #include "platform/system_services.h"
 
 namespace terminal {
 
 // The drives of one platform, reached through its transport.
-class FlashDevices : public DeviceProblems, public DownloadGuard {
+class FlashDevices {
 public:
+    virtual ~FlashDevices() = default;
     virtual ScsiTransport& transport() = 0;
     // Every drive of the system into `list`. When there is none, `why` may
     // say what keeps the system from showing any (left empty otherwise).
@@ -34,6 +36,8 @@ public:
 struct FlashServices {
     FlashDevices& devices;
     SystemServices& system;
+    // Holds off interruptions while firmware goes to the drive; may be null.
+    InterruptGuard* interrupts;
     BufferAllocator& memory;
     const FirmwarePackage& package;
     std::FILE* out;  // the session

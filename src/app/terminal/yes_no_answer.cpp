@@ -9,6 +9,12 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+bool IsBlankLine(const char* line) {
+    for (; *line != '\0'; ++line)
+        if (!IsBlank(*line)) return false;
+    return true;
+}
+
 }  // namespace
 
 bool IsYesAnswer(const char* line) {
@@ -24,12 +30,12 @@ bool IsYesAnswer(const char* line) {
     return true;
 }
 
-bool ReadYesAnswer(std::FILE* in) {
+bool ReadYesAnswer(std::FILE* in, bool yesWhenEmpty) {
     char line[kAnswerLineCapacity];
     if (std::fgets(line, sizeof line, in) == nullptr) return false;
     const std::size_t length = std::strlen(line);
-    if (length > 0 && line[length - 1] == '\n') return IsYesAnswer(line);
-    if (std::feof(in)) return IsYesAnswer(line);  // the last line, without a line end
+    const bool whole = (length > 0 && line[length - 1] == '\n') || std::feof(in);  // the last line may lack its end
+    if (whole) return yesWhenEmpty && IsBlankLine(line) ? true : IsYesAnswer(line);
     // Longer than any answer: skip the rest of it.
     for (int c = std::fgetc(in); c != EOF && c != '\n'; c = std::fgetc(in)) {
     }

@@ -1,8 +1,8 @@
 #pragma once
-// The answer to a confirmation on the terminal, whose default is No: only
-// "y" or "yes" goes on, in any mix of case, with blanks around it and the
-// line end (\n or \r\n) ignored. An empty line (Enter), anything else, an
-// over-long line and the end of input all mean No.
+// The answer to a confirmation on the terminal: only "y" or "yes" goes on,
+// in any mix of case, with blanks around it and the line end (\n or \r\n)
+// ignored. An empty line (Enter) takes the question's default; anything
+// else, an over-long line and the end of input all mean No.
 
 #include <cstdio>
 
@@ -14,8 +14,9 @@ constexpr int kAnswerLineCapacity = 64;
 // True when `line` (NUL-terminated, line end included or not) says yes.
 bool IsYesAnswer(const char* line);
 
-// Reads one line from `in` and judges it; at the end of input, No. An
-// over-long line is read to its end, so the next question starts afresh.
-bool ReadYesAnswer(std::FILE* in);
+// Reads one line from `in` and judges it; an empty line is yes only when
+// `yesWhenEmpty`; at the end of input, No. An over-long line is read to its
+// end, so the next question starts afresh.
+bool ReadYesAnswer(std::FILE* in, bool yesWhenEmpty = false);
 
 }  // namespace terminal

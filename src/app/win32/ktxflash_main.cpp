@@ -8,11 +8,11 @@
 
 #include "app/service_transport_factory.h"
 #include "app/terminal/flash_program.h"
-#include "app/win32/console_break_guard.h"
-#include "app/windows_flash_devices.h"
+#include "app/terminal/windows_flash_devices.h"
 #include "firmware/firmware_package.h"
 #include "platform/page_aligned_allocator.h"
 #include "platform/win32/aspi_library_win32.h"
+#include "platform/win32/console_break_guard.h"
 #include "platform/win32/system_services_win32.h"
 #include "platform/win32/volume_service_win32.h"
 
@@ -21,11 +21,11 @@ int main(int argc, char** argv) {
     platform::Win32AspiLibrary aspi;
     platform::Win32VolumeService volumes;
     ServiceTransportFactory transports(aspi, volumes);
-    ConsoleBreakGuard breakGuard;
-    WindowsFlashDevices devices(system, transports, &breakGuard);
+    platform::ConsoleBreakGuard breakGuard;
+    WindowsFlashDevices devices(system, transports);
     PageAlignedAllocator memory;
     const FirmwarePackage package = FirmwarePackage::Embedded();
-    terminal::FlashServices services{devices, system, memory, package, stdout, stderr, stdin,
+    terminal::FlashServices services{devices, system, &breakGuard, memory, package, stdout, stderr, stdin,
                                      _isatty(_fileno(stdout)) != 0, _isatty(_fileno(stdin)) != 0};
     return terminal::RunFlashProgram(argc - 1, argv + 1, services);
 }

@@ -7,6 +7,8 @@
 #include "platform/page_aligned_allocator.h"
 #include "platform/win32/aspi_library_win32.h"
 #include "platform/win32/file_service_win32.h"
+#include "platform/win32/message_service_win32.h"
+#include "platform/win32/restart_service_win32.h"
 #include "platform/win32/system_services_win32.h"
 #include "ui/win32/win32_gui.h"
 
@@ -15,19 +17,21 @@ int RunUpgradeProgram(platform::VolumeService& volumes) {
     // construction: the services the application object uses are in place
     // before it and still there when its destructor runs the restart.
     platform::Win32SystemServices system;
+    platform::Win32RestartService restart;
+    platform::Win32MessageService messages;
     Win32Gui gui;
     platform::Win32AspiLibrary aspi;
     Win32FileService files;
     PageAlignedAllocator memory;
     const FirmwarePackage package = FirmwarePackage::Embedded();
 
-    FirmwareUpgradeApp application(system, gui);
+    FirmwareUpgradeApp application(system, restart, messages);
 
     DialogServices dialogServices;
     dialogServices.gui = &gui;
     dialogServices.package = &package;
     ServiceTransportFactory transports(aspi, volumes);
-    ModalUpgradeDialogFactory dialogs(dialogServices, gui);
+    ModalUpgradeDialogFactory dialogs(dialogServices, gui, system);
 
     // Start-up always answers false: there is no message loop after it, and
     // the program ends with status 0 (after the restart, if agreed to).

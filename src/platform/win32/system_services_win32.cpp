@@ -16,12 +16,6 @@ static_assert(offsetof(OsVersionRecord, dwPlatformId) == offsetof(OSVERSIONINFOA
 static_assert(offsetof(OsVersionRecord, szCSDVersion) == offsetof(OSVERSIONINFOA, szCSDVersion), "");
 
 // The portable constants carry the platform's values.
-static_assert(kTokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES, "");
-static_assert(kTokenQuery == TOKEN_QUERY, "");
-static_assert(kSePrivilegeEnabled == SE_PRIVILEGE_ENABLED, "");
-static_assert(kErrorNotAllAssigned == ERROR_NOT_ALL_ASSIGNED, "");
-static_assert(kEwxReboot == EWX_REBOOT, "");
-static_assert(kEwxForce == EWX_FORCE, "");
 static_assert(kPlatformWin32s == VER_PLATFORM_WIN32s, "");
 static_assert(kPlatformWindows == VER_PLATFORM_WIN32_WINDOWS, "");
 static_assert(kPlatformNt == VER_PLATFORM_WIN32_NT, "");
@@ -39,38 +33,6 @@ int Win32SystemServices::QueryVersion(OsVersionRecord& record) {
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
-}
-
-int Win32SystemServices::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
-    HANDLE handle = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), access, &handle)) return 0;
-    token = handle;
-    return 1;
-}
-
-int Win32SystemServices::LookupPrivilege(const char* name, PrivilegeId& id) {
-    LUID luid{};
-    if (!::LookupPrivilegeValueA(nullptr, name, &luid)) return 0;
-    id.lowPart = luid.LowPart;
-    id.highPart = luid.HighPart;
-    return 1;
-}
-
-int Win32SystemServices::AdjustTokenPrivileges(TokenHandle token, const PrivilegeId& id, std::uint32_t attributes) {
-    TOKEN_PRIVILEGES privileges{};
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Luid.LowPart = id.lowPart;
-    privileges.Privileges[0].Luid.HighPart = id.highPart;
-    privileges.Privileges[0].Attributes = attributes;
-    return ::AdjustTokenPrivileges(static_cast<HANDLE>(token), FALSE, &privileges, 0, nullptr, nullptr) ? 1 : 0;
-}
-
-int Win32SystemServices::CloseToken(TokenHandle token) { return ::CloseHandle(static_cast<HANDLE>(token)) ? 1 : 0; }
-
-std::uint32_t Win32SystemServices::GetLastError() { return ::GetLastError(); }
-
-int Win32SystemServices::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
-    return ::ExitWindowsEx(flags, reserved) ? 1 : 0;
 }
 
 void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }

@@ -1,7 +1,6 @@
 #pragma once
-// The product's operating-system services: GetVersionExA, the process token
-// and the shutdown privilege, ExitWindowsEx, Sleep, GetCurrentDirectoryA and
-// SetThreadExecutionState where the system has it.
+// The Windows programs' operating-system services: GetVersionExA, Sleep,
+// GetCurrentDirectoryA and SetThreadExecutionState where the system has it.
 
 #include "platform/system_services.h"
 
@@ -10,12 +9,6 @@ namespace platform {
 class Win32SystemServices : public SystemServices {
 public:
     int QueryVersion(OsVersionRecord& record) override;
-    int OpenProcessToken(std::uint32_t access, TokenHandle& token) override;
-    int LookupPrivilege(const char* name, PrivilegeId& id) override;
-    int AdjustTokenPrivileges(TokenHandle token, const PrivilegeId& id, std::uint32_t attributes) override;
-    int CloseToken(TokenHandle token) override;
-    std::uint32_t GetLastError() override;
-    int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
     void Sleep(std::uint32_t milliseconds) override;
     void KeepSystemAwake(bool awake) override;
     std::uint32_t CurrentDirectory(std::uint32_t bufferLength, char* buffer) override;

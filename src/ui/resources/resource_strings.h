@@ -1,6 +1,7 @@
-/* The texts of string table entries 1 to 3, shared by the resource script
-   and the test that checks them. Only #define lines: the resource compiler
-   reads this file too. */
+/* The texts of string table entries 1 and 2, shared by the resource script
+   and the tests that check them (entry 3, the upgrade warning, is a text of
+   every face: firmware/shared_texts.h). Only #define lines: the resource
+   compiler reads this file too. */
 #ifndef KTX_RESOURCE_STRINGS_H
 #define KTX_RESOURCE_STRINGS_H
 
@@ -11,9 +12,5 @@
 /* 2: a general warning; no operation shows it. */
 #define KTX_STRING_CLOSE_APPLICATIONS \
     "WARNING!!\n\nSome permanent application or sofware may cause unsuccessful upgrade.\nPlease make sure to turn off all the application software before you run this firmware refresh tool.\n\nContinue ?"
-
-/* 3: the first confirmation of the upgrade. */
-#define KTX_STRING_UPGRADE_CONFIRMATION \
-    "1.Please remove any media from the device.\n\n2.Please DO NOT turn off power while updating.\n\n3.Please ensure the device is properly installed and DO NOT remove the device while updating.\n\n4.Please ensure all current applications are terminated before proceed updating."
 
 #endif

@@ -6,7 +6,7 @@
 class UpgradeDialog;
 class Win32Gui;
 
-// `gui` must be the GUI service the dialog works with: it is bound to the
+// `gui` must be the window service the dialog works with: it is bound to the
 // dialog window while the dialog is open. Returns the value the dialog
 // ended with (IDOK from the exit handler), or -1 when the dialog cannot be
 // created (the template is missing or a control class is not registered).

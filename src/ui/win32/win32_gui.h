@@ -1,5 +1,5 @@
 #pragma once
-// The GUI service over USER32, COMCTL32 and COMDLG32, bound to the one
+// The dialog window over USER32, COMCTL32 and COMDLG32, bound to the one
 // dialog window. Message boxes, string resources, the open-file dialog and
 // the application icon need no window and work unbound; the control
 // operations act on the bound dialog (unbound, they do nothing).

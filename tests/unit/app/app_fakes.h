@@ -16,6 +16,7 @@
 #include "fake_system.h"
 #include "fake_transport.h"
 #include "recording_gui.h"
+#include "ui/dialog_port.h"
 
 using CallLog = std::vector<std::string>;
 
@@ -64,45 +65,54 @@ private:
     CallLog& log_;
 };
 
+// What a test does while the dialog is "open": run operations on the
+// context its buttons would use.
+using WhileModal = std::function<void(const FirmwareContext&, FirmwareState&)>;
+
+// The dialog, with the product's face of the operations over a recording window.
 class FakeDialog : public MainDialog {
 public:
-    FakeDialog(CallLog& log, std::int32_t answer, std::function<void(DialogCommands&, FirmwareState&)> whileModal)
-        : log_(log), answer_(answer), whileModal_(std::move(whileModal)) {}
+    FakeDialog(CallLog& log, RecordingGui& gui, SystemServices& system, std::int32_t answer, WhileModal whileModal)
+        : log_(log), port_(gui, system), answer_(answer), whileModal_(std::move(whileModal)) {}
     ~FakeDialog() override { log_.push_back("~Dialog"); }
 
     FirmwareState& state() override { return state_; }
-    void DoModal(DialogCommands& commands) override {
+    OperationsPort& port() override { return port_; }
+    void DoModal(const FirmwareContext& context) override {
         log_.push_back("DoModal(devices=" + std::to_string(state_.devices.Count()) + ")");
-        if (whileModal_) whileModal_(commands, state_);
+        if (&context.port != &port_) log_.push_back("DoModal: the operations report elsewhere");
+        if (whileModal_) whileModal_(context, state_);
         restartConfirmed_ = answer_;
     }
     std::int32_t restartConfirmed() const override { return restartConfirmed_; }
 
 private:
     CallLog& log_;
+    DialogPort port_;
     FirmwareState state_;
     std::int32_t answer_;
     std::int32_t restartConfirmed_ = 0;
-    std::function<void(DialogCommands&, FirmwareState&)> whileModal_;
+    WhileModal whileModal_;
 };
 
 class FakeDialogFactory : public MainDialogFactory {
 public:
-    explicit FakeDialogFactory(CallLog& log) : log_(log) {}
+    FakeDialogFactory(CallLog& log, RecordingGui& gui, SystemServices& system) : log_(log), gui_(gui), system_(system) {}
 
     // What the user answers to the restart prompt on leaving the dialog.
     std::int32_t restartAnswer = 0;
     bool outOfMemory = false;
-    // Runs inside DoModal, while the dialog is "open", with the commands
-    // its buttons would run.
-    std::function<void(DialogCommands&, FirmwareState&)> whileModal;
+    // Runs inside DoModal, while the dialog is "open".
+    WhileModal whileModal;
 
     std::unique_ptr<MainDialog> Create() override {
         log_.push_back("CreateDialog");
         if (outOfMemory) return nullptr;
-        return std::make_unique<FakeDialog>(log_, restartAnswer, whileModal);
+        return std::make_unique<FakeDialog>(log_, gui_, system_, restartAnswer, whileModal);
     }
 
 private:
     CallLog& log_;
+    RecordingGui& gui_;
+    SystemServices& system_;
 };

@@ -29,7 +29,7 @@ protected:
     // afresh, so that it holds only what happens after construction.
     FirmwareUpgradeApp& Construct(std::uint32_t platform) {
         system.platformId = platform;
-        app = std::make_unique<FirmwareUpgradeApp>(system, gui);
+        app = std::make_unique<FirmwareUpgradeApp>(system, system, gui);
         transports.app = app.get();
         log.clear();
         return *app;
@@ -46,7 +46,7 @@ protected:
     FakeSystem system{log};
     RecordingGui gui;
     FakeTransportFactory transports{log};
-    FakeDialogFactory dialogs{log};
+    FakeDialogFactory dialogs{log, gui, system};
     FaultyFileService files;
     CountingAllocator memory;
     std::unique_ptr<FirmwareUpgradeApp> app;

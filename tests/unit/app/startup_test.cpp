@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app_test_fixture.h"
+#include "firmware/firmware_file_commands.h"
 
 
 namespace {
@@ -22,7 +23,7 @@ const std::string kNoDeviceBox = "Box(No support device Found!!|Firmware Upgrade
 TEST_F(AppTest, ConstructionReadsTheVersionOnceWithTheAnsiRecordSize) {
     system.platformId = kPlatformNt;
     system.majorVersion = 4;
-    FirmwareUpgradeApp application(system, gui);
+    FirmwareUpgradeApp application(system, system, gui);
     EXPECT_THAT(log, ElementsAre("QueryVersion(size=148)"));
     EXPECT_EQ(application.initialized, 1);
     EXPECT_EQ(application.restartOnExit, 0);
@@ -143,10 +144,10 @@ TEST_F(AppTest, DialogRunsWithTheDrivesFoundAndItsAnswerDecidesTheRestart) {
         // Whatever was there before, the dialog runs with no restart pending
         // and with the application's commands.
         app->restartOnExit = 7;
-        dialogs.whileModal = [this](DialogCommands& commands, FirmwareState& state) {
+        dialogs.whileModal = [this](const FirmwareContext& context, FirmwareState& state) {
             log.push_back("while modal: restartOnExit=" + std::to_string(app->restartOnExit));
-            // The browse button reaches the operations, over the program's GUI.
-            commands.Browse(state);
+            // The browse button's operation, through the dialog's face.
+            RunBrowse(context, state);
         };
         EXPECT_FALSE(RunInitInstance());
         EXPECT_THAT(log, ElementsAre("CreateDialog", "MakePassThrough(mask=0x5A)", "Enumerate",

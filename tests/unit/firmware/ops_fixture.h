@@ -1,7 +1,10 @@
 #pragma once
 // The firmware operations' context over the fakes of tests/support, with
 // one drive listed and selected, the sample firmware as the package, the
-// product's mask 0x0E, and string 3 loaded as the product has it.
+// product's mask 0x0E, and string 3 loaded as the product has it. The
+// operations report through the dialog's face onto the recording window, so
+// these tests hold the operations and that face together to the controls,
+// boxes and calls the dialog program has always shown.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +23,7 @@
 #include "faulty_file_service.h"
 #include "firmware/firmware_context.h"
 #include "recording_gui.h"
+#include "ui/dialog_port.h"
 
 #include "firmware/package_layout.h"
 #include "sample_image.h"
@@ -78,12 +82,13 @@ public:
     }
 
     // The context of one operation; the fixture's members outlive it.
-    FirmwareContext Context() { return FirmwareContext{gui, system, files, memory, transport, &package, mask}; }
+    FirmwareContext Context() { return FirmwareContext{port, system, files, memory, transport, &package, mask}; }
     // The firmware file path as a text.
     std::string Path() const { return state.firmwarePath.c_str(); }
 
     RecordingGui gui;
     FakeSystem system{gui.calls};
+    DialogPort port{gui, system};
     FaultyFileService files;
     CountingAllocator memory;
     FakeTransport transport{gui.calls};

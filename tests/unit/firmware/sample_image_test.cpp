@@ -9,8 +9,6 @@
 #include "firmware/package_layout.h"
 
 using package_layout::kBlockCount;
-using package_layout::kBlockSize;
-using package_layout::kImageSize;
 
 TEST(SampleImage, CarriesTheDriveExampleSums) {
     const auto image = MakeSampleImage();

@@ -31,7 +31,7 @@ public:
         ASSERT_EQ(aspi->initOk, 1);
     }
     void Upgrade() { RunUpgrade(AspiContext(), state); }
-    FirmwareContext AspiContext() { return FirmwareContext{gui, system, files, memory, *aspi, &package, 0x0E}; }
+    FirmwareContext AspiContext() { return FirmwareContext{port, system, files, memory, *aspi, &package, 0x0E}; }
     int VendorCommands() {
         const auto lines = machine.trace().lines();
         return static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {

@@ -1,6 +1,5 @@
-// The product's operating-system services against the running Windows (Wine
-// in the test runs). The restart request itself is left to the end-to-end
-// runs: here it would end the test's own session.
+// The Windows programs' operating-system services against the running
+// Windows (Wine in the test runs).
 
 #include "platform/win32/system_services_win32.h"
 
@@ -26,33 +25,6 @@ TEST(Win32SystemServices, VersionFillsTheAnsiRecordInPlace) {
     OsVersionRecord wrongSize{};
     wrongSize.dwOSVersionInfoSize = 12;
     EXPECT_EQ(system.QueryVersion(wrongSize), 0);
-}
-
-TEST(Win32SystemServices, ShutdownPrivilegeCanBeLookedUpAndAdjustedOnTheProcessToken) {
-    platform::Win32SystemServices system;
-    TokenHandle token = nullptr;
-    ASSERT_EQ(system.OpenProcessToken(kTokenAdjustPrivileges | kTokenQuery, token), 1);
-    ASSERT_NE(token, nullptr);
-
-    PrivilegeId shutdown{0, 0};
-    ASSERT_EQ(system.LookupPrivilege("SeShutdownPrivilege", shutdown), 1);
-    EXPECT_TRUE(shutdown.lowPart != 0 || shutdown.highPart != 0);
-
-    EXPECT_EQ(system.AdjustTokenPrivileges(token, shutdown, kSePrivilegeEnabled), 1);
-    const std::uint32_t error = system.GetLastError();
-    EXPECT_TRUE(error == 0 || error == kErrorNotAllAssigned) << error;
-    EXPECT_EQ(system.CloseToken(token), 1);
-}
-
-TEST(Win32SystemServices, FailuresComeBackAsFailures) {
-    platform::Win32SystemServices system;
-    PrivilegeId unknown{0x1234, 0x5678};
-    EXPECT_EQ(system.LookupPrivilege("SeNoSuchPrivilegeAtAll", unknown), 0);
-    EXPECT_EQ(unknown.lowPart, 0x1234u) << "a failed lookup leaves the identifier alone";
-
-    // A null token, as the restart uses after a failed open.
-    EXPECT_EQ(system.AdjustTokenPrivileges(nullptr, unknown, kSePrivilegeEnabled), 0);
-    EXPECT_NE(system.GetLastError(), 0u);
 }
 
 TEST(Win32SystemServices, CurrentDirectoryReportsTheSizeItNeeds) {

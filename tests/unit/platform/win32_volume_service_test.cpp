@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "device/pass_through_records.h"
+#include "platform/pass_through_records.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "nt_errors.h"
 
-#include "device/pass_through_records.h"
+#include "platform/pass_through_records.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the dialog's host tests share: drive records as the transports
 // prepare them, package blocks (combined and template), and a fixture with
-// a recording GUI and the command log cleared.
+// a recording window and its call log cleared.
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,13 @@
 #include <cstring>
 #include <vector>
 
-#include "recording_commands.h"
-
 #include "firmware/firmware_package.h"
+#include "counting_allocator.h"
+#include "fake_system.h"
+#include "fake_transport.h"
+#include "faulty_file_service.h"
 #include "recording_gui.h"
+#include "recording_port.h"
 
 #include "ui/upgrade_dialog.h"
 
@@ -58,8 +61,19 @@ protected:
     }
     DialogServices Services() { return Services(&combined_); }
 
+    // Operations whose events go to `port`, not to the window: what a test
+    // sees of them there tells that they ran.
+    FirmwareContext RecordedOperations() {
+        return FirmwareContext{port, system, files, memory, transport, &combined_, 0x0E};
+    }
+
     RecordingGui gui;
-    RecordingCommands commands;
+    RecordingPort port;
+    std::vector<std::string> serviceCalls;
+    FakeSystem system{serviceCalls};
+    FaultyFileService files;
+    CountingAllocator memory;
+    FakeTransport transport{serviceCalls};
     std::vector<std::uint8_t> combinedBlock_;
     std::vector<std::uint8_t> templateBlock_;
     FirmwarePackage combined_;

@@ -1,5 +1,6 @@
 // The string table texts as the resource script takes them.
 
+#include "firmware/shared_texts.h"
 #include "ui/resources/resource_strings.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ namespace {
 TEST(ResourceStrings, TextsHaveTheirExactLengths) {
     EXPECT_EQ(std::string(KTX_STRING_RESTART_PROMPT).size(), 143u);
     EXPECT_EQ(std::string(KTX_STRING_CLOSE_APPLICATIONS).size(), 193u);
-    EXPECT_EQ(std::string(KTX_STRING_UPGRADE_CONFIRMATION).size(), 267u);
+    EXPECT_EQ(std::string(KTX_TEXT_UPGRADE_WARNING).size(), 267u);
 }
 
 TEST(ResourceStrings, EscapesAreLineFeedsAndOneBackslash) {
@@ -20,7 +21,7 @@ TEST(ResourceStrings, EscapesAreLineFeedsAndOneBackslash) {
     EXPECT_NE(prompt.find("device(A:\\) and"), std::string::npos);
     EXPECT_EQ(std::count(prompt.begin(), prompt.end(), '\\'), 1);
     EXPECT_EQ(std::count(prompt.begin(), prompt.end(), '\n'), 2);
-    const std::string confirmation = KTX_STRING_UPGRADE_CONFIRMATION;
+    const std::string confirmation = KTX_TEXT_UPGRADE_WARNING;
     EXPECT_EQ(std::count(confirmation.begin(), confirmation.end(), '\n'), 6);
 }
 

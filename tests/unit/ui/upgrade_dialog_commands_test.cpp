@@ -1,5 +1,6 @@
-// Command routing, the one-command-at-a-time rule, and the painting of the
-// minimised window.
+// Ids the dialog does not route, and the painting of the minimised window
+// (the buttons' operations and the one-command-at-a-time rule:
+// dialog_operations_test.cpp).
 
 #include <string>
 #include <vector>
@@ -12,7 +13,6 @@ namespace {
 class CommandTest : public DialogTest {
 protected:
     CommandTest() : dialog(Services()) {
-        dialog.SetCommands(&commands);
         dialog.state.devices.Append(DriveRecord("TAVRINE ", "KTX7724R05      ", "P1.2  "));
         dialog.OnInitDialog();
         gui.calls.clear();
@@ -21,47 +21,11 @@ protected:
     UpgradeDialog dialog;
 };
 
-TEST_F(CommandTest, ButtonsReachTheirFirmwareCommandsOnThisDialog) {
-    const std::pair<int, const char*> routes[] = {
-        {kUpgradeButton, "upgrade"}, {kSaveButton, "save"}, {kBrowseButton, "browse"}};
-    for (const auto& route : routes) {
-        commands.calls.clear();
-        EXPECT_TRUE(dialog.OnCommand(route.first));
-        ASSERT_EQ(commands.calls.size(), 1u) << route.second;
-        EXPECT_EQ(commands.calls[0].command, route.second);
-        EXPECT_EQ(commands.calls[0].state, &dialog.state);
-    }
-    EXPECT_FALSE(gui.ended);
-}
-
 TEST_F(CommandTest, OtherIdsAreNotRouted) {
     for (int id : {0, 3, int{kDeviceSelector}, int{kProgressBar}, int{kPathField}, int{kStatusLine}, 1012, 1013}) {
         EXPECT_FALSE(dialog.OnCommand(id)) << id;
     }
-    EXPECT_TRUE(commands.calls.empty());
     EXPECT_TRUE(gui.calls.empty());
-}
-
-TEST_F(CommandTest, CommandsArrivingWhileAFirmwareCommandRunsAreDropped) {
-    // As while an upgrade's confirmation box is open: Escape, the close box,
-    // Enter and further clicks reach the dialog.
-    commands.whileRunning = [&](FirmwareState&) {
-        EXPECT_TRUE(dialog.OnCommand(kIdCancel));
-        EXPECT_TRUE(dialog.OnCommand(kIdOk));
-        EXPECT_TRUE(dialog.OnCommand(kExitButton));
-        EXPECT_TRUE(dialog.OnCommand(kUpgradeButton));
-        EXPECT_TRUE(dialog.OnCommand(kSaveButton));
-    };
-    dialog.OnCommand(kUpgradeButton);
-    EXPECT_EQ(commands.calls.size(), 1u);
-    EXPECT_FALSE(gui.ended);
-
-    // Once it has ended, the next command runs.
-    commands.whileRunning = nullptr;
-    dialog.OnCommand(kSaveButton);
-    EXPECT_EQ(commands.calls.size(), 2u);
-    dialog.OnCommand(kIdCancel);
-    EXPECT_TRUE(gui.ended);
 }
 
 TEST_F(CommandTest, PaintingIsLeftToThePlatformUnlessMinimised) {

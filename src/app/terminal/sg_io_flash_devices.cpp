@@ -1,0 +1,49 @@
+#include "app/terminal/sg_io_flash_devices.h"
+
+namespace {
+
+// Most devices --list probes.
+constexpr std::size_t kMaxListedDrives = 64;
+
+}  // namespace
+
+#include "device/sg_error_text.h"
+#include "firmware/status_text.h"
+#include "platform/display_text.h"
+
+void SgIoFlashDevices::ListAll(DeviceList& list, TextBuffer& why) {
+    sgio::DevicePath paths[kMaxListedDrives];
+    const std::size_t count = devices_.List(paths, kMaxListedDrives);
+    if (count == 0) {
+        why.Assign(sgio::DeviceErrorText(sgio::DeviceError::NoDevices));
+        return;
+    }
+    const char* failedPath = nullptr;
+    sgio::DeviceError failure = sgio::DeviceError::None;
+    for (std::size_t i = 0; i < count; ++i) {
+        const sgio::DeviceError error = transport_.Probe(paths[i].text, list);
+        if (error != sgio::DeviceError::None && failedPath == nullptr) {
+            failedPath = paths[i].text;
+            failure = error;
+        }
+    }
+    if (list.Count() == 0 && failedPath != nullptr) {
+        AppendDisplayText(why, failedPath);
+        why.Append(": ");
+        why.Append(sgio::DeviceErrorText(failure));
+    }
+}
+
+bool SgIoFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& why) {
+    const sgio::DeviceError error = transport_.Probe(name, list);
+    if (list.Count() > 0) return true;
+    if (error != sgio::DeviceError::None)
+        why.Assign(sgio::DeviceErrorText(error));
+    else
+        why.Format("%s (not a CD/DVD drive)", kNoDeviceText);
+    return false;
+}
+
+void SgIoFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
+    AppendDisplayText(out, transport_.PathOf(record));
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The drives of ktxflash on Linux: SCSI generic devices through the SG_IO
+// transport, named by their device paths.
+
+#include "app/terminal/flash_program.h"
+#include "device/sg_io_transport.h"
+
+class SgIoFlashDevices : public terminal::FlashDevices {
+public:
+    // `devices` must outlive this object.
+    explicit SgIoFlashDevices(sgio::ScsiGenericDevices& devices) : devices_(devices), transport_(devices) {}
+
+    ScsiTransport& transport() override { return transport_; }
+    // Lists by probing each device, so that when none could be opened `why`
+    // says why (the first failure: permission denied, busy, ...).
+    void ListAll(DeviceList& list, TextBuffer& why) override;
+    bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
+    void AppendName(const DeviceRecord& record, TextBuffer& out) override;
+
+private:
+    sgio::ScsiGenericDevices& devices_;
+    sgio::SgIoTransport transport_;
+};

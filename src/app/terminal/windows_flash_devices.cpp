@@ -1,0 +1,57 @@
+#include "app/terminal/windows_flash_devices.h"
+
+#include "app/platform_transport.h"
+#include "firmware/status_text.h"
+#include "platform/ascii_case.h"
+#include "platform/display_text.h"
+
+WindowsFlashDevices::WindowsFlashDevices(SystemServices& system, TransportFactory& transports) {
+    version_.dwOSVersionInfoSize = sizeof version_;
+    versionRead_ = system.QueryVersion(version_) != 0 && version_.dwPlatformId != kPlatformWin32s;
+    if (versionRead_) transport_ = MakePlatformTransport(version_, transports);
+}
+
+bool WindowsFlashDevices::Ready(TextBuffer& why) const {
+    if (!versionRead_) {
+        why.Assign(kInitFailedText);
+        return false;
+    }
+    if (!transport_ || transport_->initOk == 0) {
+        why.Assign(version_.dwPlatformId == kPlatformNt ? kNtInitFailedText : kAspiInitFailedText);
+        return false;
+    }
+    return true;
+}
+
+void WindowsFlashDevices::ListAll(DeviceList& list, TextBuffer& why) {
+    if (Ready(why)) transport_->Enumerate(list);
+}
+
+bool WindowsFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& why) {
+    if (!Ready(why)) return false;
+    DeviceList all;
+    transport_->Enumerate(all);
+    for (int i = 0; i < all.Count(); ++i) {
+        const DeviceRecord& record = *all.RecordAt(i);
+        PathText recordName;
+        AppendName(record, recordName);
+        // "e:", "E:" and "E" all name drive E.
+        const bool letterOnly = record.driveLetter != 0 && name[0] != '\0' && name[1] == '\0';
+        const bool same = letterOnly ? AsciiUpper(name[0]) == record.driveLetter : SameIgnoringAsciiCase(name, recordName.c_str());
+        if (same) {
+            list.Append(record);
+            if (list.Count() > 0) return true;
+            why.Assign("no memory for the drive's record");
+            return false;
+        }
+    }
+    why.Format("%s (no CD/DVD drive of that name; see --list)", kNoDeviceText);
+    return false;
+}
+
+void WindowsFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
+    if (record.driveLetter != 0)
+        out.AppendFormat("%c:", record.driveLetter);
+    else
+        out.AppendFormat("%u:%u", static_cast<unsigned>(record.hostAdapter), static_cast<unsigned>(record.targetId));
+}

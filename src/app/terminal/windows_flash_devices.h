@@ -1,0 +1,32 @@
+#pragma once
+// The drives of ktxflash on Windows: the dialog program's transport for the
+// running system (NT pass-through on drive letters, or ASPI for Win32),
+// drives named by their letter ("E:") or, under ASPI, by their address
+// ("0:1", host adapter and target). Portable: the system comes through its
+// services, so the host tests run it over fakes.
+
+#include <memory>
+
+#include "app/terminal/flash_program.h"
+#include "app/transport_factory.h"
+#include "platform/system_services.h"
+
+class WindowsFlashDevices : public terminal::FlashDevices {
+public:
+    // Reads the system's version and creates the transport for it.
+    WindowsFlashDevices(SystemServices& system, TransportFactory& transports);
+
+    // Only called once Find has found a drive, so the transport exists.
+    ScsiTransport& transport() override { return *transport_; }
+    void ListAll(DeviceList& list, TextBuffer& why) override;
+    bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
+    void AppendName(const DeviceRecord& record, TextBuffer& out) override;
+
+private:
+    // False, with the start-up failure text in `why`, when no transport came up.
+    bool Ready(TextBuffer& why) const;
+
+    OsVersionRecord version_{};
+    bool versionRead_ = false;
+    std::unique_ptr<ScsiTransport> transport_;
+};

@@ -1,0 +1,31 @@
+#include "device/sg_error_text.h"
+
+namespace sgio {
+
+const char* DeviceErrorText(DeviceError error) {
+    switch (error) {
+    case DeviceError::None:
+        return "";
+    case DeviceError::NoDevices:
+        return "no SCSI generic devices (/dev/sg*): the sg driver is not loaded; load it with 'modprobe sg' as root";
+    case DeviceError::NoSuchDevice:
+        return "no such device";
+    case DeviceError::AccessDenied:
+        return "permission denied: join the group that owns the device (see 'ls -l' of it), or run as root";
+    case DeviceError::NotPermitted:
+        return "the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root) may send "
+               "firmware commands through SG_IO, while listing and saving work for the device's group; "
+               "run as root to flash";
+    case DeviceError::Busy:
+        return "the device is busy: another program is using it; close that program and try again";
+    case DeviceError::Gone:
+        return "the device is gone (unplugged, powered off or its driver unbound)";
+    case DeviceError::NotScsiGeneric:
+        return "not a SCSI generic device; name a /dev/sg* device";
+    case DeviceError::Other:
+        break;
+    }
+    return "the system refused the request";
+}
+
+}  // namespace sgio

@@ -1,0 +1,114 @@
+#include "device/sg_io_transport.h"
+
+#include <cstring>
+
+#include "device/sg_error_text.h"
+#include "device/sg_command.h"
+
+namespace sgio {
+namespace {
+
+// Most devices one Enumerate probes.
+constexpr std::size_t kMaxProbedDevices = 64;
+
+}  // namespace
+
+SgIoTransport::SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) {
+    std::memset(kept_, 0, sizeof kept_);
+    std::memset(reply_, 0, sizeof reply_);
+    initOk = 1;
+}
+
+void SgIoTransport::Enumerate(DeviceList& list) {
+    DevicePath paths[kMaxProbedDevices];
+    const std::size_t count = devices_.List(paths, kMaxProbedDevices);
+    for (std::size_t i = 0; i < count; ++i) ProbeOne(paths[i].text, list);
+    ZeroCurrent();
+}
+
+DeviceError SgIoTransport::Probe(const char* path, DeviceList& list) {
+    const DeviceError error = ProbeOne(path, list);
+    ZeroCurrent();
+    return error;
+}
+
+DeviceError SgIoTransport::ProbeOne(const char* path, DeviceList& list) {
+    ZeroCurrent();
+    lastError_ = DeviceError::None;
+    const int entry = KeepPath(path);
+    if (entry < 0) return DeviceError::NoSuchDevice;
+    const DeviceError opened = OpenScsiDevice(devices_, path, device_);
+    if (opened != DeviceError::None) return opened;
+    current.targetId = static_cast<std::uint8_t>(entry);
+
+    const bool accepted = Inquiry() != 0;
+    const DeviceError inquiryError = lastError_;
+    if (accepted) {
+        // A drive without a disc answers check condition; it is listed all the same.
+        TestUnitReady();
+        TestUnitReady();
+        if (Prepare()) {
+            std::memcpy(kept_[entry].identity, current.identity, sizeof current.identity);
+            list.Append(current);
+        }
+    }
+    device_.Close();
+    return inquiryError;
+}
+
+int SgIoTransport::KeepPath(const char* path) {
+    const std::size_t length = std::strlen(path);
+    if (length == 0 || length >= kKeptPathCapacity) return -1;
+    for (std::size_t i = 0; i < keptCount_; ++i)
+        if (std::strcmp(kept_[i].path, path) == 0) return static_cast<int>(i);
+    if (keptCount_ == kMaxKeptPaths) return -1;
+    KeptPath& added = kept_[keptCount_];
+    std::memset(&added, 0, sizeof added);
+    std::memcpy(added.path, path, length);
+    return static_cast<int>(keptCount_++);
+}
+
+const char* SgIoTransport::PathOf(const DeviceRecord& record) const {
+    // The entry the target id names, if the drive found there is the record's.
+    if (record.hostAdapter != 0 || record.targetId >= keptCount_) return "";
+    const KeptPath& entry = kept_[record.targetId];
+    if (std::memcmp(entry.identity, record.identity, sizeof entry.identity) != 0) return "";
+    return entry.path;
+}
+
+bool SgIoTransport::DescribeSystemProblem(TextBuffer& text) const {
+    if (lastError_ == DeviceError::None) return false;
+    text.Assign(PathOf(current));
+    text.Append(": ");
+    text.Append(DeviceErrorText(lastError_));
+    return true;
+}
+
+int SgIoTransport::Open(const DeviceRecord& record) {
+    CopyToCurrent(record);
+    lastError_ = DeviceError::None;
+    const char* path = PathOf(current);
+    if (path[0] == '\0') {
+        device_.Close();
+        lastError_ = DeviceError::NoSuchDevice;
+        return 0;
+    }
+    lastError_ = OpenScsiDevice(devices_, path, device_);
+    return lastError_ == DeviceError::None ? 1 : 0;
+}
+
+void SgIoTransport::Close() { device_.Close(); }
+
+int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
+    // Once the system has refused a request, nothing more goes to the device.
+    if (lastError_ != DeviceError::None) return 0;
+    if (command.usesReplyArea) {
+        std::memset(reply_, 0, sizeof reply_);
+        data = reply_;
+    }
+    const CommandOutcome outcome = SendCommand(device_, command, data);
+    lastError_ = outcome.error;
+    return outcome.succeeded ? 1 : 0;
+}
+
+}  // namespace sgio

@@ -1,0 +1,55 @@
+#include "platform/replacing_file_service.h"
+
+#include "platform/file_replacement.h"
+
+ReplacingFileService::~ReplacingFileService() {
+    if (stream_ != nullptr) {
+        failed_ = true;
+        Close(stream_);
+    }
+}
+
+FileHandle ReplacingFileService::OpenForWriteNoTruncate(const char* path) {
+    if (stream_ != nullptr || path == nullptr || path[0] == '\0') return nullptr;
+    target_.Assign(path);
+    temporary_.Format("%s.partial", path);
+    if (target_.truncated() || temporary_.truncated()) return nullptr;
+    // Never over a file that is there already (a second save running).
+    stream_ = CreateNewFile(temporary_.c_str());
+    written_ = 0;
+    failed_ = false;
+    committed_ = false;
+    return stream_;
+}
+
+bool ReplacingFileService::GetLength(FileHandle file, std::uint64_t& length) {
+    if (!Holds(file)) return false;
+    length = written_;
+    return true;
+}
+
+bool ReplacingFileService::SetLength(FileHandle file, std::uint64_t length) {
+    return Holds(file) && length == 0 && written_ == 0;
+}
+
+bool ReplacingFileService::Write(FileHandle file, const std::uint8_t* data, std::uint32_t count) {
+    if (!Holds(file) || failed_) return false;
+    if (std::fwrite(data, 1, count, stream_) != count) {
+        failed_ = true;
+        return false;
+    }
+    written_ += count;
+    return true;
+}
+
+void ReplacingFileService::Close(FileHandle file) {
+    if (!Holds(file)) return;
+    const bool flushed = std::fflush(stream_) == 0;
+    const bool closed = std::fclose(stream_) == 0;
+    stream_ = nullptr;
+    if (!failed_ && written_ > 0 && flushed && closed && ReplaceFile(temporary_.c_str(), target_.c_str())) {
+        committed_ = true;
+        return;
+    }
+    std::remove(temporary_.c_str());
+}

@@ -1,0 +1,47 @@
+#pragma once
+// A file service for a save that must be complete or nothing: the data go
+// to a new temporary file beside the target ("<target>.partial"), and only
+// when the file is closed after every write succeeded does that file take
+// the target's name (replacing a file of that name, which the caller has
+// decided may be replaced; atomically on POSIX systems, on Windows by
+// removing the old file first). Any failure, or a close without a write,
+// removes the temporary file and leaves the target as it was. One file at
+// a time. C library calls, and the system's way of creating a new file
+// and of replacing one (platform/file_replacement.h).
+
+#include <cstdio>
+
+#include "platform/file_service.h"
+#include "platform/fixed_text.h"
+
+class ReplacingFileService : public FileService {
+public:
+    ReplacingFileService() = default;
+    ~ReplacingFileService() override;
+    ReplacingFileService(const ReplacingFileService&) = delete;
+    ReplacingFileService& operator=(const ReplacingFileService&) = delete;
+
+    // Creates the temporary file; null when one is open already, when the
+    // names do not fit or when the temporary file exists or cannot be made.
+    FileHandle OpenForWriteNoTruncate(const char* path) override;
+    // The bytes written so far.
+    bool GetLength(FileHandle file, std::uint64_t& length) override;
+    // Only to 0, and only while nothing has been written.
+    bool SetLength(FileHandle file, std::uint64_t length) override;
+    bool Write(FileHandle file, const std::uint8_t* data, std::uint32_t count) override;
+    // Puts the file in place when every write succeeded, else removes it.
+    void Close(FileHandle file) override;
+
+    // True once a closed file has taken its target's name.
+    bool committed() const { return committed_; }
+
+private:
+    bool Holds(FileHandle file) const { return file != nullptr && file == stream_; }
+
+    std::FILE* stream_ = nullptr;
+    PathText target_;
+    FixedText<kPathCapacity + 16> temporary_;
+    std::uint64_t written_ = 0;
+    bool failed_ = false;
+    bool committed_ = false;
+};

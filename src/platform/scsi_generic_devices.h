@@ -1,0 +1,81 @@
+#pragma once
+// The seam at the ioctl: what the Linux transport needs of the system's
+// SCSI generic devices (/dev/sg*). One implementation talks to the kernel
+// (LinuxScsiGenericDevices); tests put the simulated drive behind it.
+
+#include <cstddef>
+
+#include "platform/sg_io_header.h"
+
+namespace sgio {
+
+// Longest device path the listing writes, its final NUL included.
+constexpr std::size_t kDevicePathCapacity = 256;
+
+struct DevicePath {
+    char text[kDevicePathCapacity];
+};
+
+// What can go wrong on the way to a device, in the terms users meet.
+enum class DeviceError {
+    None,
+    NoDevices,       // no /dev/sg* at all: the sg driver is not loaded
+    NoSuchDevice,    // the path names nothing (ENOENT)
+    AccessDenied,    // open refused for lack of rights (EACCES)
+    NotPermitted,    // the kernel refused the command itself (EPERM, no CAP_SYS_RAWIO)
+    Busy,            // another program holds the device (EBUSY)
+    Gone,            // the device went away (ENODEV, ENXIO)
+    NotScsiGeneric,  // the file takes no SG_IO (ENOTTY, EINVAL)
+    Other,           // anything else the system reported
+};
+
+class ScsiGenericDevices {
+public:
+    static constexpr int kNoHandle = -1;
+
+    virtual ~ScsiGenericDevices() = default;
+    // Writes the paths of the SCSI generic devices, in numeric order (sg2
+    // before sg10), into `paths`, at most `capacity` of them; returns how
+    // many it wrote.
+    virtual std::size_t List(DevicePath* paths, std::size_t capacity) = 0;
+    // Opens `path` for reading and writing. A handle (not kNoHandle), or
+    // kNoHandle with `error` set.
+    virtual int Open(const char* path, DeviceError& error) = 0;
+    // Sends one SG_IO request on `handle`. None when the system carried it
+    // (the header then holds the statuses), else why it did not.
+    virtual DeviceError Send(int handle, SgIoHeader& request) = 0;
+    // Closes `handle`; each handle Open gave is closed once.
+    virtual void Close(int handle) = 0;
+};
+
+// Owns one open device: closes it exactly once, on Close or at the end of
+// its life, whichever comes first. Movable, not copyable.
+class OpenedScsiDevice {
+public:
+    OpenedScsiDevice() = default;
+    OpenedScsiDevice(ScsiGenericDevices& devices, int handle) : devices_(&devices), handle_(handle) {}
+    OpenedScsiDevice(OpenedScsiDevice&& other) noexcept;
+    OpenedScsiDevice& operator=(OpenedScsiDevice&& other) noexcept;
+    OpenedScsiDevice(const OpenedScsiDevice&) = delete;
+    OpenedScsiDevice& operator=(const OpenedScsiDevice&) = delete;
+    ~OpenedScsiDevice() { Close(); }
+
+    bool isOpen() const { return devices_ != nullptr && handle_ != ScsiGenericDevices::kNoHandle; }
+    // Sends one request; a closed device gives Gone.
+    DeviceError Send(SgIoHeader& request);
+    void Close();
+
+private:
+    ScsiGenericDevices* devices_ = nullptr;
+    int handle_ = ScsiGenericDevices::kNoHandle;
+};
+
+// True for the kernel's names of SCSI generic nodes, "sg" followed by one to
+// six decimal digits, with their number; false for anything else (sg, sgx,
+// sg1a).
+bool ScsiGenericNodeNumber(const char* name, unsigned& number);
+
+// Opens `path` into `device` (closing what it held before).
+DeviceError OpenScsiDevice(ScsiGenericDevices& devices, const char* path, OpenedScsiDevice& device);
+
+}  // namespace sgio

@@ -1,0 +1,142 @@
+// The terminal's face of the operations: status texts as lines, questions
+// with their suggested answer, --yes and --dry-run, a problem of the system
+// printed once in place of what fails after it, and what is held while
+// firmware moves.
+
+#include "app/terminal/terminal_face.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "captured_file.h"
+#include "fake_system.h"
+
+namespace {
+
+using terminal::TerminalAnswers;
+using terminal::TerminalFace;
+
+// Records when interruptions are held, into the system fake's log.
+class LoggedInterrupts : public InterruptGuard {
+public:
+    explicit LoggedInterrupts(std::vector<std::string>& log) : log_(log) {}
+    void Hold() override { log_.push_back("Hold"); }
+    void Release() override { log_.push_back("Release"); }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+class TerminalFaceTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TerminalFace> MakeFace(const std::string& input, TerminalAnswers answers = {}) {
+        in_ = std::make_unique<CapturedFile>(input);
+        return std::make_unique<TerminalFace>(out_.file(), in_->file(), false, answers,
+                                              terminal::TerminalGuards{system_, &interrupts_});
+    }
+
+    CapturedFile out_;
+    std::unique_ptr<CapturedFile> in_;
+    std::vector<std::string> log_;
+    FakeSystem system_{log_};
+    LoggedInterrupts interrupts_{log_};
+};
+
+TEST_F(TerminalFaceTest, StatusTextsBecomeLinesWithOutsideBytesEscapedAndDialogEventsAreSilent) {
+    auto face = MakeFace("");
+    face->ShowStatus("Start Flashing...\r\nDon't turn off the power!!");
+    face->ShowStatus("Cant open the file a\x1b[2Jb");
+    face->ShowFirmwareFile("not shown");
+    face->EnableCommand(Command::Upgrade, false);
+    EXPECT_EQ(out_.Text(), "Start Flashing...\nDon't turn off the power!!\nCant open the file a\\x1B[2Jb\n");
+    EXPECT_EQ(face->ChosenDrive(), 0) << "the one drive the command line named";
+    FileChoice choice;
+    ChosenFile chosen;
+    EXPECT_FALSE(face->ChooseFile(choice, chosen));
+    EXPECT_TRUE(log_.empty());
+}
+
+TEST_F(TerminalFaceTest, OnlyYesGoesOnUnlessTheSuggestionIsYesAndTheEndOfInputIsNo) {
+    auto face = MakeFace("yes\n\nY\nn\n\n");
+    EXPECT_EQ(face->Ask(Question::UpgradeWarning, "first", Answer::No), Answer::Yes);
+    EXPECT_EQ(face->Ask(Question::FlashingStart, "second", Answer::No), Answer::No);  // Enter
+    EXPECT_EQ(face->Ask(Question::FlashingStart, "third", Answer::No), Answer::Yes);
+    EXPECT_EQ(face->Ask(Question::OverwriteFile, "fourth", Answer::Yes), Answer::No);
+    EXPECT_EQ(face->Ask(Question::OverwriteFile, "fifth", Answer::Yes), Answer::Yes);  // Enter
+    EXPECT_EQ(face->Ask(Question::UpgradeWarning, "sixth", Answer::Yes), Answer::No);  // end of input
+    const std::string text = out_.Text();
+    // The upgrade's questions carry the warning heading; the overwrite question none.
+    EXPECT_NE(text.find("WARNING:\nfirst\nContinue? [y/N] "), std::string::npos) << text;
+    EXPECT_NE(text.find("WARNING:\nsecond\nContinue? [y/N] "), std::string::npos) << text;
+    EXPECT_NE(text.find("[y/N] fourth\nContinue? [Y/n] "), std::string::npos) << text;
+    EXPECT_NE(text.find("sixth\nContinue? [Y/n] \n"), std::string::npos) << text;
+}
+
+TEST_F(TerminalFaceTest, EchoedAnswersKeepAPipedSessionReadable) {
+    auto face = MakeFace("y\n", TerminalAnswers{false, false, true});
+    face->Ask(Question::OverwriteFile, "first", Answer::No);
+    face->Ask(Question::OverwriteFile, "second", Answer::No);
+    EXPECT_EQ(out_.Text(), "first\nContinue? [y/N] (yes)\nsecond\nContinue? [y/N] (no)\n");
+}
+
+TEST_F(TerminalFaceTest, YesAnswersEveryQuestionWithoutReading) {
+    auto face = MakeFace("n\n", TerminalAnswers{true, false, false});
+    EXPECT_EQ(face->Ask(Question::UpgradeWarning, "first", Answer::No), Answer::Yes);
+    EXPECT_EQ(face->Ask(Question::FlashingStart, "second", Answer::No), Answer::Yes);
+    EXPECT_NE(out_.Text().find("Continue? [y/N] yes (--yes)\n"), std::string::npos);
+}
+
+TEST_F(TerminalFaceTest, ADryRunStopsAtTheFirstQuestionWithoutShowingTheCancel) {
+    auto face = MakeFace("y\ny\n", TerminalAnswers{true, true, false});
+    EXPECT_EQ(face->Ask(Question::UpgradeWarning, "first", Answer::No), Answer::No);
+    EXPECT_TRUE(face->dryRunStopped());
+    face->ShowStatus("User cancel!!");
+    EXPECT_EQ(out_.Text(), "");
+}
+
+TEST_F(TerminalFaceTest, AProblemOfTheSystemIsPrintedOnceInPlaceOfTheStatusTexts) {
+    auto face = MakeFace("");
+    face->ShowStatus("Start Flashing...");
+    face->SystemProblem("/dev/sg0: run as root to flash");
+    face->ShowStatus("Error Happen in ID 1 OFFSET 0x0000");
+    face->SystemProblem("/dev/sg0: run as root to flash");
+    face->ShowStatus("another");
+    EXPECT_TRUE(face->problemShown());
+    EXPECT_EQ(out_.Text(), "Start Flashing...\nktxflash: /dev/sg0: run as root to flash\n");
+}
+
+TEST_F(TerminalFaceTest, DownloadsKeepThePcAwakeAndHoldInterruptionsReadOutsOnlyKeepItAwake) {
+    const struct {
+        const char* transfer;
+        std::function<void(TerminalFace&)> run;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"download", [](TerminalFace& f) { f.DownloadBegins(); f.DownloadEnds(); },
+         {"KeepSystemAwake(true)", "Hold", "Release", "KeepSystemAwake(false)"}},
+        {"read-out", [](TerminalFace& f) { f.ReadOutBegins(); f.ReadOutEnds(); },
+         {"KeepSystemAwake(true)", "KeepSystemAwake(false)"}},
+    };
+    for (const auto& c : cases) {
+        log_.clear();
+        auto face = MakeFace("");
+        c.run(*face);
+        EXPECT_EQ(log_, c.calls) << c.transfer;
+        EXPECT_FALSE(system_.keptAwake) << c.transfer;
+    }
+}
+
+TEST_F(TerminalFaceTest, TheUpgradeWarningIsTheSharedTextCutToTheRoomGiven) {
+    auto face = MakeFace("");
+    char text[300] = {};
+    EXPECT_EQ(face->LoadUpgradeWarning(text, sizeof text), 267);
+    EXPECT_EQ(std::string(text).substr(0, 41), "1.Please remove any media from the device");
+    char small[10] = {};
+    EXPECT_EQ(face->LoadUpgradeWarning(small, sizeof small), 9);
+    EXPECT_STREQ(small, "1.Please ");
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+// ktxflash's Windows face over the dialog program's transports, run on the
+// host against the simulated machine: the ASPI transport on Windows 98, the
+// NT pass-through on Windows 2000, drive names, and a run of the program.
+
+#include "app/terminal/windows_flash_devices.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/service_transport_factory.h"
+#include "captured_file.h"
+#include "fake_system.h"
+#include "firmware/byte_sum.h"
+#include "ops_fixture.h"
+#include "platform/page_aligned_allocator.h"
+#include "sample_image.h"
+#include "simulated_aspi_library.h"
+#include "simulated_machine.h"
+#include "simulated_nt_storage.h"
+
+namespace {
+
+class WindowsFlashDevicesTest : public ::testing::Test {
+protected:
+    WindowsFlashDevicesTest() {
+        sim::DriveConfig first;
+        first.target = 1;
+        first.letter = 'E';
+        first.image.assign(kImageSize, 0);
+        machine_.AddDrive(first);
+        sim::DriveConfig second;
+        second.adapter = 1;
+        second.letter = 'G';
+        second.product = "OTHER";
+        machine_.AddDrive(second);
+        machine_.AddHardDisk('C');
+    }
+
+    // Runs ktxflash with `args` on a system of `platformId`; the output in out_.
+    int Run(std::uint32_t platformId, std::vector<const char*> args, const std::string& input = "") {
+        system_.platformId = platformId;
+        WindowsFlashDevices devices(system_, transports_);
+        CapturedFile out;
+        CapturedFile in(input);
+        const FirmwarePackage package(packageBlock_.data());
+        terminal::FlashServices services{devices,    system_,    &guard_, memory_, package,
+                                         out.file(), out.file(), in.file(), false,   false};
+        const int status = terminal::RunFlashProgram(static_cast<int>(args.size()), args.data(), services);
+        out_ = out.Text();
+        return status;
+    }
+    bool Printed(const std::string& text) const { return out_.find(text) != std::string::npos; }
+
+    std::vector<std::string> log_;
+    FakeSystem system_{log_};
+    sim::SimulatedMachine machine_;
+    sim::SimulatedAspiLibrary aspi_{machine_};
+    sim::SimulatedNtStorage storage_{machine_};
+    ServiceTransportFactory transports_{aspi_, storage_};
+    PageAlignedAllocator memory_;
+    std::vector<std::uint8_t> image_ = MakeSampleImage();
+    std::vector<std::uint8_t> packageBlock_ = PackageBlock(image_, "", 0, byteSum16(image_.data(), image_.size()));
+    std::string out_;
+    // Records when interruptions are held.
+    struct : InterruptGuard {
+        void Hold() override { calls += "hold "; }
+        void Release() override { calls += "release "; }
+        std::string calls;
+    } guard_;
+};
+
+TEST_F(WindowsFlashDevicesTest, ListsDrivesByLetterOnTheNtFamilyAndByAddressUnderAspi) {
+    EXPECT_EQ(Run(kPlatformNt, {"--list"}), 0);
+    EXPECT_TRUE(Printed("E:  TAVRINE   KTX7724R05        P1.2  DVD-ROM only\n")) << out_;
+    EXPECT_TRUE(Printed("G:  TAVRINE   OTHER")) << out_;
+    EXPECT_FALSE(Printed("C:"));
+
+    EXPECT_EQ(Run(kPlatformWindows, {"--list"}), 0);
+    EXPECT_TRUE(Printed("0:1  TAVRINE   KTX7724R05")) << out_;
+    EXPECT_TRUE(Printed("1:0  TAVRINE   OTHER")) << out_;
+}
+
+TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter) {
+    EXPECT_EQ(Run(kPlatformNt, {"--yes", "e"}), 0) << out_;
+    EXPECT_EQ(guard_.calls, "hold release ");
+    // The PC stays awake for the download, and only for it.
+    std::vector<std::string> awake;
+    for (const auto& call : log_)
+        if (call.rfind("KeepSystemAwake", 0) == 0) awake.push_back(call);
+    EXPECT_EQ(awake, (std::vector<std::string>{"KeepSystemAwake(true)", "KeepSystemAwake(false)"}));
+    EXPECT_TRUE(Printed("Upgrade Firmware Successful!!"));
+    EXPECT_TRUE(Printed("Restart the PC"));
+    const sim::SimulatedDrive* drive = machine_.drives()[0];
+    EXPECT_EQ(drive->image(), image_);
+    EXPECT_EQ(drive->revision(), "P1.3");
+
+    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 0) << out_;
+    EXPECT_TRUE(Printed(terminal::kDryRunStoppedText));
+    EXPECT_EQ(guard_.calls, "hold release ");  // a dry run holds nothing
+}
+
+TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeUpAreRefused) {
+    EXPECT_EQ(Run(kPlatformNt, {"--yes", "C:"}), 1);
+    EXPECT_TRUE(Printed("ktxflash: C:: No support device Found!! (no CD/DVD drive of that name; see --list)")) << out_;
+    EXPECT_EQ(Run(kPlatformNt, {"--yes", "E:x"}), 1);
+
+    sim::AspiLibraryFaults faults;
+    faults.libraryAbsent = true;
+    sim::SimulatedAspiLibrary absent(machine_, faults);
+    ServiceTransportFactory noAspi(absent, storage_);
+    system_.platformId = kPlatformWindows;
+    WindowsFlashDevices devices(system_, noAspi);
+    DeviceList list;
+    MessageText why;
+    EXPECT_FALSE(devices.Find("0:1", list, why));
+    EXPECT_STREQ(why.c_str(),
+                 "Flash ROM Upgrade Program Initialized Failed (Windows 95/98)!!\nASPI for Win32 is not initialized!!");
+    why.Clear();
+    devices.ListAll(list, why);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_FALSE(why.empty());
+}
+
+}  // namespace

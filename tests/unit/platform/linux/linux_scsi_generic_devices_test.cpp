@@ -1,0 +1,115 @@
+// The kernel side of the seam on this machine's file system: the listing
+// of sg nodes, opening, and what errno values read as for users.
+
+#include "platform/linux/linux_scsi_generic_devices.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "device/sg_error_text.h"
+#include "device/sg_command.h"
+
+namespace {
+
+using sgio::DeviceError;
+
+class DeviceFolder {
+public:
+    DeviceFolder() {
+        char pattern[] = "/tmp/ktx_sg_test_XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~DeviceFolder() { std::filesystem::remove_all(path_); }
+    void Add(const std::string& name) { std::fclose(std::fopen((path_ + "/" + name).c_str(), "w")); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::vector<std::string> Listed(sgio::ScsiGenericDevices& devices, std::size_t capacity) {
+    std::vector<sgio::DevicePath> paths(capacity + 1);
+    const std::size_t count = devices.List(paths.data(), capacity);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < count; ++i) names.push_back(paths[i].text);
+    return names;
+}
+
+TEST(LinuxScsiGenericDevices, ListsSgNodesInNumericOrderAndNothingElse) {
+    DeviceFolder folder;
+    for (const char* name : {"sg10", "sg2", "sg1", "sg", "sgx", "sg3a", "sr0", "sg1234567", "notsg4"}) folder.Add(name);
+    sgio::LinuxScsiGenericDevices devices(folder.path().c_str());
+    const std::string d = folder.path();
+    EXPECT_EQ(Listed(devices, 8), (std::vector<std::string>{d + "/sg1", d + "/sg2", d + "/sg10"}));
+    // A short list keeps the lowest numbers.
+    EXPECT_EQ(Listed(devices, 2), (std::vector<std::string>{d + "/sg1", d + "/sg2"}));
+}
+
+TEST(LinuxScsiGenericDevices, AnEmptyOrMissingFolderListsNothing) {
+    DeviceFolder folder;
+    sgio::LinuxScsiGenericDevices empty(folder.path().c_str());
+    EXPECT_TRUE(Listed(empty, 4).empty());
+    sgio::LinuxScsiGenericDevices missing((folder.path() + "/none").c_str());
+    EXPECT_TRUE(Listed(missing, 4).empty());
+}
+
+TEST(LinuxScsiGenericDevices, OpenAndSendReportWhatTheSystemSaid) {
+    DeviceFolder folder;
+    folder.Add("sg0");
+    sgio::LinuxScsiGenericDevices devices(folder.path().c_str());
+    sgio::OpenedScsiDevice device;
+    EXPECT_EQ(sgio::OpenScsiDevice(devices, (folder.path() + "/sg5").c_str(), device), DeviceError::NoSuchDevice);
+    EXPECT_FALSE(device.isOpen());
+
+    // A plain file opens, but takes no SG_IO: the kernel answers ENOTTY.
+    ASSERT_EQ(sgio::OpenScsiDevice(devices, (folder.path() + "/sg0").c_str(), device), DeviceError::None);
+    const auto outcome = sgio::SendCommand(device, commands::TestUnitReady(), nullptr);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(outcome.error, DeviceError::NotScsiGeneric);
+}
+
+TEST(LinuxScsiGenericDevices, ErrnoValuesReadAsWhatUsersMeet) {
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(ENOENT), DeviceError::NoSuchDevice);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(EACCES), DeviceError::AccessDenied);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(EPERM), DeviceError::NotPermitted);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(EBUSY), DeviceError::Busy);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(ENODEV), DeviceError::Gone);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(ENXIO), DeviceError::Gone);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(ENOTTY), DeviceError::NotScsiGeneric);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(EIO), DeviceError::Other);
+}
+
+TEST(DeviceErrorText, EveryErrorHasItsOwnOneLineAdvice) {
+    const DeviceError errors[] = {DeviceError::NoDevices,      DeviceError::NoSuchDevice, DeviceError::AccessDenied,
+                                  DeviceError::NotPermitted,   DeviceError::Busy,         DeviceError::Gone,
+                                  DeviceError::NotScsiGeneric, DeviceError::Other};
+    std::set<std::string> texts;
+    for (DeviceError error : errors) {
+        const std::string text = sgio::DeviceErrorText(error);
+        EXPECT_FALSE(text.empty());
+        EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+        texts.insert(text);
+    }
+    EXPECT_EQ(texts.size(), std::size(errors));
+    EXPECT_STREQ(sgio::DeviceErrorText(DeviceError::None), "");
+
+    const std::string noDevices = sgio::DeviceErrorText(DeviceError::NoDevices);
+    EXPECT_NE(noDevices.find("the sg driver is not loaded"), std::string::npos);
+    EXPECT_NE(noDevices.find("modprobe sg"), std::string::npos);
+    const std::string denied = sgio::DeviceErrorText(DeviceError::AccessDenied);
+    EXPECT_NE(denied.find("group"), std::string::npos);
+    EXPECT_NE(denied.find("root"), std::string::npos);
+    const std::string notPermitted = sgio::DeviceErrorText(DeviceError::NotPermitted);
+    EXPECT_NE(notPermitted.find("CAP_SYS_RAWIO"), std::string::npos);
+    EXPECT_NE(notPermitted.find("listing and saving work"), std::string::npos);
+}
+
+}  // namespace
