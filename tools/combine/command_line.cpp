@@ -6,6 +6,7 @@
 #include "combine_package.h"
 #include "display_text.h"
 #include "hex_digit.h"
+#include "ktx_release_version.h"
 #include "package_info.h"
 
 namespace {
@@ -14,6 +15,7 @@ constexpr const char* kUsage =
     "usage: ktxcombine TEMPLATE IMAGE --revision TAG --mask N -o OUTPUT\n"
     "       ktxcombine --info FILE\n"
     "       ktxcombine --help\n"
+    "       ktxcombine --version\n"
     "\n"
     "Combine: copies the template program TEMPLATE to OUTPUT with its firmware\n"
     "package area filled in: revision TAG (0 to 4 printable characters), the\n"
@@ -34,6 +36,7 @@ static_assert(kTemplateSizeLimit == 67108864u, "the usage text states the templa
 
 struct ParsedCommand {
     bool help = false;
+    bool version = false;
     std::string infoPath;
     bool hasInfo = false;
     std::vector<std::string> positional;
@@ -61,6 +64,10 @@ bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command
         }
         if (arg == "--help" || arg == "-h") {
             command.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            command.version = true;
             continue;
         }
         struct ValueOption {
@@ -164,6 +171,10 @@ int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
     if (command.help) {
         out << kUsage;
+        return kExitSuccess;
+    }
+    if (command.version) {
+        out << "ktxcombine " KTX_RELEASE_VERSION "\n";
         return kExitSuccess;
     }
 

@@ -3,6 +3,7 @@
 //   ktxcombine TEMPLATE IMAGE --revision TAG --mask N -o OUTPUT
 //   ktxcombine --info FILE
 //   ktxcombine --help
+//   ktxcombine --version
 // Exit status: 0 success, 1 refused (bad input, unreadable or unwritable
 // file), 2 malformed command line.
 

@@ -93,6 +93,9 @@ TEST(CombineCommandLine, MalformedCommandLinesExitWithUsageStatusAndHelpSucceeds
     const ToolRun help = RunTool({"--help"});
     EXPECT_EQ(help.status, kExitSuccess);
     EXPECT_NE(help.out.find("ktxcombine TEMPLATE IMAGE --revision TAG --mask N -o OUTPUT"), std::string::npos);
+    const ToolRun version = RunTool({"--version"});
+    EXPECT_EQ(version.status, kExitSuccess);
+    EXPECT_EQ(version.out.rfind("ktxcombine ", 0), 0u) << version.out;
 }
 
 TEST(CombineCommandLine, CombinesThenDescribesTheResult) {
