@@ -53,7 +53,7 @@ check_pe() {
     >"$unpacked/pecheck.log" 2>&1 || { cat "$unpacked/pecheck.log" >&2; fail "Windows programs: $*"; }
 }
 win=$unpacked/windows/ktx7724-tools-$version-windows
-check_pe i386 4.0 allowlist_win32.txt "$win/ktxupgrade.exe" "$win/ktxflash.exe"
+check_pe i386 4.0 allowlist_win32.txt "$win/ktxupgrade.exe" "$win/ktxflash.exe" "$win/ktxcombine.exe"
 check_pe amd64 5.2 allowlist_win64.txt "$win/x64/ktxupgrade.exe" "$win/x64/ktxflash.exe"
 for text in README.txt LICENSE.txt; do
   [ -s "$win/$text" ] || fail "$text missing from the Windows zip"

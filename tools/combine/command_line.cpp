@@ -1,7 +1,6 @@
 #include "command_line.h"
 
 #include <new>
-#include <ostream>
 
 #include "combine_package.h"
 #include "display_text.h"
@@ -104,14 +103,14 @@ bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command
     return true;
 }
 
-int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCombineCommand(const std::vector<std::string>& args, std::string& out, std::string& err);
 
-int Report(const ToolOutcome& outcome, std::ostream& out, std::ostream& err) {
+int Report(const ToolOutcome& outcome, std::string& out, std::string& err) {
     if (!outcome.ok) {
-        err << outcome.error << '\n';
+        err += outcome.error + '\n';
         return kExitRefused;
     }
-    out << outcome.output;
+    out += outcome.output;
     return kExitSuccess;
 }
 
@@ -149,46 +148,52 @@ bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
     return true;
 }
 
-int RunCombineTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCombineTool(const std::vector<std::string>& args, std::string& out, std::string& err) {
     // Every buffer the tool takes is bounded, but the system may still have
     // less memory to give: that is a refusal with a message, not an abort.
+    // (The Windows program is built without exceptions: there its operator
+    // new ends the run with a message, src/app/win32/cxx_runtime_support.cpp.)
+#if defined(__cpp_exceptions)
     try {
         return RunCombineCommand(args, out, err);
     } catch (const std::bad_alloc&) {
-        err << "ktxcombine: out of memory\n";
+        err += "ktxcombine: out of memory\n";
         return kExitRefused;
     }
+#else
+    return RunCombineCommand(args, out, err);
+#endif
 }
 
 namespace {
 
-int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCombineCommand(const std::vector<std::string>& args, std::string& out, std::string& err) {
     ParsedCommand command;
     std::string problem;
     if (!ParseArguments(args, command, problem)) {
-        err << "ktxcombine: " << problem << " (see ktxcombine --help)\n";
+        err += "ktxcombine: " + problem + " (see ktxcombine --help)\n";
         return kExitUsage;
     }
     if (command.help) {
-        out << kUsage;
+        out += kUsage;
         return kExitSuccess;
     }
     if (command.version) {
-        out << "ktxcombine " KTX_RELEASE_VERSION "\n";
+        out += "ktxcombine " KTX_RELEASE_VERSION "\n";
         return kExitSuccess;
     }
 
     if (command.hasInfo) {
         if (!command.positional.empty() || command.hasRevision || command.hasMask || command.hasOutput) {
-            err << "ktxcombine: --info takes one FILE and no other arguments (see ktxcombine --help)\n";
+            err += "ktxcombine: --info takes one FILE and no other arguments (see ktxcombine --help)\n";
             return kExitUsage;
         }
         return Report(DescribePackageFile(command.infoPath), out, err);
     }
 
     if (command.positional.size() != 2) {
-        err << "ktxcombine: expected TEMPLATE and IMAGE, got " << command.positional.size()
-            << " file name(s) (see ktxcombine --help)\n";
+        err += "ktxcombine: expected TEMPLATE and IMAGE, got " + std::to_string(command.positional.size()) +
+               " file name(s) (see ktxcombine --help)\n";
         return kExitUsage;
     }
     const char* missing = !command.hasRevision ? "--revision TAG"
@@ -196,7 +201,7 @@ int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, s
                           : !command.hasOutput ? "-o OUTPUT"
                                                : nullptr;
     if (missing != nullptr) {
-        err << "ktxcombine: " << missing << " is required (see ktxcombine --help)\n";
+        err += std::string("ktxcombine: ") + missing + " is required (see ktxcombine --help)\n";
         return kExitUsage;
     }
 
@@ -206,7 +211,7 @@ int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, s
     request.revisionTag = command.revision;
     request.outputPath = command.output;
     if (!ParseMask(command.mask, request.mask, problem)) {
-        err << "ktxcombine: " << problem << '\n';
+        err += "ktxcombine: " + problem + '\n';
         return kExitRefused;
     }
     return Report(CombinePackage(request), out, err);
