@@ -15,7 +15,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -195,19 +194,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     Bytes expected;
     const bool shouldSucceed = ModelCombine(program, image, tag, maskText, expected);
-    std::ostringstream out, err;
+    std::string out, err;
     const int status = RunCombineTool(
         {templatePath.string(), imagePath.string(), "--revision", tag, "--mask", maskText, "-o", outputPath.string()},
         out, err);
     FUZZ_CHECK(status == kExitSuccess || status == kExitRefused);
     FUZZ_CHECK((status == kExitSuccess) == shouldSucceed);
     if (status == kExitSuccess) {
-        FUZZ_CHECK(err.str().empty() && !out.str().empty());
+        FUZZ_CHECK(err.empty() && !out.empty());
         FUZZ_CHECK(ReadFile(outputPath) == expected);
         const ToolOutcome info = DescribePackageFile(outputPath.string());
         FUZZ_CHECK(info.ok && info.output.find("(matches)") != std::string::npos);
     } else {
-        FUZZ_CHECK(out.str().empty() && IsOneRefusalLine(err.str()));
+        FUZZ_CHECK(out.empty() && IsOneRefusalLine(err));
         FUZZ_CHECK(ReadFile(templatePath) == program);
         FUZZ_CHECK(!fs::exists(separateOutputPath));
         // Nothing left behind: only the two input files are in the folder.

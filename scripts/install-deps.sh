@@ -4,15 +4,17 @@
 # Wine for 32- and 64-bit programs, Xvfb for the GUI tests, clang for the
 # fuzzers, CMake/Ninja and GoogleTest's sources, and the multilib compilers
 # for the 32-bit SG_IO preload library (they add 32-bit libraries beside
-# the native ones and remove nothing, the MinGW compilers included). Prints
+# the native ones and remove nothing, the MinGW compilers included), and
+# for ./run dist zip, unzip, dpkg-dev and lintian. Prints
 # what it installs; does nothing when everything is already present.
 set -euo pipefail
 
 need_cmds=(cmake ninja g++ clang i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix
-           wine xvfb-run xwd xdpyinfo convert python3)
+           wine xvfb-run xwd xdpyinfo convert python3 zip unzip dpkg-deb lintian)
 pkgs=(cmake ninja-build g++ g++-multilib clang googletest libbenchmark-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-      wine wine64 wine32:i386 xvfb xauth x11-apps x11-utils imagemagick fonts-wine python3)
+      wine wine64 wine32:i386 xvfb xauth x11-apps x11-utils imagemagick fonts-wine python3
+      zip unzip dpkg-dev lintian)
 
 missing_pkgs=()
 for p in "${pkgs[@]}"; do

@@ -1,6 +1,5 @@
 #include "device/pass_through_transport.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -44,8 +43,7 @@ PassThroughTransport::PassThroughTransport(platform::VolumeService& volumes, pla
 }
 
 void PassThroughTransport::OpenVolume(char letter) {
-    char name[8];
-    std::snprintf(name, sizeof name, "\\\\.\\%c:", letter);
+    const char name[] = {'\\', '\\', '.', '\\', letter, ':', '\0'};  // \\.\X:
     std::uint32_t access = platform::kGenericRead;
     std::uint32_t sharing = platform::kFileShareRead;
     if (access_ == platform::VolumeAccess::ReadWrite) {

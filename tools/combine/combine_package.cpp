@@ -2,17 +2,16 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "byte_sum.h"
 #include "display_text.h"
 #include "file_io.h"
+#include "file_system.h"
 #include "firmware_package.h"
 #include "package_layout.h"
 #include "package_locator.h"
 
-namespace fs = std::filesystem;
 using namespace package_layout;
 
 namespace {
@@ -52,15 +51,6 @@ std::string TemplateProblem(const PackageArea& area, const std::vector<std::uint
                "); combine a fresh template instead";
     }
     return LocateProblem(area);
-}
-
-// Execute permissions of the template, so that a combined program runs like
-// its template did (on systems that keep such bits).
-fs::perms ExecutePermissionsOf(const std::string& path) {
-    std::error_code ec;
-    const fs::perms perms = fs::status(path, ec).permissions();
-    if (ec || perms == fs::perms::unknown) return fs::perms::none;
-    return perms & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
 }
 
 }  // namespace
@@ -132,7 +122,9 @@ ToolOutcome CombinePackage(const CombineRequest& request) {
                           "have no single package area");
     }
 
-    if (!WriteFileAtomically(request.outputPath, program, ExecutePermissionsOf(request.templatePath),
+    // The template's execute permissions, so that a combined program runs
+    // like its template did (on systems that keep such bits).
+    if (!WriteFileAtomically(request.outputPath, program, file_system::ExecutePermissionsOf(request.templatePath),
                              problem)) {
         return RefuseFile(request.outputPath, problem);
     }

@@ -1,11 +1,11 @@
 #include "command_line.h"
 
 #include <new>
-#include <ostream>
 
 #include "combine_package.h"
 #include "display_text.h"
 #include "hex_digit.h"
+#include "ktx_release_version.h"
 #include "package_info.h"
 
 namespace {
@@ -14,6 +14,7 @@ constexpr const char* kUsage =
     "usage: ktxcombine TEMPLATE IMAGE --revision TAG --mask N -o OUTPUT\n"
     "       ktxcombine --info FILE\n"
     "       ktxcombine --help\n"
+    "       ktxcombine --version\n"
     "\n"
     "Combine: copies the template program TEMPLATE to OUTPUT with its firmware\n"
     "package area filled in: revision TAG (0 to 4 printable characters), the\n"
@@ -34,6 +35,7 @@ static_assert(kTemplateSizeLimit == 67108864u, "the usage text states the templa
 
 struct ParsedCommand {
     bool help = false;
+    bool version = false;
     std::string infoPath;
     bool hasInfo = false;
     std::vector<std::string> positional;
@@ -61,6 +63,10 @@ bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command
         }
         if (arg == "--help" || arg == "-h") {
             command.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            command.version = true;
             continue;
         }
         struct ValueOption {
@@ -97,14 +103,14 @@ bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command
     return true;
 }
 
-int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCombineCommand(const std::vector<std::string>& args, std::string& out, std::string& err);
 
-int Report(const ToolOutcome& outcome, std::ostream& out, std::ostream& err) {
+int Report(const ToolOutcome& outcome, std::string& out, std::string& err) {
     if (!outcome.ok) {
-        err << outcome.error << '\n';
+        err += outcome.error + '\n';
         return kExitRefused;
     }
-    out << outcome.output;
+    out += outcome.output;
     return kExitSuccess;
 }
 
@@ -142,42 +148,52 @@ bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
     return true;
 }
 
-int RunCombineTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCombineTool(const std::vector<std::string>& args, std::string& out, std::string& err) {
     // Every buffer the tool takes is bounded, but the system may still have
     // less memory to give: that is a refusal with a message, not an abort.
+    // (The Windows program is built without exceptions: there its operator
+    // new ends the run with a message, src/app/win32/cxx_runtime_support.cpp.)
+#if defined(__cpp_exceptions)
     try {
         return RunCombineCommand(args, out, err);
     } catch (const std::bad_alloc&) {
-        err << "ktxcombine: out of memory\n";
+        err += "ktxcombine: out of memory\n";
         return kExitRefused;
     }
+#else
+    return RunCombineCommand(args, out, err);
+#endif
 }
 
 namespace {
 
-int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCombineCommand(const std::vector<std::string>& args, std::string& out, std::string& err) {
     ParsedCommand command;
     std::string problem;
     if (!ParseArguments(args, command, problem)) {
-        err << "ktxcombine: " << problem << " (see ktxcombine --help)\n";
+        err += "ktxcombine: " + problem + " (see ktxcombine --help)\n";
         return kExitUsage;
     }
     if (command.help) {
-        out << kUsage;
+        out += kUsage;
+        return kExitSuccess;
+    }
+    if (command.version) {
+        out += "ktxcombine " KTX_RELEASE_VERSION "\n";
         return kExitSuccess;
     }
 
     if (command.hasInfo) {
         if (!command.positional.empty() || command.hasRevision || command.hasMask || command.hasOutput) {
-            err << "ktxcombine: --info takes one FILE and no other arguments (see ktxcombine --help)\n";
+            err += "ktxcombine: --info takes one FILE and no other arguments (see ktxcombine --help)\n";
             return kExitUsage;
         }
         return Report(DescribePackageFile(command.infoPath), out, err);
     }
 
     if (command.positional.size() != 2) {
-        err << "ktxcombine: expected TEMPLATE and IMAGE, got " << command.positional.size()
-            << " file name(s) (see ktxcombine --help)\n";
+        err += "ktxcombine: expected TEMPLATE and IMAGE, got " + std::to_string(command.positional.size()) +
+               " file name(s) (see ktxcombine --help)\n";
         return kExitUsage;
     }
     const char* missing = !command.hasRevision ? "--revision TAG"
@@ -185,7 +201,7 @@ int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, s
                           : !command.hasOutput ? "-o OUTPUT"
                                                : nullptr;
     if (missing != nullptr) {
-        err << "ktxcombine: " << missing << " is required (see ktxcombine --help)\n";
+        err += std::string("ktxcombine: ") + missing + " is required (see ktxcombine --help)\n";
         return kExitUsage;
     }
 
@@ -195,7 +211,7 @@ int RunCombineCommand(const std::vector<std::string>& args, std::ostream& out, s
     request.revisionTag = command.revision;
     request.outputPath = command.output;
     if (!ParseMask(command.mask, request.mask, problem)) {
-        err << "ktxcombine: " << problem << '\n';
+        err += "ktxcombine: " + problem + '\n';
         return kExitRefused;
     }
     return Report(CombinePackage(request), out, err);

@@ -1,113 +1,39 @@
 #include "file_io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <random>
-#include <system_error>
 
+#include "file_system.h"
 #include "interrupt_cleanup.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
-namespace fs = std::filesystem;
+namespace fsys = file_system;
 
 namespace {
 
-// The few descriptor calls the tool needs, under their names on each system.
-#ifdef _WIN32
-using FileStat = struct _stat64;
-int OpenForReading(const std::string& path) { return _open(path.c_str(), _O_RDONLY | _O_BINARY); }
-int CreateExclusively(const std::string& path) {
-    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-int StatOf(int fd, FileStat& st) { return _fstat64(fd, &st); }
-bool IsRegular(const FileStat& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
-long ReadSome(int fd, void* buffer, std::size_t length) {
-    return _read(fd, buffer, static_cast<unsigned>(length > 0x40000000u ? 0x40000000u : length));
-}
-long WriteSome(int fd, const void* buffer, std::size_t length) {
-    return _write(fd, buffer, static_cast<unsigned>(length > 0x40000000u ? 0x40000000u : length));
-}
-int FlushToDisk(int fd) { return _commit(fd); }
-int CloseFile(int fd) { return _close(fd); }
-#else
-using FileStat = struct stat;
-// Non-blocking, so that opening a FIFO returns at once and the type check
-// below refuses it instead of waiting for a writer.
-int OpenForReading(const std::string& path) { return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); }
-int CreateExclusively(const std::string& path) {
-    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-int StatOf(int fd, FileStat& st) { return fstat(fd, &st); }
-bool IsRegular(const FileStat& st) { return S_ISREG(st.st_mode); }
-long ReadSome(int fd, void* buffer, std::size_t length) { return static_cast<long>(read(fd, buffer, length)); }
-long WriteSome(int fd, const void* buffer, std::size_t length) {
-    return static_cast<long>(write(fd, buffer, length));
-}
-int FlushToDisk(int fd) { return fsync(fd); }
-int CloseFile(int fd) { return close(fd); }
-#endif
-
 constexpr const char kNotRegular[] = "not a regular file (a FIFO, device or directory cannot be used)";
 
-std::string ErrnoText(int error) { return std::strerror(error); }
+std::string Problem(const char* what, int error) { return std::string(what) + ": " + fsys::ErrorText(error); }
 
 // A name next to `path` that does not exist yet, or an empty text if none
 // was found. The file is then created exclusively, so a name taken in
 // between is never overwritten.
 std::string TemporaryNameNextTo(const std::string& path) {
-    std::random_device device;
-    std::uint64_t seed = device() ^ static_cast<std::uint64_t>(
-                                        std::chrono::steady_clock::now().time_since_epoch().count());
-    std::mt19937_64 rng(seed);
+    std::uint64_t state = fsys::RunUniqueNumber();
     for (int attempt = 0; attempt < 16; ++attempt) {
+        // One step of a 64-bit linear congruential generator per attempt.
+        state = state * 6364136223846793005u + 1442695040888963407u;
         char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".ktxcombine-%08lx",
-                      static_cast<unsigned long>(rng() & 0xFFFFFFFFu));
+        std::snprintf(suffix, sizeof suffix, ".ktxcombine-%08lx", static_cast<unsigned long>(state >> 32));
         const std::string name = path + suffix;
-        std::error_code ec;
-        if (fs::symlink_status(name, ec).type() == fs::file_type::not_found) return name;
+        if (!fsys::Exists(name)) return name;
     }
     return {};
 }
 
-// The file `path` finally names: symbolic links followed one at a time, so
-// that a link to a file not yet there leads to where it is to be created.
-bool ResolveLinks(const std::string& path, fs::path& resolved, std::string& problem) {
-    resolved = path;
-    for (int hop = 0; hop < 40; ++hop) {
-        std::error_code ec;
-        const fs::file_status status = fs::symlink_status(resolved, ec);
-        if (ec || !fs::is_symlink(status)) return true;
-        const fs::path target = fs::read_symlink(resolved, ec);
-        if (ec) {
-            problem = "cannot write: " + ec.message();
-            return false;
-        }
-        resolved = target.is_absolute() ? target : resolved.parent_path() / target;
-    }
-    problem = "cannot write: too many levels of symbolic links";
-    return false;
-}
-
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes, int& error) {
+bool WriteAll(fsys::Handle file, const std::vector<std::uint8_t>& bytes, int& error) {
     std::size_t written = 0;
     while (written < bytes.size()) {
-        const long count = WriteSome(fd, bytes.data() + written, bytes.size() - written);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            return false;
-        }
+        const long count = fsys::WriteSome(file, bytes.data() + written, bytes.size() - written, error);
+        if (count < 0) return false;
         written += static_cast<std::size_t>(count);
     }
     return true;
@@ -121,58 +47,52 @@ ReadOutcome ReadRegularFile(const std::string& path, std::size_t limit, std::vec
     size = 0;
     // Named first by what the path is (Windows refuses to open a directory
     // with "Permission denied"); the open file is checked again below.
-    std::error_code ec;
-    const fs::file_status named = fs::status(path, ec);
-    if (!ec && fs::exists(named) && !fs::is_regular_file(named)) {
+    if (fsys::KindOf(path) == fsys::Kind::kNotRegular) {
         problem = kNotRegular;
         return ReadOutcome::kFailed;
     }
-    const int fd = OpenForReading(path);
-    if (fd < 0) {
-        problem = "cannot read: " + ErrnoText(errno);
+    int error = 0;
+    const fsys::Handle file = fsys::OpenForReading(path, error);
+    if (file == fsys::kNoHandle) {
+        problem = Problem("cannot read", error);
         return ReadOutcome::kFailed;
     }
-    FileStat st{};
-    if (StatOf(fd, st) != 0) {
-        problem = "cannot read: " + ErrnoText(errno);
-        CloseFile(fd);
+    std::uint64_t onDisk = 0;
+    bool notRegular = false;
+    if (!fsys::RegularFileSize(file, onDisk, notRegular, error)) {
+        problem = notRegular ? kNotRegular : Problem("cannot read", error);
+        fsys::Close(file, error);
         return ReadOutcome::kFailed;
     }
-    if (!IsRegular(st)) {
-        problem = kNotRegular;
-        CloseFile(fd);
-        return ReadOutcome::kFailed;
-    }
-    size = st.st_size < 0 ? 0 : static_cast<std::uintmax_t>(st.st_size);
+    size = onDisk;
     if (size > limit) {
-        CloseFile(fd);
+        fsys::Close(file, error);
         return ReadOutcome::kTooLarge;
     }
 
     // One byte more than the size on disk shows a file that grew; the
     // buffer may throw std::bad_alloc, which the command line reports.
+#if defined(__cpp_exceptions)
     try {
         bytes.resize(static_cast<std::size_t>(size) + 1);
     } catch (...) {
-        CloseFile(fd);
+        fsys::Close(file, error);
         throw;
     }
+#else
+    bytes.resize(static_cast<std::size_t>(size) + 1);
+#endif
     std::size_t got = 0;
     int readError = 0;
     while (got < bytes.size()) {
-        const long count = ReadSome(fd, bytes.data() + got, bytes.size() - got);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            readError = errno;
-            break;
-        }
-        if (count == 0) break;
+        const long count = fsys::ReadSome(file, bytes.data() + got, bytes.size() - got, readError);
+        if (count <= 0) break;
         got += static_cast<std::size_t>(count);
     }
-    CloseFile(fd);
+    fsys::Close(file, error);
     if (readError != 0) {
         bytes.clear();
-        problem = "cannot read: " + ErrnoText(readError);
+        problem = Problem("cannot read", readError);
         return ReadOutcome::kFailed;
     }
     if (got > limit) {
@@ -185,24 +105,22 @@ ReadOutcome ReadRegularFile(const std::string& path, std::size_t limit, std::vec
     return ReadOutcome::kRead;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    const bool same = fs::equivalent(a, b, ec);
-    return !ec && same;
-}
+bool SameFile(const std::string& a, const std::string& b) { return fsys::SameFile(a, b); }
 
-bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                         fs::perms addedPermissions, std::string& problem) {
-    fs::path target;
-    if (!ResolveLinks(path, target, problem)) return false;
-    std::error_code statusError;
-    const fs::file_status status = fs::status(target, statusError);
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
+bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, unsigned addedPermissions,
+                         std::string& problem) {
+    std::string target;
+    int error = 0;
+    if (!fsys::ResolveLinks(path, target, error)) {
+        problem = Problem("cannot write", error);
+        return false;
+    }
+    if (fsys::KindOf(target) == fsys::Kind::kNotRegular) {
         problem = kNotRegular;
         return false;
     }
 
-    const std::string temporary = TemporaryNameNextTo(target.string());
+    const std::string temporary = TemporaryNameNextTo(target);
     if (temporary.empty()) {
         problem = "cannot write: no unused temporary file name next to it";
         return false;
@@ -210,41 +128,27 @@ bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     // Armed before the file exists: an interruption from here on removes
     // whatever part of it was written.
     TemporaryFileGuard guard(temporary);
-    const int fd = CreateExclusively(temporary);
-    if (fd < 0) {
-        problem = "cannot write: " + ErrnoText(errno);
+    const fsys::Handle file = fsys::CreateExclusively(temporary, error);
+    if (file == fsys::kNoHandle) {
+        problem = Problem("cannot write", error);
         return false;
     }
-    std::error_code ec;
-    guard.SetOpenDescriptor(fd);
-    int error = 0;
-    bool ok = WriteAll(fd, bytes, error);
+    guard.SetOpenFile(file);
+    bool ok = WriteAll(file, bytes, error);
     // On disk before the rename: after a crash the name holds either the
     // old content or the whole new one, never a renamed empty file.
-    if (ok && FlushToDisk(fd) != 0) {
+    if (ok) ok = fsys::FlushToDisk(file, error);
+    guard.SetOpenFile(fsys::kNoHandle);
+    int closeError = 0;
+    if (!fsys::Close(file, closeError) && ok) {
         ok = false;
-        error = errno;
+        error = closeError;
     }
-    guard.SetOpenDescriptor(-1);
-    if (CloseFile(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
+    if (ok && addedPermissions != 0) ok = fsys::AddPermissions(temporary, addedPermissions, error);
+    if (ok) ok = fsys::RenameOver(temporary, target, error);
     if (!ok) {
-        problem = "cannot write: " + ErrnoText(error);
-    } else {
-        if (addedPermissions != fs::perms::none) {
-            fs::permissions(temporary, addedPermissions, fs::perm_options::add, ec);
-        }
-        if (!ec) fs::rename(temporary, target, ec);
-        if (ec) {
-            ok = false;
-            problem = "cannot write: " + ec.message();
-        }
-    }
-    if (!ok) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        problem = Problem("cannot write", error);
+        fsys::RemoveFile(temporary);
     }
     return ok;
 }

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -37,6 +36,7 @@ bool SameFile(const std::string& a, const std::string& b);
 // over that file. Either the file ends up holding exactly `bytes`, or it is
 // left as it was and the temporary file is gone, also when the run is
 // interrupted (see interrupt_cleanup.h). An existing target that is not a
-// regular file is refused.
+// regular file is refused. `addedPermissions` are execute permissions as
+// file_system::ExecutePermissionsOf gives them.
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                         std::filesystem::perms addedPermissions, std::string& problem);
+                         unsigned addedPermissions, std::string& problem);

@@ -2,6 +2,7 @@
 // oldest Windows they are for.
 //   ktxpecheck --machine i386|amd64 --max-version MAJOR.MINOR
 //              --allowlist FILE [--list] PROGRAM...
+//   ktxpecheck --version
 // Prints each program's header versions and, with --list, its imports; then
 // every finding. Exit status 0 when every program keeps the rules, 1 when one
 // does not, 2 on a usage error or an unreadable file.
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ktx_release_version.h"
 #include "pe_image.h"
 #include "shipped_program_check.h"
 
@@ -28,7 +30,8 @@ bool ReadFile(const std::string& path, std::string& bytes) {
 
 int Usage(const std::string& why) {
     std::cerr << "ktxpecheck: " << why << "\n"
-              << "usage: ktxpecheck --machine i386|amd64 --max-version MAJOR.MINOR --allowlist FILE [--list] PROGRAM...\n";
+              << "usage: ktxpecheck --machine i386|amd64 --max-version MAJOR.MINOR --allowlist FILE [--list] PROGRAM...\n"
+              << "       ktxpecheck --version\n";
     return 2;
 }
 
@@ -43,6 +46,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (arg == "--version") {
+            std::cout << "ktxpecheck " KTX_RELEASE_VERSION "\n";
+            return 0;
+        }
         if (arg == "--machine" && hasValue) {
             const std::string machine = argv[++i];
             if (machine == "i386") rules.machine = pe::kMachineI386;

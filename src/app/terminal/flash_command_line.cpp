@@ -15,6 +15,11 @@ public:
                 line_.action = FlashAction::Help;
                 return line_;
             }
+        for (int i = 0; i < count; ++i)
+            if (Is(args[i], "--version")) {
+                line_.action = FlashAction::Version;
+                return line_;
+            }
         bool optionsEnded = false;
         const char* actionOption = nullptr;
         const char* forceOption = nullptr;
@@ -107,6 +112,7 @@ const char kFlashUsage[] =
     "       ktxflash --list                         list the drives found\n"
     "       ktxflash --info                         show the embedded firmware package\n"
     "       ktxflash --help                         show this text\n"
+    "       ktxflash --version                      show the release's version\n"
     "\n"
     "DEVICE is a drive as --list shows it (on Linux a /dev/sg* path).\n"
     "  --yes       answer yes to both confirmations\n"

@@ -5,6 +5,7 @@
 //   ktxflash --list                         list the drives found
 //   ktxflash --info                         show the embedded package
 //   ktxflash --help
+//   ktxflash --version
 // Options and DEVICE may come in any order; "--" ends the options.
 
 namespace terminal {
@@ -13,7 +14,7 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailed = 1;  // refused or failed
 constexpr int kExitUsage = 2;   // malformed command line
 
-enum class FlashAction { Upgrade, Save, List, Info, Help };
+enum class FlashAction { Upgrade, Save, List, Info, Help, Version };
 
 enum class UsageProblem {
     None,
@@ -37,7 +38,8 @@ struct FlashCommandLine {
 };
 
 // Parses `count` arguments (the program's name not among them). --help
-// anywhere asks for the help text, whatever else is there.
+// anywhere asks for the help text, whatever else is there; --version,
+// short of --help, for the release's version.
 FlashCommandLine ParseFlashCommandLine(int count, const char* const* args);
 
 // What is wrong, as the start of a one-line message (the caller adds the

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/terminal/flash_command_line.h"
+#include "ktx_release_version.h"
 #include "firmware/firmware_context.h"
 #include "firmware/firmware_file_commands.h"
 #include "firmware/package_description.h"
@@ -198,6 +199,9 @@ int RunFlashProgram(int count, const char* const* args, FlashServices& services)
     switch (line.action) {
     case FlashAction::Help:
         std::fputs(kFlashUsage, services.out);
+        return kExitSuccess;
+    case FlashAction::Version:
+        std::fputs("ktxflash " KTX_RELEASE_VERSION "\n", services.out);
         return kExitSuccess;
     case FlashAction::List:
         return run.List();

@@ -1,9 +1,21 @@
 #include "app/terminal/progress_display.h"
 
+#include <cstring>
+
+#include "platform/fixed_text.h"
+
 namespace terminal {
 namespace {
 
 int Clamped(int percent) { return percent < 0 ? 0 : percent > 100 ? 100 : percent; }
+
+// `text` into the caller's `out` of `size` bytes, cut to fit and terminated.
+void CopyCut(const TextBuffer& text, char* out, std::size_t size) {
+    if (size == 0) return;
+    const std::size_t length = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(out, text.c_str(), length);
+    out[length] = '\0';
+}
 
 }  // namespace
 
@@ -13,11 +25,15 @@ void FormatProgressBar(int percent, char* out, std::size_t size) {
     const int filled = value * kProgressBarWidth / 100;
     for (int i = 0; i < kProgressBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
     bar[kProgressBarWidth] = '\0';
-    std::snprintf(out, size, "\r[%s] %3d%%", bar, value);
+    FixedText<kProgressBarWidth + 16> text;
+    text.Format("\r[%s] %3d%%", bar, value);
+    CopyCut(text, out, size);
 }
 
 void FormatProgressLine(int percent, char* out, std::size_t size) {
-    std::snprintf(out, size, "Progress: %d%%\n", Clamped(percent));
+    FixedText<32> text;
+    text.Format("Progress: %d%%\n", Clamped(percent));
+    CopyCut(text, out, size);
 }
 
 void ProgressDisplay::Show(int percent) {

@@ -1,10 +1,13 @@
 #include "platform/linux/sleep_inhibitor.h"
 
 #include <dlfcn.h>
+#include <sys/auxv.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
+
+#include "platform/linux/inhibit_program.h"
 
 namespace linux_power {
 namespace {
@@ -91,6 +94,9 @@ void SleepInhibitor::Release() {
 }
 
 SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const char* library) {
+    // A static program has no dynamic loader (no AT_BASE) and must not load
+    // a library built for the system's C library: systemd-inhibit asks instead.
+    if (getauxval(AT_BASE) == 0) return InhibitThroughProgram(who, why);
     // The library stays loaded for the rest of the run: unloading a library
     // that keeps process-wide state is not worth the risk for what it saves.
     void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);

@@ -5,7 +5,8 @@
 // descriptor, and the block lasts until that descriptor is closed.
 // libsystemd is loaded at run time, so the program needs it neither to
 // build nor to run: without it, without a system bus or without logind it
-// simply holds nothing.
+// simply holds nothing. A static program asks through systemd-inhibit
+// instead (inhibit_program.h).
 
 namespace linux_power {
 

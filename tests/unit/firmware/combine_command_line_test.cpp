@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "combine_test_files.h"
 
@@ -19,9 +18,9 @@ struct ToolRun {
 };
 
 ToolRun RunTool(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunCombineTool(args, out, err);
-    return {status, out.str(), err.str()};
+    ToolRun run{0, {}, {}};
+    run.status = RunCombineTool(args, run.out, run.err);
+    return run;
 }
 
 bool Mask(const std::string& text, unsigned& value) {
@@ -93,6 +92,9 @@ TEST(CombineCommandLine, MalformedCommandLinesExitWithUsageStatusAndHelpSucceeds
     const ToolRun help = RunTool({"--help"});
     EXPECT_EQ(help.status, kExitSuccess);
     EXPECT_NE(help.out.find("ktxcombine TEMPLATE IMAGE --revision TAG --mask N -o OUTPUT"), std::string::npos);
+    const ToolRun version = RunTool({"--version"});
+    EXPECT_EQ(version.status, kExitSuccess);
+    EXPECT_EQ(version.out.rfind("ktxcombine ", 0), 0u) << version.out;
 }
 
 TEST(CombineCommandLine, CombinesThenDescribesTheResult) {

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <new>
-#include <sstream>
 
 #include "combine_test_files.h"
 #include "command_line.h"
@@ -30,13 +29,13 @@ TEST(CombineOutOfMemory, ReportsAMessageAndExitsRefused) {
     ScratchDirectory dir;
     dir.Write("template.exe", TemplateProgram());
     dir.Write("image.bin", MakeSampleImage());
-    std::ostringstream out, err;
+    std::string out, err;
     g_limitLargeAllocations = true;
     const int status = RunCombineTool({dir.Path("template.exe"), dir.Path("image.bin"), "--revision", "P1.3",
                                        "--mask", "0", "-o", dir.Path("out.exe")},
                                       out, err);
     g_limitLargeAllocations = false;
     EXPECT_EQ(status, kExitRefused);
-    EXPECT_EQ(err.str(), "ktxcombine: out of memory\n");
+    EXPECT_EQ(err, "ktxcombine: out of memory\n");
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"image.bin", "template.exe"}));
 }

@@ -340,7 +340,7 @@ TEST(CombineInterruption, RemovesTheTemporaryFileAndEndsByTheSignal) {
         EXPECT_EXIT(
             {
                 TemporaryFileGuard guard(open);
-                guard.SetOpenDescriptor(::open(open.c_str(), O_WRONLY));
+                guard.SetOpenFile(::open(open.c_str(), O_WRONLY));
                 std::raise(signalNumber);
             },
             ::testing::KilledBySignal(signalNumber), "");

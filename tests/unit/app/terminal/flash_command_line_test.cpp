@@ -47,6 +47,9 @@ TEST(FlashCommandLine, WellFormedLinesSayWhatToDo) {
     // --help wins over anything else on the line, malformed or not.
     EXPECT_EQ(Parse({"--bogus", "--help", "a", "b"}).action, FlashAction::Help);
     EXPECT_EQ(Parse({"--bogus", "--help"}).problem, UsageProblem::None);
+    // --version likewise, short of --help.
+    EXPECT_EQ(Parse({"--bogus", "--version", "a"}).action, FlashAction::Version);
+    EXPECT_EQ(Parse({"--version", "--help"}).action, FlashAction::Help);
 
     // After "--" an argument starting with '-' is a DEVICE; "./--x" is a FILE.
     auto dashed = Parse({"--save", "./--x", "--", "-odd-device"});
@@ -94,7 +97,7 @@ TEST(FlashCommandLine, MalformedLinesNameTheirProblemAndArgument) {
 
 TEST(FlashCommandLine, HelpTextNamesEveryOptionAndTheExitStatuses) {
     const std::string usage = terminal::kFlashUsage;
-    for (const char* option : {"--list", "--info", "--save FILE", "--force", "--yes", "--dry-run", "--help", "DEVICE"})
+    for (const char* option : {"--list", "--info", "--save FILE", "--force", "--yes", "--dry-run", "--help", "--version", "DEVICE"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("0 success, 1 refused or failed, 2 malformed"), std::string::npos);
 }
