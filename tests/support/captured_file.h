@@ -13,24 +13,15 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
-#ifdef _WIN32
-#include <process.h>
-inline int CurrentProcessId() { return _getpid(); }
-#else
-#include <unistd.h>
-inline int CurrentProcessId() { return static_cast<int>(getpid()); }
-#endif
+#include "scratch_path.h"
 
 class CapturedFile {
 public:
     explicit CapturedFile(const std::string& input = "") {
         static unsigned count = 0;
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("ktx_stream_" + std::to_string(CurrentProcessId()) + "_" + std::to_string(++count)))
-                    .string();
+        path_ = ScratchPath("stream_" + std::to_string(++count));
         file_ = std::fopen(path_.c_str(), "w+b");
         if (!file_) {
             std::fprintf(stderr, "cannot create the scratch file %s\n", path_.c_str());

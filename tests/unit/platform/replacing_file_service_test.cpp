@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/display_text.h"
+#include "scratch_path.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ namespace fs = std::filesystem;
 class ReplacingFileServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("ktx_replacing_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // A folder of this process: the other builds' tests run beside it.
+        folder_ = ScratchPath(std::string("replacing_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }

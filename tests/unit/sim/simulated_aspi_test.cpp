@@ -12,6 +12,7 @@
 #include "aspi_test_support.h"
 
 #include "configured_machine.h"
+#include "scratch_path.h"
 
 
 namespace {
@@ -125,9 +126,10 @@ protected:
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
-    const std::string config_ = ::testing::TempDir() + "aspi_dll_machine.cfg";
-    const std::string trace_ = ::testing::TempDir() + "aspi_dll_fallback_trace.log";
-    const std::string ownTrace_ = ::testing::TempDir() + "aspi_dll_own_trace.log";
+    // Files of this process: the same tests of the other builds run beside it.
+    const std::string config_ = ScratchPath("aspi_dll_machine.cfg");
+    const std::string trace_ = ScratchPath("aspi_dll_fallback_trace.log");
+    const std::string ownTrace_ = ScratchPath("aspi_dll_own_trace.log");
 };
 
 TEST_F(ConfiguredMachine, MissingOrMalformedConfigurationMeansNoAdaptersAndOneLineWhy) {
