@@ -99,9 +99,15 @@ int SgIoTransport::Open(const DeviceRecord& record) {
 
 void SgIoTransport::Close() { device_.Close(); }
 
+bool SgIoTransport::stopped() const {
+    return lastError_ == DeviceError::NotPermitted || lastError_ == DeviceError::AccessDenied ||
+           lastError_ == DeviceError::Gone;
+}
+
 int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
-    // Once the system has refused a request, nothing more goes to the device.
-    if (lastError_ != DeviceError::None) return 0;
+    // Once the system has said that the device will never take a request,
+    // nothing more goes to it; any other error fails this try only.
+    if (stopped()) return 0;
     if (command.usesReplyArea) {
         std::memset(reply_, 0, sizeof reply_);
         data = reply_;

@@ -7,11 +7,13 @@
 // identity, which the entry keeps too), so a record copied whole still
 // names its device. The record's dosDeviceName stays all zero.
 //
-// When the system itself refuses a request (the ioctl fails: no
-// CAP_SYS_RAWIO for a firmware command, the device gone), the transport
-// keeps that error and sends nothing more until the next Open, so the
-// block download's retries do not reach the device; the front-end reads
-// lastError() and tells the user what it means.
+// When the system itself refuses a request for good (the ioctl fails with
+// EPERM: no CAP_SYS_RAWIO for a firmware command; EACCES; ENODEV or ENXIO:
+// the device gone), the transport keeps that error and sends nothing more
+// until the next Open, so the block download's retries do not reach the
+// device. Any other ioctl error (EINTR, EIO, ...) fails that one request,
+// which the caller may try again. The front-end reads lastError() and
+// tells the user what it means.
 
 #include <cstdint>
 
@@ -59,6 +61,8 @@ protected:
     commands::Backend backend() const override { return commands::Backend::PassThrough; }
 
 private:
+    // True after an error that means the device will never take a request.
+    bool stopped() const;
     // Probe without zeroing the current record at its end.
     DeviceError ProbeOne(const char* path, DeviceList& list);
     // The number of `path`'s entry, made when it is new; -1 when the path
