@@ -14,6 +14,7 @@ touch "$WORK/dev/sg0" "$WORK/dev/sg1"
 "$SAMPLE" "$WORK/image.bin" >/dev/null || exit 1
 "$COMBINE" "$FLASH_TEMPLATE" "$WORK/image.bin" --revision P1 --mask 0x0C -o "$WORK/ktxflash" >/dev/null || exit 1
 FLASH=$WORK/ktxflash
+head -c 131072 /dev/zero > "$WORK/zeros.bin"
 failures=0
 CASE=
 
@@ -24,35 +25,52 @@ fail() {
   failures=$((failures + 1))
 }
 
-# drive [SETTINGS...]: one drive at sg0 (sg1 has none behind it); a fresh trace.
+# drive [SETTINGS...]: one drive at sg0 (sg1 has none behind it) holding
+# an older firmware (zeros) unless the settings say otherwise; a fresh trace.
 drive() {
-  { printf 'trace = %s\n[drive]\nadapter = 0\ntarget = 0\n' "$WORK/trace.log"; printf '%s\n' "$@"; } > "$WORK/machine.cfg"
+  local image="image = zeros"
+  case "$*" in *"image ="*) image= ;; esac
+  { printf 'trace = %s\n[drive]\nadapter = 0\ntarget = 0\n%s\n' "$WORK/trace.log" "$image"; printf '%s\n' "$@"; } > "$WORK/machine.cfg"
   rm -f "$WORK/trace.log"
 }
 
-# run STDIN-TEXT ARGS...: runs ktxflash over the simulated devices; $status, $WORK/out.
+# run STDIN-TEXT ARGS...: runs ktxflash over the simulated devices in the
+# empty folder $WORK/cwd (where default backups go); $status, $WORK/out.
+# $WRAP (e.g. setpriv ...) runs the program.
 run() {
   local input=$1; shift
-  printf '%b' "$input" | env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" LD_PRELOAD="$PRELOAD" \
-    ${EXTRA_ENV:-} "$FLASH_UNDER_TEST" "$@" > "$WORK/out" 2>&1
+  rm -rf "$WORK/cwd" && mkdir -p "$WORK/cwd"
+  (cd "$WORK/cwd" && printf '%b' "$input" | env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" \
+    LD_PRELOAD="$PRELOAD" ${EXTRA_ENV:-} ${WRAP:-} "$FLASH_UNDER_TEST" "$@" > "$WORK/out" 2>&1)
   status=$?
 }
 FLASH_UNDER_TEST=$FLASH
 
 vendor_commands() { grep -c 'CDB FD ' "$WORK/trace.log" 2>/dev/null || true; }
+read_commands() { grep -c 'CDB 3C 01 ' "$WORK/trace.log" 2>/dev/null || true; }
+backups() { ls "$WORK/cwd" 2>/dev/null; }
 expect_status() { [ "$status" = "$1" ] || fail "exit status $status, expected $1"; }
 expect_text() { grep -qF -- "$1" "$WORK/out" || fail "no line with: $1"; }
 expect_no_text() { ! grep -qF -- "$1" "$WORK/out" || fail "unexpected: $1"; }
 expect_vendor_commands() { local n; n=$(vendor_commands); [ "$n" = "$1" ] || fail "$n vendor commands, expected $1"; }
 
-CASE="success with --yes"
+CASE="success with --yes, after a backup under its default name"
 drive "image = zeros"
 run "" --yes /dev/sg0
 expect_status 0
 expect_vendor_commands 8
 expect_text "Upgrade Firmware Successful!!"
 expect_text "Restart the PC (or power-cycle the drive) before using the drive"
+expect_text "After the restart, check what the drive runs with: ktxflash --verify /dev/sg0"
 grep -q 'installed image sum 0x0E89' "$WORK/trace.log" || fail "image not installed"
+backup=$(backups)
+[[ $backup =~ ^KTX7724R05-P1\.2-[0-9]{8}-[0-9]{6}\.bin$ ]] || fail "backup named '$backup'"
+cmp -s "$WORK/cwd/$backup" "$WORK/zeros.bin" || fail "the backup is not the drive's old firmware"
+expect_text "Backup of the drive's firmware: $backup"
+# The drive and the package come before the warnings; "Start Flashing..."
+# only as the download starts, after the questions.
+order=$(grep -e '^/dev/sg0 ' -e '^Package: ' -e '^Backup of' -e '^WARNING:' -e '^Start Flashing' "$WORK/out" | cut -c1-8 | tr '\n' '|')
+[ "$order" = "/dev/sg0|Package:|Backup o|WARNING:|WARNING:|Start Fl|" ] || fail "order of the session: $order"
 # Not a terminal: plain progress lines, no bar redrawn in place.
 expect_text "Progress: 100%"
 ! grep -q $'\r' "$WORK/out" || fail "carriage return in plain output"
@@ -226,6 +244,111 @@ expect_text "Check sum not match!! ("
 expect_text " / 0E89)"
 expect_vendor_commands 0
 FLASH_UNDER_TEST=$FLASH
+
+# Each refusal before the firmware goes out: CASE | drive settings | extra
+# arguments | exit status | text | firmware reads expected (0: none, 8: the
+# backup's whole read, 7: two blocks and five failed tries).
+while IFS='|' read -r name settings extra want_status text reads; do
+  CASE=$name
+  drive "$settings"
+  # shellcheck disable=SC2086
+  run "" --yes $extra /dev/sg0
+  expect_status "$want_status"
+  expect_text "$text"
+  expect_vendor_commands 0
+  [ "$(read_commands)" = "$reads" ] || fail "$(read_commands) firmware reads, expected $reads"
+  [ -z "$(backups)" ] || fail "a backup was left: $(backups)"
+done <<'EOF'
+other model|vendor = OTHERCO|--no-backup|1|the drive reports vendor "OTHERCO", product "KTX7724R05", not vendor "TAVRINE"|0
+already the image|image = sample||0|already equals the image: not flashed again|8
+the backup's read fails|fault = vanish-after 6||1|the drive's firmware could not be read; the upgrade stops before any firmware command|7
+backup folder missing|image = zeros|--backup no/such/folder.bin|1|the file could not be written (nothing was left behind); the upgrade stops|8
+EOF
+
+CASE="an existing backup file is never replaced"
+drive
+mkdir -p "$WORK/keep" && echo keep > "$WORK/keep/old.bin"
+run "" --yes --backup "$WORK/keep/old.bin" /dev/sg0
+expect_status 1
+expect_text "old.bin: the file exists; the upgrade stops before any firmware command"
+expect_vendor_commands 0
+[ "$(cat "$WORK/keep/old.bin")" = keep ] || fail "the existing file changed"
+
+CASE="--backup FILE"
+drive
+rm -f "$WORK/mine.bin"
+run "" --yes --backup "$WORK/mine.bin" /dev/sg0
+expect_status 0
+expect_vendor_commands 8
+cmp -s "$WORK/mine.bin" "$WORK/zeros.bin" || fail "--backup FILE does not hold the old firmware"
+[ -z "$(backups)" ] || fail "a default-named backup too"
+
+CASE="--no-backup and --allow-reinstall"
+drive "image = sample"
+run "" --yes --no-backup --allow-reinstall /dev/sg0
+expect_status 0
+expect_text "No backup of the drive's firmware (--no-backup)."
+expect_vendor_commands 8
+[ "$(read_commands)" = 0 ] || fail "read the firmware with nothing to do with it"
+[ -z "$(backups)" ] || fail "a backup despite --no-backup"
+
+CASE="a dry run reads as the backup would and writes only a named file"
+drive
+run "" --dry-run /dev/sg0
+expect_status 0
+expect_text "no file written (--backup FILE writes one)"
+[ "$(read_commands)" = 8 ] || fail "the dry run did not read the firmware"
+[ -z "$(backups)" ] || fail "the dry run wrote $(backups)"
+rm -f "$WORK/dry.bin"
+run "" --dry-run --backup "$WORK/dry.bin" /dev/sg0
+expect_status 0
+expect_vendor_commands 0
+cmp -s "$WORK/dry.bin" "$WORK/zeros.bin" || fail "the dry run's named backup"
+
+CASE="another model, allowed"
+drive "product = KTX9000"
+run "" --yes --no-backup --allow-other-model /dev/sg0
+expect_status 0
+expect_text 'the drive reports vendor "TAVRINE", product "KTX9000": flashed as a KTX7724R05 (--allow-other-model)'
+expect_vendor_commands 8
+
+CASE="without CAP_SYS_RAWIO nothing is asked, read or sent; a dry run warns"
+NO_RAWIO="setpriv --inh-caps=-sys_rawio --bounding-set=-sys_rawio"
+drive
+WRAP=$NO_RAWIO run "y\ny\n" /dev/sg0
+expect_status 1
+expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
+expect_no_text "WARNING:"
+[ "$(read_commands)" = 0 ] || fail "the drive's firmware was read"
+expect_vendor_commands 0
+WRAP=$NO_RAWIO run "" --dry-run /dev/sg0
+expect_status 0
+expect_text "Warning: /dev/sg0: the kernel refused the firmware command"
+expect_text "Dry run: every check passed"
+WRAP=$NO_RAWIO run "" --verify /dev/sg0
+expect_text "The drive's firmware differs from the image in 8 of 8 blocks."
+
+# --verify: CASE | drive settings | exit status | summary | blocks shown different
+while IFS='|' read -r name settings want_status summary different; do
+  CASE="verify: $name"
+  drive "$settings"
+  run "" --verify /dev/sg0
+  expect_status "$want_status"
+  expect_text "$summary"
+  [ "$(grep -c ': different$' "$WORK/out")" = "$different" ] || fail "blocks different: $(grep -c ': different$' "$WORK/out")"
+  expect_vendor_commands 0
+done <<'EOF'
+the image|image = sample|0|The drive's firmware equals the image (all 8 blocks the same).|0
+an older firmware|image = zeros|1|The drive's firmware differs from the image in 8 of 8 blocks.|8
+a read that fails|fault = vanish-after 7|1|the drive's firmware could not be read; nothing compared|0
+EOF
+
+CASE="save says success only once the file is in place"
+drive "image = sample"
+run "" --save "$WORK/no/such/folder.bin" /dev/sg0
+expect_status 1
+expect_text "the file could not be written"
+expect_no_text "Saved the drive's firmware"
 
 if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "all ktxflash end-to-end cases passed"

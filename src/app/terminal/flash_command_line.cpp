@@ -25,23 +25,25 @@ public:
                 TakeDevice(arg);
             } else if (Is(arg, "--")) {
                 optionsEnded = true;
-            } else if (Is(arg, "--list") || Is(arg, "--info") || Is(arg, "--save")) {
+            } else if (Is(arg, "--list") || Is(arg, "--info") || Is(arg, "--save") || Is(arg, "--verify")) {
                 if (actionOption != nullptr) {
                     Fail(UsageProblem::ConflictingActions, arg);
                     break;
                 }
                 actionOption = arg;
-                line_.action = Is(arg, "--list") ? FlashAction::List
-                               : Is(arg, "--info") ? FlashAction::Info
-                                                   : FlashAction::Save;
-                if (line_.action == FlashAction::Save) {
-                    // The FILE follows; a file whose name starts with "--"
-                    // is given as ./--name.
-                    if (i + 1 >= count || args[i + 1][0] == '\0' || std::strncmp(args[i + 1], "--", 2) == 0)
-                        Fail(UsageProblem::MissingFile, arg);
-                    else
-                        line_.saveFile = args[++i];
-                }
+                line_.action = Is(arg, "--list")     ? FlashAction::List
+                               : Is(arg, "--info")   ? FlashAction::Info
+                               : Is(arg, "--verify") ? FlashAction::Verify
+                                                     : FlashAction::Save;
+                if (line_.action == FlashAction::Save) line_.saveFile = TakeFile(count, args, i);
+            } else if (Is(arg, "--backup")) {
+                line_.backupFile = TakeFile(count, args, i);
+                upgradeOption = arg;
+            } else if (Is(arg, "--no-backup") || Is(arg, "--allow-reinstall") || Is(arg, "--allow-other-model")) {
+                (Is(arg, "--no-backup")         ? line_.noBackup
+                 : Is(arg, "--allow-reinstall") ? line_.allowReinstall
+                                                : line_.allowOtherModel) = true;
+                upgradeOption = arg;
             } else if (Is(arg, "--force")) {
                 line_.force = true;
                 forceOption = arg;
@@ -54,11 +56,14 @@ public:
         }
         if (line_.problem != UsageProblem::None) return line_;
 
-        const bool needsDevice = line_.action == FlashAction::Upgrade || line_.action == FlashAction::Save;
+        const bool needsDevice = line_.action == FlashAction::Upgrade || line_.action == FlashAction::Save ||
+                                 line_.action == FlashAction::Verify;
         if (forceOption != nullptr && line_.action != FlashAction::Save)
             Fail(UsageProblem::OptionNotForAction, forceOption);
         else if (upgradeOption != nullptr && line_.action != FlashAction::Upgrade)
             Fail(UsageProblem::OptionNotForAction, upgradeOption);
+        else if (line_.backupFile != nullptr && line_.noBackup)
+            Fail(UsageProblem::ConflictingOptions, nullptr);
         else if (needsDevice && line_.device == nullptr)
             Fail(UsageProblem::MissingDevice, nullptr);
         else if (!needsDevice && line_.device != nullptr)
@@ -67,6 +72,17 @@ public:
     }
 
 private:
+    // The FILE after the option at `i` (stepping over it); null, with the
+    // problem set, when there is none. A file whose name starts with "--"
+    // is given as ./--name.
+    const char* TakeFile(int count, const char* const* args, int& i) {
+        if (i + 1 >= count || args[i + 1][0] == '\0' || std::strncmp(args[i + 1], "--", 2) == 0) {
+            Fail(UsageProblem::MissingFile, args[i]);
+            return nullptr;
+        }
+        return args[++i];
+    }
+
     void TakeDevice(const char* arg) {
         if (line_.device != nullptr)
             Fail(UsageProblem::ExtraArgument, arg);
@@ -92,26 +108,34 @@ const char* UsageProblemText(UsageProblem problem) {
     switch (problem) {
     case UsageProblem::None: return "";
     case UsageProblem::UnknownOption: return "unknown option";
-    case UsageProblem::MissingFile: return "--save needs a FILE to write";
+    case UsageProblem::MissingFile: return "this option needs a FILE to write";
     case UsageProblem::MissingDevice: return "name the DEVICE (see --list)";
     case UsageProblem::ExtraArgument: return "unexpected argument";
-    case UsageProblem::ConflictingActions: return "only one of --list, --info and --save at a time";
+    case UsageProblem::ConflictingActions: return "only one of --list, --info, --save and --verify at a time";
     case UsageProblem::OptionNotForAction: return "option does not go with this command";
+    case UsageProblem::ConflictingOptions: return "--backup FILE and --no-backup exclude each other";
     }
     return "malformed command line";
 }
 
 const char kFlashUsage[] =
-    "Usage: ktxflash [--yes] [--dry-run] DEVICE    upgrade the drive's firmware to P1.3\n"
+    "Usage: ktxflash [UPGRADE OPTIONS] DEVICE      upgrade the drive's firmware to P1.3\n"
     "       ktxflash --save FILE [--force] DEVICE   save the drive's firmware into FILE\n"
+    "       ktxflash --verify DEVICE                compare the drive's firmware with the image\n"
     "       ktxflash --list                         list the drives found\n"
     "       ktxflash --info                         show the embedded firmware package\n"
     "       ktxflash --help                         show this text\n"
     "\n"
     "DEVICE is a drive as --list shows it (on Linux a /dev/sg* path).\n"
-    "  --yes       answer yes to both confirmations\n"
-    "  --dry-run   make every check, send no firmware to the drive\n"
-    "  --force     let --save replace an existing FILE\n"
+    "Upgrade options:\n"
+    "  --yes                answer yes to both confirmations\n"
+    "  --dry-run            make every check and read the firmware, send no firmware to the drive\n"
+    "  --backup FILE        the backup of the drive's firmware goes to FILE (default:\n"
+    "                       PRODUCT-REVISION-YYYYMMDD-HHMMSS.bin in the current directory)\n"
+    "  --no-backup          flash without a backup\n"
+    "  --allow-reinstall    flash a drive that already holds this firmware\n"
+    "  --allow-other-model  flash a drive that does not report itself as TAVRINE KTX7724R05\n"
+    "  --force              let --save replace an existing FILE\n"
     "Exit status: 0 success, 1 refused or failed, 2 malformed command line.\n";
 
 }  // namespace terminal

@@ -1,7 +1,8 @@
 #pragma once
 // The ktxflash command line:
-//   ktxflash [--yes] [--dry-run] DEVICE     upgrade the drive
+//   ktxflash [UPGRADE OPTIONS] DEVICE       upgrade the drive
 //   ktxflash --save FILE [--force] DEVICE   save the drive's firmware
+//   ktxflash --verify DEVICE                compare the drive's firmware with the image
 //   ktxflash --list                         list the drives found
 //   ktxflash --info                         show the embedded package
 //   ktxflash --help
@@ -13,7 +14,7 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailed = 1;  // refused or failed
 constexpr int kExitUsage = 2;   // malformed command line
 
-enum class FlashAction { Upgrade, Save, List, Info, Help };
+enum class FlashAction { Upgrade, Save, Verify, List, Info, Help };
 
 enum class UsageProblem {
     None,
@@ -21,8 +22,9 @@ enum class UsageProblem {
     MissingFile,         // --save without a FILE after it
     MissingDevice,       // the upgrade or the save without a DEVICE
     ExtraArgument,       // a second DEVICE, or a DEVICE for --list or --info
-    ConflictingActions,  // two of --list, --info, --save
-    OptionNotForAction,  // --force without --save; --yes or --dry-run with another action
+    ConflictingActions,  // two of --list, --info, --save, --verify
+    OptionNotForAction,  // --force without --save; an upgrade option with another action
+    ConflictingOptions,  // --backup FILE with --no-backup
 };
 
 struct FlashCommandLine {
@@ -32,6 +34,10 @@ struct FlashCommandLine {
     bool force = false;              // --save may replace an existing FILE
     bool yes = false;                // both confirmations answered yes
     bool dryRun = false;             // every check, no vendor command
+    const char* backupFile = nullptr;  // --backup FILE; null: the default name
+    bool noBackup = false;             // --no-backup
+    bool allowReinstall = false;       // flash a drive that already holds the image
+    bool allowOtherModel = false;      // flash a drive that reports another vendor or product
     UsageProblem problem = UsageProblem::None;
     const char* offending = nullptr;  // the argument the problem is about; null when none
 };

@@ -1,15 +1,22 @@
 #include "app/terminal/flash_program.h"
 
-#include <cerrno>
+#include <array>
 #include <cstring>
 
+#include "app/terminal/backup_file_name.h"
+#include "app/terminal/drive_model_check.h"
+#include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_command_line.h"
+#include "firmware/block_comparison.h"
 #include "firmware/firmware_context.h"
-#include "firmware/firmware_file_commands.h"
+#include "firmware/firmware_readout.h"
 #include "firmware/package_description.h"
+#include "firmware/status_report.h"
 #include "firmware/status_text.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
+#include "platform/local_time.h"
+#include "platform/buffer_allocator.h"
 #include "platform/replacing_file_service.h"
 
 namespace terminal {
@@ -18,18 +25,14 @@ namespace {
 constexpr char kRestartNote[] =
     "Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware only after that.";
 
-// True only when `path` names nothing: a file that is there but cannot be
-// read counts as there.
-bool FileIsMissing(const char* path) {
-    errno = 0;
-    if (std::FILE* existing = std::fopen(path, "rb")) {
-        std::fclose(existing);
-        return false;
-    }
-    return errno == ENOENT;
-}
+// How the work ktxflash does before the questions ended the upgrade.
+enum class CheckedDriveOutcome {
+    GoOn,          // the questions and the download follow
+    AlreadyEqual,  // the drive holds the image: nothing to do, exit 0
+    Failed,        // the read or the backup failed: exit 1, nothing sent
+};
 
-class FlashRun {
+class FlashRun : private CheckedDriveStep {
 public:
     FlashRun(const FlashCommandLine& line, FlashServices& services)
         : line_(line),
@@ -42,20 +45,41 @@ public:
     int Info();
     int Upgrade();
     int Save();
+    int Verify();
 
 private:
+    // The backup and the comparison with the image, once every check of
+    // the upgrade has passed (the drive is open).
+    bool Run() override;
+    // Writes the drive's firmware in `image` as the backup; false (with
+    // the error printed) when it could not.
+    bool WriteBackup(const DeviceRecord& drive, const std::uint8_t* image);
+    // Refuses a drive that is not the KTX7724R05 (unless --allow-other-model)
+    // or a process that may not send firmware commands (a warning for a dry
+    // run); false when the upgrade stops here.
+    bool UpgradeMayStart(const DeviceRecord& drive);
     // "ktxflash: " then `subject` (escaped; may be null) and `text`, on err.
     void Error(const char* subject, const char* text);
     // Finds the DEVICE into the state; false (with the error printed) when it is not there.
     bool FindDevice(FirmwareState& state);
     // One line for the drive; with `probeType`, its drive type from MODE SENSE.
     void ShowDrive(const DeviceRecord& record, bool probeType);
+    // The package ktxflash carries, in one line.
+    void ShowPackage();
     // The operations' context: this run's services, the terminal's face and `files`.
     FirmwareContext Context(FileService& files);
+    // Reads the open drive's whole firmware into `image` (taken here);
+    // false, with the read's status shown, when it failed.
+    bool ReadFirmware(OwnedBuffer& image);
+    // Opens `drive`, reads its firmware into `image` and closes it again.
+    bool OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image);
 
     const FlashCommandLine& line_;
     FlashServices& services_;
     TerminalFace face_;
+    // The drive the upgrade works on, while it runs.
+    const DeviceRecord* upgradeDrive_ = nullptr;
+    CheckedDriveOutcome checkedDriveOutcome_ = CheckedDriveOutcome::GoOn;
 };
 
 void FlashRun::Error(const char* subject, const char* text) {
@@ -96,6 +120,18 @@ void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
     face_.PrintLine(text.c_str());
 }
 
+void FlashRun::ShowPackage() {
+    const FirmwarePackage& package = services_.package;
+    if (package.isUncombined()) return;
+    const std::array<char, 5> tag = package.revisionTag();
+    MessageText text;
+    text.Assign("Package: revision tag \"");
+    AppendDisplayText(text, tag.data(), std::strlen(tag.data()));
+    text.AppendFormat("\", mask 0x%02X, image sum %04X", static_cast<unsigned>(package.versionCheckMask()),
+                      static_cast<unsigned>(package.expectedSum()));
+    face_.PrintLine(text.c_str());
+}
+
 int FlashRun::List() {
     DeviceList list;
     MessageText why;
@@ -130,15 +166,136 @@ bool FlashRun::FindDevice(FirmwareState& state) {
     return false;
 }
 
+bool FlashRun::ReadFirmware(OwnedBuffer& image) {
+    ScsiTransport& transport = services_.devices.transport();
+    if (!image.Allocate(transport.current.imageSize)) {
+        face_.ShowStatus(kWriteMemoryFailedText);
+        return false;
+    }
+    ReplacingFileService files;  // the read writes no file
+    FirmwareState scratch;
+    const bool read = ReadOutFirmware(Context(files), scratch, image.get()) == 1;
+    // A request the transport gave up on may still be completed into the
+    // buffer: it is then kept, not freed, until the program ends.
+    if (transport.requestAbandoned()) image.Abandon();
+    return read && !transport.requestAbandoned();
+}
+
+bool FlashRun::OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image) {
+    ScsiTransport& transport = services_.devices.transport();
+    if (!transport.Open(drive)) {
+        ReplacingFileService files;
+        ReportStatus(Context(files), OpenDeviceFailedText(drive).c_str());
+        return false;
+    }
+    const bool read = ReadFirmware(image);
+    transport.Close();
+    return read;
+}
+
+bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
+    MessageText name;
+    services_.devices.AppendName(drive, name);
+    if (!IsKtxDrive(drive)) {
+        MessageText text;
+        text.Assign("the drive reports ");
+        AppendReportedModel(drive, text);
+        if (!line_.allowOtherModel) {
+            text.Append(", not vendor \"TAVRINE\", product \"KTX7724R05\"; --allow-other-model flashes it anyway");
+            Error(name.c_str(), text.c_str());
+            return false;
+        }
+        text.Append(": flashed as a KTX7724R05 (--allow-other-model)");
+        face_.PrintLine(text.c_str());
+    }
+    MessageText why;
+    if (!services_.devices.MaySendFirmware(drive, why)) {
+        if (!line_.dryRun) {
+            Error(nullptr, why.c_str());
+            return false;
+        }
+        MessageText warning;
+        warning.Assign("Warning: ");
+        warning.Append(why.c_str());
+        face_.PrintLine(warning.c_str());
+    }
+    return true;
+}
+
+bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image) {
+    PathText name;
+    if (line_.backupFile != nullptr) {
+        name.Assign(line_.backupFile);
+    } else {
+        LocalTime now;
+        if (!ReadLocalTime(now)) {
+            Error(nullptr, "the system did not tell the time the backup is named by; name it with --backup FILE");
+            return false;
+        }
+        FormatBackupFileName(drive, now, name);
+    }
+    const FileWriteOutcome written = WriteFirmwareFile(name.c_str(), image, kImageSize, false);
+    if (written != FileWriteOutcome::Written) {
+        MessageText text;
+        text.Format("%s; the upgrade stops before any firmware command", FileWriteOutcomeText(written));
+        Error(line_.backupFile != nullptr ? line_.backupFile : name.c_str(), text.c_str());
+        return false;
+    }
+    MessageText text;
+    text.Assign("Backup of the drive's firmware: ");
+    AppendDisplayText(text, name.c_str());
+    face_.PrintLine(text.c_str());
+    return true;
+}
+
+bool FlashRun::Run() {
+    const bool compares = !line_.allowReinstall;
+    const bool backs = !line_.noBackup;
+    if (line_.noBackup) face_.PrintLine("No backup of the drive's firmware (--no-backup).");
+    if (!compares && !backs) return true;
+
+    OwnedBuffer drive(services_.memory);
+    face_.PrintLine(backs ? "Reading the drive's firmware for the backup..." : "Reading the drive's firmware...");
+    if (!ReadFirmware(drive)) {
+        Error(nullptr, "the drive's firmware could not be read; the upgrade stops before any firmware command");
+        checkedDriveOutcome_ = CheckedDriveOutcome::Failed;
+        return false;
+    }
+    if (compares && CompareBlocks(drive.get(), services_.package.image()).allSame()) {
+        face_.PrintLine(
+            "The drive's firmware already equals the image: not flashed again (--allow-reinstall flashes it anyway).");
+        checkedDriveOutcome_ = CheckedDriveOutcome::AlreadyEqual;
+        return false;
+    }
+    if (!backs) return true;
+    if (line_.dryRun && line_.backupFile == nullptr) {
+        face_.PrintLine("Dry run: the drive's firmware was read as the backup reads it; no file written "
+                        "(--backup FILE writes one).");
+        return true;
+    }
+    if (!WriteBackup(*upgradeDrive_, drive.get())) {
+        checkedDriveOutcome_ = CheckedDriveOutcome::Failed;
+        return false;
+    }
+    return true;
+}
+
 int FlashRun::Upgrade() {
     FirmwareState state;
     if (!FindDevice(state)) return kExitFailed;
-    ShowDrive(*state.devices.RecordAt(0), false);
+    upgradeDrive_ = state.devices.RecordAt(0);
+    ShowDrive(*upgradeDrive_, false);
+    ShowPackage();
+    if (!services_.package.isUncombined() && !UpgradeMayStart(*upgradeDrive_)) return kExitFailed;
 
     ReplacingFileService files;  // the upgrade writes no file
     const FirmwareContext context = Context(files);
+    face_.SetCheckedDriveStep(this);
     RunUpgrade(context, state);
+    face_.SetCheckedDriveStep(nullptr);
 
+    if (checkedDriveOutcome_ == CheckedDriveOutcome::AlreadyEqual) return kExitSuccess;
+    if (checkedDriveOutcome_ == CheckedDriveOutcome::Failed) return kExitFailed;
     if (face_.problemShown()) return kExitFailed;
     if (line_.dryRun && face_.dryRunStopped()) {
         face_.PrintLine(kDryRunStoppedText);
@@ -146,35 +303,81 @@ int FlashRun::Upgrade() {
     }
     if (state.restartNeeded == 0) return kExitFailed;
     face_.PrintLine(kRestartNote);
+    MessageText verify;
+    verify.Assign("After the restart, check what the drive runs with: ktxflash --verify ");
+    AppendDisplayText(verify, line_.device);
+    face_.PrintLine(verify.c_str());
     return kExitSuccess;
 }
 
 int FlashRun::Save() {
     // Never over an existing file without --force: looked at before the
-    // drive is touched.
-    if (!line_.force && !FileIsMissing(line_.saveFile)) {
+    // drive is touched, and again when the file is put in place.
+    PathText name;
+    name.Assign(line_.saveFile);
+    if (name.truncated()) {
+        Error(line_.saveFile, FileWriteOutcomeText(FileWriteOutcome::NameTooLong));
+        return kExitFailed;
+    }
+    if (!line_.force && FileIsThere(line_.saveFile)) {
         Error(line_.saveFile, "the file exists; add --force to replace it");
         return kExitFailed;
     }
     FirmwareState state;
-    state.firmwarePath.Assign(line_.saveFile);
-    if (state.firmwarePath.truncated()) {
-        Error(line_.saveFile, "the file name is too long");
+    if (!FindDevice(state)) return kExitFailed;
+    const DeviceRecord& drive = *state.devices.RecordAt(0);
+    ShowDrive(drive, false);
+
+    OwnedBuffer image(services_.memory);
+    if (!OpenAndReadFirmware(drive, image)) return kExitFailed;
+    const FileWriteOutcome written = WriteFirmwareFile(line_.saveFile, image.get(), kImageSize, line_.force);
+    if (written != FileWriteOutcome::Written) {
+        Error(line_.saveFile, written == FileWriteOutcome::Exists ? "the file exists; add --force to replace it"
+                                                                  : FileWriteOutcomeText(written));
         return kExitFailed;
     }
-    if (!FindDevice(state)) return kExitFailed;
-    ShowDrive(*state.devices.RecordAt(0), false);
-
-    ReplacingFileService files;
-    const FirmwareContext context = Context(files);
-    RunSave(context, state);
-    if (face_.problemShown() || !files.committed()) return kExitFailed;
+    // Said only now that the file is in place.
     MessageText saved;
     saved.Assign("Saved the drive's firmware to ");
     AppendDisplayText(saved, line_.saveFile);
     saved.Append(".");
     face_.PrintLine(saved.c_str());
     return kExitSuccess;
+}
+
+int FlashRun::Verify() {
+    if (services_.package.isUncombined()) {
+        face_.PrintLine(kNeedCombineText);
+        return kExitFailed;
+    }
+    FirmwareState state;
+    if (!FindDevice(state)) return kExitFailed;
+    const DeviceRecord& drive = *state.devices.RecordAt(0);
+    ShowDrive(drive, false);
+    ShowPackage();
+
+    OwnedBuffer image(services_.memory);
+    if (!OpenAndReadFirmware(drive, image)) {
+        Error(line_.device, "the drive's firmware could not be read; nothing compared");
+        return kExitFailed;
+    }
+    const BlockComparison comparison = CompareBlocks(image.get(), services_.package.image());
+    for (std::size_t block = 0; block < package_layout::kBlockCount; ++block) {
+        MessageText line;
+        line.Format("block %u (0x%05X..0x%05X): %s", static_cast<unsigned>(block + 1),
+                    static_cast<unsigned>(block * kBlockSize), static_cast<unsigned>((block + 1) * kBlockSize - 1),
+                    comparison.same[block] ? "same" : "different");
+        face_.PrintLine(line.c_str());
+    }
+    MessageText summary;
+    if (comparison.allSame())
+        summary.Format("The drive's firmware equals the image (all %u blocks the same).",
+                       static_cast<unsigned>(package_layout::kBlockCount));
+    else
+        summary.Format("The drive's firmware differs from the image in %d of %u blocks.", comparison.differing,
+                       static_cast<unsigned>(package_layout::kBlockCount));
+    face_.PrintLine(summary.c_str());
+    return comparison.allSame() ? kExitSuccess : kExitFailed;
 }
 
 }  // namespace
@@ -205,6 +408,8 @@ int RunFlashProgram(int count, const char* const* args, FlashServices& services)
         return run.Info();
     case FlashAction::Save:
         return run.Save();
+    case FlashAction::Verify:
+        return run.Verify();
     case FlashAction::Upgrade:
         break;
     }

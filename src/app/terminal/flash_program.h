@@ -1,6 +1,7 @@
 #pragma once
 // The run of ktxflash over the firmware operations: list the drives, show
-// the embedded package, upgrade one drive, or save its firmware. The same
+// the embedded package, upgrade one drive (after a backup of its firmware),
+// save its firmware, or compare it with the image. The same
 // operations, texts and checks as the dialog program; what differs is the
 // face (printed lines and terminal questions) and that the drive is named
 // on the command line. Platform-free: the devices come through FlashDevices.
@@ -31,6 +32,9 @@ public:
     virtual bool Find(const char* name, DeviceList& list, TextBuffer& why) = 0;
     // The name a record is known by: what --list shows first and DEVICE takes.
     virtual void AppendName(const DeviceRecord& record, TextBuffer& out) = 0;
+    // Whether this process may send firmware commands to `record`'s drive;
+    // when not, `why` says so in the words the refused command would get.
+    virtual bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) = 0;
 };
 
 struct FlashServices {

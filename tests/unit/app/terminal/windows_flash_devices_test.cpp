@@ -88,7 +88,8 @@ TEST_F(WindowsFlashDevicesTest, ListsDrivesByLetterOnTheNtFamilyAndByAddressUnde
 }
 
 TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter) {
-    EXPECT_EQ(Run(kPlatformNt, {"--yes", "e"}), 0) << out_;
+    // The backup and its read-out are the end-to-end tests' (they write a file).
+    EXPECT_EQ(Run(kPlatformNt, {"--yes", "--no-backup", "--allow-reinstall", "e"}), 0) << out_;
     EXPECT_EQ(guard_.calls, "hold release ");
     // The PC stays awake for the download, and only for it.
     std::vector<std::string> awake;
@@ -101,7 +102,9 @@ TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter)
     EXPECT_EQ(drive->image(), image_);
     EXPECT_EQ(drive->revision(), "P1.3");
 
-    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 0) << out_;
+    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 1) << out_;
+    EXPECT_TRUE(Printed("the drive reports vendor \"TAVRINE\", product \"OTHER\", not")) << out_;
+    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "--allow-other-model", "--allow-reinstall", "1:0"}), 0) << out_;
     EXPECT_TRUE(Printed(terminal::kDryRunStoppedText));
     EXPECT_EQ(guard_.calls, "hold release ");  // a dry run holds nothing
 }
