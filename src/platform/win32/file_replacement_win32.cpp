@@ -1,6 +1,8 @@
 #include "platform/file_replacement.h"
 
 #include <windows.h>
+// <windows.h> names its own ReplaceFile (ReplaceFileA); this file defines ours.
+#undef ReplaceFile
 
 #include "platform/replace_through_moves.h"
 
