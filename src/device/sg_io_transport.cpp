@@ -114,6 +114,12 @@ int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
     }
     const CommandOutcome outcome = SendCommand(device_, command, data);
     lastError_ = outcome.error;
+    if (outcome.error == DeviceError::None) {
+        report().Answer(outcome.scsiStatus, outcome.sense, outcome.senseLength);
+        report().hasAdapterStatus = true;
+        report().adapterStatus = outcome.hostStatus;
+        report().driverStatus = outcome.driverStatus;
+    }
     return outcome.succeeded ? 1 : 0;
 }
 

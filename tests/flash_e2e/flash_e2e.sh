@@ -143,6 +143,9 @@ expect_status 1
 expect_vendor_commands 9
 expect_text "Error Happen in ID 5 OFFSET 0x0000"
 expect_text "Please check whether your selected device is fit for the F/W !"
+# After the dialog's texts, what the drive said of the last try.
+expect_text "  the last command: FD "
+expect_text "  its outcome: SCSI status 0x02 CHECK CONDITION, sense key 0x5 ILLEGAL REQUEST, ASC/ASCQ 0x00/0x00"
 expect_no_text "Restart the PC"
 
 CASE="firmware commands need root"
@@ -192,6 +195,14 @@ expect_status 1
 run "" --force --save "$WORK/existing.bin" /dev/sg0
 expect_status 1
 [ "$(cat "$WORK/existing.bin")" = keep ] || fail "existing file changed by a failed read-out"
+
+CASE="verbose: one line per command the drive received"
+drive "image = sample"
+run "" -v --verify /dev/sg0
+expect_status 0
+[ "$(grep -c '^  command ' "$WORK/out")" = "$(grep -c 'CDB ' "$WORK/trace.log")" ] || fail "not one line per command"
+expect_text "  command 3C 01 01 00 C0 00 00 40 00 01 (in, 16384 bytes): good"
+expect_text "  command 12 00 00 00 C0 00 (in, 512 bytes): good"
 
 CASE="list"
 drive

@@ -44,6 +44,8 @@ public:
                  : Is(arg, "--allow-reinstall") ? line_.allowReinstall
                                                 : line_.allowOtherModel) = true;
                 upgradeOption = arg;
+            } else if (Is(arg, "-v") || Is(arg, "--verbose")) {
+                line_.verbose = true;
             } else if (Is(arg, "--force")) {
                 line_.force = true;
                 forceOption = arg;
@@ -136,6 +138,7 @@ const char kFlashUsage[] =
     "  --allow-reinstall    flash a drive that already holds this firmware\n"
     "  --allow-other-model  flash a drive that does not report itself as TAVRINE KTX7724R05\n"
     "  --force              let --save replace an existing FILE\n"
+    "  -v, --verbose        print every command sent to the drive: bytes, direction, length, outcome\n"
     "Exit status: 0 success, 1 refused or failed, 2 malformed command line.\n";
 
 }  // namespace terminal

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/terminal/backup_file_name.h"
+#include "app/terminal/command_log.h"
 #include "app/terminal/drive_model_check.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_command_line.h"
@@ -14,6 +15,7 @@
 #include "firmware/status_report.h"
 #include "firmware/status_text.h"
 #include "firmware/upgrade_procedure.h"
+#include "device/sense_text.h"
 #include "platform/display_text.h"
 #include "platform/local_time.h"
 #include "platform/buffer_allocator.h"
@@ -39,7 +41,13 @@ public:
           services_(services),
           face_(services.out, services.in, services.outIsTerminal,
                 TerminalAnswers{line.yes, line.dryRun, !services.inIsTerminal},
-                TerminalGuards{services.system, services.interrupts}) {}
+                TerminalGuards{services.system, services.interrupts}),
+          commandLog_(face_) {
+        if (line.verbose) services.devices.transport().SetCommandObserver(&commandLog_);
+    }
+    ~FlashRun() { services_.devices.transport().SetCommandObserver(nullptr); }
+    FlashRun(const FlashRun&) = delete;
+    FlashRun& operator=(const FlashRun&) = delete;
 
     int List();
     int Info();
@@ -64,6 +72,9 @@ private:
     bool FindDevice(FirmwareState& state);
     // One line for the drive; with `probeType`, its drive type from MODE SENSE.
     void ShowDrive(const DeviceRecord& record, bool probeType);
+    // After a failure: the last command sent and what the drive and the
+    // system said of it, when it was a command that failed.
+    void ExplainLastCommand();
     // The package ktxflash carries, in one line.
     void ShowPackage();
     // The operations' context: this run's services, the terminal's face and `files`.
@@ -77,6 +88,7 @@ private:
     const FlashCommandLine& line_;
     FlashServices& services_;
     TerminalFace face_;
+    CommandLog commandLog_;
     // The drive the upgrade works on, while it runs.
     const DeviceRecord* upgradeDrive_ = nullptr;
     CheckedDriveOutcome checkedDriveOutcome_ = CheckedDriveOutcome::GoOn;
@@ -132,6 +144,18 @@ void FlashRun::ShowPackage() {
     face_.PrintLine(text.c_str());
 }
 
+void FlashRun::ExplainLastCommand() {
+    const CommandReport& report = services_.devices.transport().lastCommand();
+    if (report.good || report.cdbLength == 0) return;
+    MessageText text;
+    text.Assign("  the last command: ");
+    AppendCommandBytes(report, text);
+    face_.PrintLine(text.c_str());
+    text.Assign("  its outcome: ");
+    AppendCommandOutcome(report, text);
+    face_.PrintLine(text.c_str());
+}
+
 int FlashRun::List() {
     DeviceList list;
     MessageText why;
@@ -183,6 +207,7 @@ bool FlashRun::ReadFirmware(OwnedBuffer& image) {
 
 bool FlashRun::OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image) {
     ScsiTransport& transport = services_.devices.transport();
+    transport.ForgetLastCommand();
     if (!transport.Open(drive)) {
         ReplacingFileService files;
         ReportStatus(Context(files), OpenDeviceFailedText(drive).c_str());
@@ -257,6 +282,7 @@ bool FlashRun::Run() {
     OwnedBuffer drive(services_.memory);
     face_.PrintLine(backs ? "Reading the drive's firmware for the backup..." : "Reading the drive's firmware...");
     if (!ReadFirmware(drive)) {
+        ExplainLastCommand();
         Error(nullptr, "the drive's firmware could not be read; the upgrade stops before any firmware command");
         checkedDriveOutcome_ = CheckedDriveOutcome::Failed;
         return false;
@@ -291,11 +317,13 @@ int FlashRun::Upgrade() {
     ReplacingFileService files;  // the upgrade writes no file
     const FirmwareContext context = Context(files);
     face_.SetCheckedDriveStep(this);
+    services_.devices.transport().ForgetLastCommand();
     RunUpgrade(context, state);
     face_.SetCheckedDriveStep(nullptr);
 
     if (checkedDriveOutcome_ == CheckedDriveOutcome::AlreadyEqual) return kExitSuccess;
     if (checkedDriveOutcome_ == CheckedDriveOutcome::Failed) return kExitFailed;
+    if (face_.problemShown() || state.restartNeeded == 0) ExplainLastCommand();
     if (face_.problemShown()) return kExitFailed;
     if (line_.dryRun && face_.dryRunStopped()) {
         face_.PrintLine(kDryRunStoppedText);
@@ -329,7 +357,10 @@ int FlashRun::Save() {
     ShowDrive(drive, false);
 
     OwnedBuffer image(services_.memory);
-    if (!OpenAndReadFirmware(drive, image)) return kExitFailed;
+    if (!OpenAndReadFirmware(drive, image)) {
+        ExplainLastCommand();
+        return kExitFailed;
+    }
     const FileWriteOutcome written = WriteFirmwareFile(line_.saveFile, image.get(), kImageSize, line_.force);
     if (written != FileWriteOutcome::Written) {
         Error(line_.saveFile, written == FileWriteOutcome::Exists ? "the file exists; add --force to replace it"
@@ -358,6 +389,7 @@ int FlashRun::Verify() {
 
     OwnedBuffer image(services_.memory);
     if (!OpenAndReadFirmware(drive, image)) {
+        ExplainLastCommand();
         Error(line_.device, "the drive's firmware could not be read; nothing compared");
         return kExitFailed;
     }
