@@ -39,9 +39,11 @@ public:
             } else if (Is(arg, "--backup")) {
                 line_.backupFile = TakeFile(count, args, i);
                 upgradeOption = arg;
-            } else if (Is(arg, "--no-backup") || Is(arg, "--allow-reinstall") || Is(arg, "--allow-other-model")) {
+            } else if (Is(arg, "--no-backup") || Is(arg, "--allow-reinstall") || Is(arg, "--allow-other-model") ||
+                       Is(arg, "--ignore-power")) {
                 (Is(arg, "--no-backup")         ? line_.noBackup
                  : Is(arg, "--allow-reinstall") ? line_.allowReinstall
+                 : Is(arg, "--ignore-power")    ? line_.ignorePower
                                                 : line_.allowOtherModel) = true;
                 upgradeOption = arg;
             } else if (Is(arg, "-v") || Is(arg, "--verbose")) {
@@ -137,6 +139,7 @@ const char kFlashUsage[] =
     "  --no-backup          flash without a backup\n"
     "  --allow-reinstall    flash a drive that already holds this firmware\n"
     "  --allow-other-model  flash a drive that does not report itself as TAVRINE KTX7724R05\n"
+    "  --ignore-power       flash on battery with less than 25% charge left\n"
     "  --force              let --save replace an existing FILE\n"
     "  -v, --verbose        print every command sent to the drive: bytes, direction, length, outcome\n"
     "Exit status: 0 success, 1 refused or failed, 2 malformed command line.\n";

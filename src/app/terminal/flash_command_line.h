@@ -38,6 +38,7 @@ struct FlashCommandLine {
     bool noBackup = false;             // --no-backup
     bool allowReinstall = false;       // flash a drive that already holds the image
     bool allowOtherModel = false;      // flash a drive that reports another vendor or product
+    bool ignorePower = false;          // flash on a battery that is almost empty
     bool verbose = false;              // -v: every command sent, as it ends
     UsageProblem problem = UsageProblem::None;
     const char* offending = nullptr;  // the argument the problem is about; null when none

@@ -233,6 +233,23 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
         text.Append(": flashed as a KTX7724R05 (--allow-other-model)");
         face_.PrintLine(text.c_str());
     }
+    if (services_.power != nullptr && !line_.ignorePower) {
+        const PowerStatus power = services_.power->Read();
+        if (PowerTooLowToFlash(power)) {
+            MessageText text;
+            text.Format("the system runs on battery with %d%% left (less than %d%%): connect it to the mains, or "
+                        "--ignore-power flashes anyway",
+                        power.percent, kLowestChargeToFlash);
+            if (!line_.dryRun) {
+                Error(nullptr, text.c_str());
+                return false;
+            }
+            MessageText warning;
+            warning.Assign("Warning: ");
+            warning.Append(text.c_str());
+            face_.PrintLine(warning.c_str());
+        }
+    }
     MessageText why;
     if (!services_.devices.MaySendFirmware(drive, why)) {
         if (!line_.dryRun) {

@@ -15,6 +15,7 @@
 #include "platform/buffer_allocator.h"
 #include "platform/fixed_text.h"
 #include "platform/interrupt_guard.h"
+#include "platform/power_source.h"
 #include "platform/system_services.h"
 
 namespace terminal {
@@ -49,6 +50,8 @@ struct FlashServices {
     std::FILE* in;   // answers to the questions
     bool outIsTerminal;
     bool inIsTerminal;
+    // Whether the system runs on battery; null: not looked at.
+    PowerSource* power;
 };
 
 // The exit status: 0 success, 1 refused or failed, 2 malformed command line.
