@@ -93,7 +93,7 @@ int SgIoTransport::Open(const DeviceRecord& record) {
         lastError_ = DeviceError::NoSuchDevice;
         return 0;
     }
-    lastError_ = OpenScsiDevice(devices_, path, device_);
+    lastError_ = OpenScsiDevice(devices_, path, device_, exclusiveOpens_);
     return lastError_ == DeviceError::None ? 1 : 0;
 }
 

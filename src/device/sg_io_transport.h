@@ -43,8 +43,12 @@ public:
     // then whether a record was appended says whether it is a CD/DVD
     // device). The current record ends up zero.
     DeviceError Probe(const char* path, DeviceList& list);
-    // Copies `record` into the current record and opens the device it names.
+    // Copies `record` into the current record and opens the device it names
+    // (exclusively while exclusive opens are asked for).
     int Open(const DeviceRecord& record) override;
+    // Whether the next opens claim the drive for this program alone (the
+    // download: nobody else on the drive meanwhile).
+    void SetExclusiveOpens(bool exclusive) { exclusiveOpens_ = exclusive; }
     void Close() override;
 
     // The error the system reported since the last Open or Probe; None
@@ -78,6 +82,7 @@ private:
     ScsiGenericDevices& devices_;
     OpenedScsiDevice device_;
     DeviceError lastError_ = DeviceError::None;
+    bool exclusiveOpens_ = false;
     KeptPath kept_[kMaxKeptPaths];
     std::size_t keptCount_ = 0;
     // INQUIRY and MODE SENSE data land here.

@@ -156,6 +156,17 @@ expect_text "/dev/sg0: the kernel refused the firmware command: only a process w
 expect_no_text "Error Happen"
 expect_vendor_commands 0
 
+CASE="another program has the drive open: refused before anything is asked or sent"
+drive
+EXTRA_ENV=KTX_SGIO_HELD=1 run "y\ny\n" /dev/sg0
+expect_status 1
+expect_text "another program has the drive open"
+expect_no_text "WARNING:"
+expect_vendor_commands 0
+# Listing, reading and verifying share the drive.
+EXTRA_ENV=KTX_SGIO_HELD=1 run "" --verify /dev/sg0
+expect_text "The drive's firmware differs from the image in 8 of 8 blocks."
+
 CASE="listing and saving work without root"
 drive "image = sample"
 EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --list

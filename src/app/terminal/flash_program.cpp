@@ -335,7 +335,9 @@ int FlashRun::Upgrade() {
     const FirmwareContext context = Context(files);
     face_.SetCheckedDriveStep(this);
     services_.devices.transport().ForgetLastCommand();
+    services_.devices.OpenExclusively(true);
     RunUpgrade(context, state);
+    services_.devices.OpenExclusively(false);
     face_.SetCheckedDriveStep(nullptr);
 
     if (checkedDriveOutcome_ == CheckedDriveOutcome::AlreadyEqual) return kExitSuccess;

@@ -33,6 +33,9 @@ public:
     virtual bool Find(const char* name, DeviceList& list, TextBuffer& why) = 0;
     // The name a record is known by: what --list shows first and DEVICE takes.
     virtual void AppendName(const DeviceRecord& record, TextBuffer& out) = 0;
+    // Whether opening a drive claims it for this program alone (the upgrade:
+    // nobody else on the drive during the download).
+    virtual void OpenExclusively(bool exclusive) = 0;
     // Whether this process may send firmware commands to `record`'s drive;
     // when not, `why` says so in the words the refused command would get.
     virtual bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) = 0;
