@@ -372,5 +372,94 @@ expect_status 1
 expect_text "the file could not be written"
 expect_no_text "Saved the drive's firmware"
 
+# --json: stdout holds only JSON Lines, each parsed; text for people goes to
+# stderr. run_json ARGS...: $status, $WORK/json (stdout), $WORK/out (stderr).
+run_json() {
+  rm -rf "$WORK/cwd" && mkdir -p "$WORK/cwd"
+  (cd "$WORK/cwd" && env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" LD_PRELOAD="$PRELOAD" \
+    "$FLASH_UNDER_TEST" --json "$@" < /dev/null > "$WORK/json" 2> "$WORK/out")
+  status=$?
+}
+# expect_json PYTHON-CHECK: the check sees `objects` (the parsed lines) and
+# `by_type` (type -> list of objects); a failed assert names the case.
+expect_json() {
+  python3 - "$WORK/json" "$1" <<'PY' || fail "JSON: $(cat "$WORK/json")"
+import json, sys
+lines = open(sys.argv[1], encoding="ascii").read().splitlines()
+objects = [json.loads(line) for line in lines]
+by_type = {}
+for o in objects:
+    by_type.setdefault(o["type"], []).append(o)
+assert objects and objects[0]["type"] == "ktxflash" and objects[0]["schema"] == 1, objects[:1]
+assert objects[-1]["type"] == "outcome", objects[-1]
+exec(sys.argv[2])
+PY
+}
+
+CASE="json: an upgrade with retries"
+drive "fault = refuse-block 3 2"
+run_json --yes /dev/sg0
+expect_status 0
+expect_text "Upgrade Firmware Successful!!"
+expect_json '
+assert objects[0]["action"] == "upgrade"
+d = by_type["drive"][0]
+assert (d["name"], d["vendor"], d["product"], d["revision"], d["dvdRomOnly"]) == ("/dev/sg0", "TAVRINE", "KTX7724R05", "P1.2", None), d
+assert by_type["package"][0]["imageSum"] == "0E89"
+assert {c["name"]: c["passed"] for c in by_type["check"]} == {"model": True, "power": True, "rights": True, "differs": True}
+assert by_type["backup"][0]["written"] and by_type["backup"][0]["file"].startswith("KTX7724R05-P1.2-")
+assert [(b["block"], b["tries"], b["accepted"]) for b in by_type["block"]] == [(1,1,True),(2,1,True),(3,3,True)] + [(n,1,True) for n in range(4,9)]
+assert (objects[-1]["exit"], objects[-1]["result"], objects[-1]["status"]) == (0, "success", "Upgrade Firmware Successful!!")
+'
+
+CASE="json: a block that fails all its tries"
+drive "fault = refuse-block 5 5"
+run_json --yes --no-backup /dev/sg0
+expect_status 1
+expect_json '
+assert by_type["block"][-1] == {"type": "block", "block": 5, "tries": 5, "accepted": False}, by_type["block"][-1]
+assert objects[-1]["exit"] == 1 and objects[-1]["status"].startswith("Error Happen in ID 5")
+'
+
+CASE="json: a refusal is an error object"
+drive "vendor = OTHERCO"
+run_json --dry-run /dev/sg0
+expect_status 1
+expect_json '
+assert by_type["check"] == [{"type": "check", "name": "model", "passed": False, "text": by_type["check"][0]["text"]}]
+assert by_type["error"][0]["subject"] == "/dev/sg0" and "OTHERCO" in by_type["error"][0]["message"]
+assert objects[-1]["exit"] == 1
+'
+
+CASE="json: verify, and strings escaped"
+# (The simulated drive takes printable ASCII only; bytes above 0x7F and
+# control characters are the unit test's.)
+drive "image = sample" 'product = KTX"77\R05'
+run_json --verify /dev/sg0
+expect_status 0
+grep -qF 'KTX\"77\\R05' "$WORK/json" || fail "quote and backslash not escaped"
+expect_json '
+assert objects[0]["action"] == "verify"
+assert by_type["drive"][0]["product"] == "KTX\"77\\R05", by_type["drive"][0]
+assert [(c["block"], c["same"]) for c in by_type["compared"]] == [(n, True) for n in range(1, 9)]
+assert objects[-1]["exit"] == 0
+'
+
+CASE="json: list"
+drive
+run_json --list
+expect_status 0
+expect_json '
+assert [(d["name"], d["dvdRomOnly"]) for d in by_type["drive"]] == [("/dev/sg0", True)]
+'
+
+CASE="json: the upgrade asks nothing"
+drive
+run_json /dev/sg0
+expect_status 2
+expect_text "--json asks nothing: the upgrade needs --yes or --dry-run"
+[ ! -s "$WORK/json" ] || fail "output on stdout"
+[ ! -e "$WORK/trace.log" ] || fail "the drive was reached"
+
 if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "all ktxflash end-to-end cases passed"

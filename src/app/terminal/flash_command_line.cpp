@@ -48,6 +48,8 @@ public:
                 upgradeOption = arg;
             } else if (Is(arg, "-v") || Is(arg, "--verbose")) {
                 line_.verbose = true;
+            } else if (Is(arg, "--json")) {
+                line_.json = true;
             } else if (Is(arg, "--force")) {
                 line_.force = true;
                 forceOption = arg;
@@ -66,6 +68,8 @@ public:
             Fail(UsageProblem::OptionNotForAction, forceOption);
         else if (upgradeOption != nullptr && line_.action != FlashAction::Upgrade)
             Fail(UsageProblem::OptionNotForAction, upgradeOption);
+        else if (line_.json && line_.action == FlashAction::Upgrade && !line_.yes && !line_.dryRun)
+            Fail(UsageProblem::JsonNeedsAnswers, nullptr);
         else if (line_.backupFile != nullptr && line_.noBackup)
             Fail(UsageProblem::ConflictingOptions, nullptr);
         else if (needsDevice && line_.device == nullptr)
@@ -118,6 +122,7 @@ const char* UsageProblemText(UsageProblem problem) {
     case UsageProblem::ConflictingActions: return "only one of --list, --info, --save and --verify at a time";
     case UsageProblem::OptionNotForAction: return "option does not go with this command";
     case UsageProblem::ConflictingOptions: return "--backup FILE and --no-backup exclude each other";
+    case UsageProblem::JsonNeedsAnswers: return "--json asks nothing: the upgrade needs --yes or --dry-run";
     }
     return "malformed command line";
 }
@@ -142,6 +147,8 @@ const char kFlashUsage[] =
     "  --ignore-power       flash on battery with less than 25% charge left\n"
     "  --force              let --save replace an existing FILE\n"
     "  -v, --verbose        print every command sent to the drive: bytes, direction, length, outcome\n"
+    "  --json               JSON Lines on standard output (text for people on standard error);\n"
+    "                       the upgrade then needs --yes or --dry-run\n"
     "Exit status: 0 success, 1 refused or failed, 2 malformed command line.\n";
 
 }  // namespace terminal

@@ -25,6 +25,7 @@ enum class UsageProblem {
     ConflictingActions,  // two of --list, --info, --save, --verify
     OptionNotForAction,  // --force without --save; an upgrade option with another action
     ConflictingOptions,  // --backup FILE with --no-backup
+    JsonNeedsAnswers,    // --json for the upgrade without --yes or --dry-run
 };
 
 struct FlashCommandLine {
@@ -40,6 +41,7 @@ struct FlashCommandLine {
     bool allowOtherModel = false;      // flash a drive that reports another vendor or product
     bool ignorePower = false;          // flash on a battery that is almost empty
     bool verbose = false;              // -v: every command sent, as it ends
+    bool json = false;                 // --json: JSON Lines on standard output
     UsageProblem problem = UsageProblem::None;
     const char* offending = nullptr;  // the argument the problem is about; null when none
 };

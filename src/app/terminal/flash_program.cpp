@@ -8,6 +8,7 @@
 #include "app/terminal/drive_model_check.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_command_line.h"
+#include "app/terminal/json_report.h"
 #include "firmware/block_comparison.h"
 #include "firmware/firmware_context.h"
 #include "firmware/firmware_readout.h"
@@ -39,11 +40,18 @@ public:
     FlashRun(const FlashCommandLine& line, FlashServices& services)
         : line_(line),
           services_(services),
-          face_(services.out, services.in, services.outIsTerminal,
+          // With --json the text for people goes to standard error.
+          textOut_(line.json ? services.err : services.out),
+          face_(textOut_, services.in, line.json ? false : services.outIsTerminal,
                 TerminalAnswers{line.yes, line.dryRun, !services.inIsTerminal},
                 TerminalGuards{services.system, services.interrupts}),
-          commandLog_(face_) {
-        if (line.verbose) services.devices.transport().SetCommandObserver(&commandLog_);
+          commandLog_(face_),
+          json_(services.out, line.verbose ? &commandLog_ : nullptr) {
+        ScsiTransport& transport = services.devices.transport();
+        if (line.json)
+            transport.SetCommandObserver(&json_);
+        else if (line.verbose)
+            transport.SetCommandObserver(&commandLog_);
     }
     ~FlashRun() { services_.devices.transport().SetCommandObserver(nullptr); }
     FlashRun(const FlashRun&) = delete;
@@ -54,6 +62,10 @@ public:
     int Upgrade();
     int Save();
     int Verify();
+    // With --json: the first object, naming the action.
+    void Start(const char* action);
+    // With --json: the last object, the outcome; returns `exitStatus`.
+    int Finish(int exitStatus);
 
 private:
     // The backup and the comparison with the image, once every check of
@@ -85,10 +97,19 @@ private:
     // Opens `drive`, reads its firmware into `image` and closes it again.
     bool OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image);
 
+    // A check of the upgrade passed or failed, as --json reports it.
+    void ReportCheck(const char* name, bool passed, const char* text) {
+        if (line_.json) json_.Check(name, passed, text);
+    }
+    // Prints a warning (a dry run passes where the upgrade would stop).
+    void Warn(const char* text);
+
     const FlashCommandLine& line_;
     FlashServices& services_;
+    std::FILE* textOut_;
     TerminalFace face_;
     CommandLog commandLog_;
+    JsonReport json_;
     // The drive the upgrade works on, while it runs.
     const DeviceRecord* upgradeDrive_ = nullptr;
     CheckedDriveOutcome checkedDriveOutcome_ = CheckedDriveOutcome::GoOn;
@@ -102,6 +123,7 @@ void FlashRun::Error(const char* subject, const char* text) {
         message.Append(": ");
     }
     message.Append(text);
+    if (line_.json) json_.Error(subject, text);
     std::fputs(message.c_str(), services_.err);
     std::fputc('\n', services_.err);
     std::fflush(services_.err);
@@ -121,19 +143,28 @@ void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
     AppendDisplayText(text, record.productId);
     text.Append("  ");
     AppendDisplayText(text, record.productRevision, std::strlen(record.productRevision));
+    int dvdRomOnly = -1;
     if (probeType) {
         ScsiTransport& transport = services_.devices.transport();
-        if (transport.Open(record) && transport.ModeSense())
-            text.Append(transport.dvdRomOnly != 0 ? "  DVD-ROM only" : "  not DVD-ROM only");
-        else
+        if (transport.Open(record) && transport.ModeSense()) {
+            dvdRomOnly = transport.dvdRomOnly != 0 ? 1 : 0;
+            text.Append(dvdRomOnly != 0 ? "  DVD-ROM only" : "  not DVD-ROM only");
+        } else {
             text.Append("  drive type unknown");
+        }
         transport.Close();
     }
     face_.PrintLine(text.c_str());
+    if (line_.json) {
+        PathText name;
+        services_.devices.AppendName(record, name);
+        json_.Drive(name.c_str(), record, dvdRomOnly);
+    }
 }
 
 void FlashRun::ShowPackage() {
     const FirmwarePackage& package = services_.package;
+    if (line_.json) json_.Package(package);
     if (package.isUncombined()) return;
     const std::array<char, 5> tag = package.revisionTag();
     MessageText text;
@@ -171,6 +202,7 @@ int FlashRun::List() {
 
 int FlashRun::Info() {
     const FirmwarePackage& package = services_.package;
+    if (line_.json) json_.Package(package);
     if (package.isUncombined()) {
         face_.PrintLine("ktxflash: uncombined template (no firmware; combine it with ktxcombine)");
         return kExitSuccess;
@@ -178,8 +210,8 @@ int FlashRun::Info() {
     PackageDescription text;
     text.Assign("ktxflash: combined package\n");
     DescribeCombinedPackage(package, text);
-    std::fputs(text.c_str(), services_.out);
-    std::fflush(services_.out);
+    std::fputs(text.c_str(), textOut_);
+    std::fflush(textOut_);
     return kExitSuccess;
 }
 
@@ -227,11 +259,15 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
         AppendReportedModel(drive, text);
         if (!line_.allowOtherModel) {
             text.Append(", not vendor \"TAVRINE\", product \"KTX7724R05\"; --allow-other-model flashes it anyway");
+            ReportCheck("model", false, text.c_str());
             Error(name.c_str(), text.c_str());
             return false;
         }
         text.Append(": flashed as a KTX7724R05 (--allow-other-model)");
+        ReportCheck("model", false, text.c_str());
         face_.PrintLine(text.c_str());
+    } else {
+        ReportCheck("model", true, nullptr);
     }
     if (services_.power != nullptr && !line_.ignorePower) {
         const PowerStatus power = services_.power->Read();
@@ -240,28 +276,34 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
             text.Format("the system runs on battery with %d%% left (less than %d%%): connect it to the mains, or "
                         "--ignore-power flashes anyway",
                         power.percent, kLowestChargeToFlash);
+            ReportCheck("power", false, text.c_str());
             if (!line_.dryRun) {
                 Error(nullptr, text.c_str());
                 return false;
             }
-            MessageText warning;
-            warning.Assign("Warning: ");
-            warning.Append(text.c_str());
-            face_.PrintLine(warning.c_str());
+            Warn(text.c_str());
+        } else {
+            ReportCheck("power", true, nullptr);
         }
     }
     MessageText why;
-    if (!services_.devices.MaySendFirmware(drive, why)) {
+    const bool mayFlash = services_.devices.MaySendFirmware(drive, why);
+    ReportCheck("rights", mayFlash, mayFlash ? nullptr : why.c_str());
+    if (!mayFlash) {
         if (!line_.dryRun) {
             Error(nullptr, why.c_str());
             return false;
         }
-        MessageText warning;
-        warning.Assign("Warning: ");
-        warning.Append(why.c_str());
-        face_.PrintLine(warning.c_str());
+        Warn(why.c_str());
     }
     return true;
+}
+
+void FlashRun::Warn(const char* text) {
+    MessageText warning;
+    warning.Assign("Warning: ");
+    warning.Append(text);
+    face_.PrintLine(warning.c_str());
 }
 
 bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image) {
@@ -287,13 +329,17 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
     text.Assign("Backup of the drive's firmware: ");
     AppendDisplayText(text, name.c_str());
     face_.PrintLine(text.c_str());
+    if (line_.json) json_.Backup(name.c_str(), nullptr);
     return true;
 }
 
 bool FlashRun::Run() {
     const bool compares = !line_.allowReinstall;
     const bool backs = !line_.noBackup;
-    if (line_.noBackup) face_.PrintLine("No backup of the drive's firmware (--no-backup).");
+    if (line_.noBackup) {
+        face_.PrintLine("No backup of the drive's firmware (--no-backup).");
+        if (line_.json) json_.Backup(nullptr, "--no-backup");
+    }
     if (!compares && !backs) return true;
 
     OwnedBuffer drive(services_.memory);
@@ -304,7 +350,9 @@ bool FlashRun::Run() {
         checkedDriveOutcome_ = CheckedDriveOutcome::Failed;
         return false;
     }
-    if (compares && CompareBlocks(drive.get(), services_.package.image()).allSame()) {
+    const bool equal = compares && CompareBlocks(drive.get(), services_.package.image()).allSame();
+    ReportCheck("differs", !equal, equal ? "the drive's firmware already equals the image" : nullptr);
+    if (equal) {
         face_.PrintLine(
             "The drive's firmware already equals the image: not flashed again (--allow-reinstall flashes it anyway).");
         checkedDriveOutcome_ = CheckedDriveOutcome::AlreadyEqual;
@@ -314,6 +362,7 @@ bool FlashRun::Run() {
     if (line_.dryRun && line_.backupFile == nullptr) {
         face_.PrintLine("Dry run: the drive's firmware was read as the backup reads it; no file written "
                         "(--backup FILE writes one).");
+        if (line_.json) json_.Backup(nullptr, "--dry-run");
         return true;
     }
     if (!WriteBackup(*upgradeDrive_, drive.get())) {
@@ -419,6 +468,7 @@ int FlashRun::Verify() {
                     static_cast<unsigned>(block * kBlockSize), static_cast<unsigned>((block + 1) * kBlockSize - 1),
                     comparison.same[block] ? "same" : "different");
         face_.PrintLine(line.c_str());
+        if (line_.json) json_.BlockCompared(static_cast<int>(block + 1), comparison.same[block]);
     }
     MessageText summary;
     if (comparison.allSame())
@@ -429,6 +479,17 @@ int FlashRun::Verify() {
                        static_cast<unsigned>(package_layout::kBlockCount));
     face_.PrintLine(summary.c_str());
     return comparison.allSame() ? kExitSuccess : kExitFailed;
+}
+
+void FlashRun::Start(const char* action) {
+    if (line_.json) json_.Start(action);
+}
+
+int FlashRun::Finish(int exitStatus) {
+    if (!line_.json) return exitStatus;
+    json_.FlushBlock();
+    json_.Outcome(exitStatus, exitStatus == kExitSuccess ? "success" : "failed", face_.lastStatus());
+    return exitStatus;
 }
 
 }  // namespace
@@ -454,17 +515,22 @@ int RunFlashProgram(int count, const char* const* args, FlashServices& services)
         std::fputs(kFlashUsage, services.out);
         return kExitSuccess;
     case FlashAction::List:
-        return run.List();
+        run.Start("list");
+        return run.Finish(run.List());
     case FlashAction::Info:
-        return run.Info();
+        run.Start("info");
+        return run.Finish(run.Info());
     case FlashAction::Save:
-        return run.Save();
+        run.Start("save");
+        return run.Finish(run.Save());
     case FlashAction::Verify:
-        return run.Verify();
+        run.Start("verify");
+        return run.Finish(run.Verify());
     case FlashAction::Upgrade:
         break;
     }
-    return run.Upgrade();
+    run.Start(line.dryRun ? "dry-run" : "upgrade");
+    return run.Finish(run.Upgrade());
 }
 
 }  // namespace terminal

@@ -39,6 +39,7 @@ void TerminalFace::PrintText(const char* text) {
 }
 
 void TerminalFace::ShowStatus(const char* text) {
+    lastStatus_.Assign(text);
     // A dry run's stop is no cancel by the user; the program says what it is.
     // After a problem of the system, what failed because of it goes unsaid.
     if (dryRunStopped_ || problemShown_) return;

@@ -74,6 +74,8 @@ public:
 
     // True when a dry run stopped at the first question.
     bool dryRunStopped() const { return dryRunStopped_; }
+    // The last status text the operations showed ("" before the first).
+    const char* lastStatus() const { return lastStatus_.c_str(); }
     // True once a problem of the system was printed.
     bool problemShown() const { return problemShown_; }
     // Prints one line of the program's own (ends the progress bar's line first).
@@ -92,6 +94,7 @@ private:
     TerminalGuards guards_;
     ProgressDisplay progress_;
     CheckedDriveStep* checkedDriveStep_ = nullptr;
+    MessageText lastStatus_;
     bool startFlashingHeld_ = false;
     bool dryRunStopped_ = false;
     bool problemShown_ = false;

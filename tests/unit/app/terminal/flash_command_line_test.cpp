@@ -86,6 +86,7 @@ TEST(FlashCommandLine, MalformedLinesNameTheirProblemAndArgument) {
         {{"--backup", "--yes", "/dev/sg0"}, UsageProblem::MissingFile, "--backup"},
         {{"--backup", "b.bin", "--no-backup", "/dev/sg0"}, UsageProblem::ConflictingOptions, nullptr},
         {{"--save", "a", "--allow-other-model", "/dev/sg0"}, UsageProblem::OptionNotForAction, "--allow-other-model"},
+        {{"--json", "/dev/sg0"}, UsageProblem::JsonNeedsAnswers, nullptr},
     };
     for (const Case& c : cases) {
         const std::vector<const char*> list(c.args);
@@ -102,7 +103,8 @@ TEST(FlashCommandLine, MalformedLinesNameTheirProblemAndArgument) {
 TEST(FlashCommandLine, HelpTextNamesEveryOptionAndTheExitStatuses) {
     const std::string usage = terminal::kFlashUsage;
     for (const char* option : {"--list", "--info", "--save FILE", "--force", "--yes", "--dry-run", "--help", "DEVICE",
-                               "--verify", "--backup FILE", "--no-backup", "--allow-reinstall", "--allow-other-model"})
+                               "--verify", "--backup FILE", "--no-backup", "--allow-reinstall", "--allow-other-model",
+                               "--ignore-power", "--json", "--verbose"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("0 success, 1 refused or failed, 2 malformed"), std::string::npos);
 }
