@@ -135,8 +135,9 @@ TEST_F(WindowsFlashDevicesTest, OnAnAlmostEmptyBatteryOnlyIgnorePowerFlashes) {
         power_.status = c.status;
         EXPECT_EQ(Run(kPlatformNt, c.args), c.exit) << out_;
         EXPECT_EQ(Printed("Upgrade Firmware Successful!!"), c.flashed) << out_;
-        if (c.exit == 1 || !c.flashed)
+        if (c.exit == 1 || !c.flashed) {
             EXPECT_TRUE(Printed("the system runs on battery with 24% left (less than 25%)")) << out_;
+        }
     }
 }
 
