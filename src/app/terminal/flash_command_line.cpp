@@ -1,6 +1,9 @@
 #include "app/terminal/flash_command_line.h"
 
+#include <cstdint>
 #include <cstring>
+
+#include "firmware/package_header.h"
 
 namespace terminal {
 namespace {
@@ -19,6 +22,8 @@ public:
         const char* actionOption = nullptr;
         const char* forceOption = nullptr;
         const char* upgradeOption = nullptr;
+        const char* imageOption = nullptr;
+        const char* imageSettingOption = nullptr;
         for (int i = 0; i < count && line_.problem == UsageProblem::None; ++i) {
             const char* arg = args[i];
             if (optionsEnded || arg[0] != '-') {
@@ -50,6 +55,13 @@ public:
                 line_.verbose = true;
             } else if (Is(arg, "--json")) {
                 line_.json = true;
+            } else if (Is(arg, "--image")) {
+                line_.imageFile = TakeFile(count, args, i);
+                imageOption = arg;
+            } else if (Is(arg, "--revision") || Is(arg, "--mask") || Is(arg, "--sum")) {
+                TakeImageSetting(arg, i + 1 < count ? args[i + 1] : nullptr);
+                ++i;
+                imageSettingOption = arg;
             } else if (Is(arg, "--force")) {
                 line_.force = true;
                 forceOption = arg;
@@ -68,6 +80,11 @@ public:
             Fail(UsageProblem::OptionNotForAction, forceOption);
         else if (upgradeOption != nullptr && line_.action != FlashAction::Upgrade)
             Fail(UsageProblem::OptionNotForAction, upgradeOption);
+        else if (imageOption != nullptr && line_.action != FlashAction::Upgrade &&
+                 line_.action != FlashAction::Verify && line_.action != FlashAction::Info)
+            Fail(UsageProblem::OptionNotForAction, imageOption);
+        else if (imageSettingOption != nullptr && imageOption == nullptr)
+            Fail(UsageProblem::ImageOptionAlone, imageSettingOption);
         else if (line_.json && line_.action == FlashAction::Upgrade && !line_.yes && !line_.dryRun)
             Fail(UsageProblem::JsonNeedsAnswers, nullptr);
         else if (line_.backupFile != nullptr && line_.noBackup)
@@ -89,6 +106,26 @@ private:
             return nullptr;
         }
         return args[++i];
+    }
+
+    // The value of --revision, --mask or --sum.
+    void TakeImageSetting(const char* option, const char* value) {
+        if (value == nullptr) {
+            Fail(UsageProblem::BadNumber, option);
+        } else if (Is(option, "--revision")) {
+            if (std::strlen(value) > 4)
+                Fail(UsageProblem::BadRevision, value);
+            else
+                line_.imageRevision = value;
+        } else if (Is(option, "--mask")) {
+            if (ParseMaskText(value, std::strlen(value), line_.imageMask) != NumberTextProblem::None)
+                Fail(UsageProblem::BadNumber, value);
+        } else {
+            std::uint16_t sum = 0;
+            if (ParseSumText(value, std::strlen(value), sum) != NumberTextProblem::None) Fail(UsageProblem::BadNumber, value);
+            line_.imageSum = sum;
+            line_.imageSumGiven = true;
+        }
     }
 
     void TakeDevice(const char* arg) {
@@ -123,6 +160,9 @@ const char* UsageProblemText(UsageProblem problem) {
     case UsageProblem::OptionNotForAction: return "option does not go with this command";
     case UsageProblem::ConflictingOptions: return "--backup FILE and --no-backup exclude each other";
     case UsageProblem::JsonNeedsAnswers: return "--json asks nothing: the upgrade needs --yes or --dry-run";
+    case UsageProblem::BadNumber: return "not a number in range (--mask: 0 to 0xFF, --sum: 1 to 4 hex digits)";
+    case UsageProblem::BadRevision: return "--revision takes at most 4 characters";
+    case UsageProblem::ImageOptionAlone: return "this option goes with --image FILE";
     }
     return "malformed command line";
 }
@@ -131,6 +171,8 @@ const char kFlashUsage[] =
     "Usage: ktxflash [UPGRADE OPTIONS] DEVICE      upgrade the drive's firmware to P1.3\n"
     "       ktxflash --save FILE [--force] DEVICE   save the drive's firmware into FILE\n"
     "       ktxflash --verify DEVICE                compare the drive's firmware with the image\n"
+    "  (the upgrade, --verify and --info take --image FILE [--revision TAG] [--mask N] [--sum HEX]:\n"
+    "   a raw 131,072-byte image, such as a backup, instead of the embedded one)\n"
     "       ktxflash --list                         list the drives found\n"
     "       ktxflash --info                         show the embedded firmware package\n"
     "       ktxflash --help                         show this text\n"

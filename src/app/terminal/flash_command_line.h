@@ -26,6 +26,9 @@ enum class UsageProblem {
     OptionNotForAction,  // --force without --save; an upgrade option with another action
     ConflictingOptions,  // --backup FILE with --no-backup
     JsonNeedsAnswers,    // --json for the upgrade without --yes or --dry-run
+    BadNumber,           // a --mask or --sum that is no number in range
+    BadRevision,         // a --revision longer than 4 characters
+    ImageOptionAlone,    // --revision, --mask or --sum without --image
 };
 
 struct FlashCommandLine {
@@ -42,6 +45,13 @@ struct FlashCommandLine {
     bool ignorePower = false;          // flash on a battery that is almost empty
     bool verbose = false;              // -v: every command sent, as it ends
     bool json = false;                 // --json: JSON Lines on standard output
+    // --image FILE: a raw image instead of the embedded package, with the
+    // package's revision tag, mask and the maker's image sum.
+    const char* imageFile = nullptr;
+    const char* imageRevision = nullptr;  // --revision TAG; null: ""
+    unsigned imageMask = 0;               // --mask N
+    bool imageSumGiven = false;           // --sum HEX
+    unsigned imageSum = 0;
     UsageProblem problem = UsageProblem::None;
     const char* offending = nullptr;  // the argument the problem is about; null when none
 };

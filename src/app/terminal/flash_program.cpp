@@ -8,6 +8,7 @@
 #include "app/terminal/drive_model_check.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_command_line.h"
+#include "app/terminal/image_file_package.h"
 #include "app/terminal/json_report.h"
 #include "firmware/block_comparison.h"
 #include "firmware/firmware_context.h"
@@ -46,7 +47,9 @@ public:
                 TerminalAnswers{line.yes, line.dryRun, !services.inIsTerminal},
                 TerminalGuards{services.system, services.interrupts}),
           commandLog_(face_),
-          json_(services.out, line.verbose ? &commandLog_ : nullptr) {
+          json_(services.out, line.verbose ? &commandLog_ : nullptr),
+          package_(services.package),
+          imageBlock_(services.memory) {
         ScsiTransport& transport = services.devices.transport();
         if (line.json)
             transport.SetCommandObserver(&json_);
@@ -62,6 +65,9 @@ public:
     int Upgrade();
     int Save();
     int Verify();
+    // With --image: makes the image file the run's package; false (with the
+    // error printed) when it cannot.
+    bool LoadImage();
     // With --json: the first object, naming the action.
     void Start(const char* action);
     // With --json: the last object, the outcome; returns `exitStatus`.
@@ -110,6 +116,9 @@ private:
     TerminalFace face_;
     CommandLog commandLog_;
     JsonReport json_;
+    // The package the run works with: the embedded one, or --image's.
+    FirmwarePackage package_;
+    OwnedBuffer imageBlock_;
     // The drive the upgrade works on, while it runs.
     const DeviceRecord* upgradeDrive_ = nullptr;
     CheckedDriveOutcome checkedDriveOutcome_ = CheckedDriveOutcome::GoOn;
@@ -131,7 +140,7 @@ void FlashRun::Error(const char* subject, const char* text) {
 
 FirmwareContext FlashRun::Context(FileService& files) {
     return FirmwareContext{face_, services_.system, files, services_.memory, services_.devices.transport(),
-                           &services_.package, services_.package.versionCheckMask()};
+                           &package_, package_.versionCheckMask()};
 }
 
 void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
@@ -163,7 +172,7 @@ void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
 }
 
 void FlashRun::ShowPackage() {
-    const FirmwarePackage& package = services_.package;
+    const FirmwarePackage& package = package_;
     if (line_.json) json_.Package(package);
     if (package.isUncombined()) return;
     const std::array<char, 5> tag = package.revisionTag();
@@ -201,14 +210,15 @@ int FlashRun::List() {
 }
 
 int FlashRun::Info() {
-    const FirmwarePackage& package = services_.package;
+    const FirmwarePackage& package = package_;
     if (line_.json) json_.Package(package);
     if (package.isUncombined()) {
         face_.PrintLine("ktxflash: uncombined template (no firmware; combine it with ktxcombine)");
         return kExitSuccess;
     }
     PackageDescription text;
-    text.Assign("ktxflash: combined package\n");
+    text.Assign(line_.imageFile != nullptr ? "ktxflash: package made of the image file\n"
+                                           : "ktxflash: combined package\n");
     DescribeCombinedPackage(package, text);
     std::fputs(text.c_str(), textOut_);
     std::fflush(textOut_);
@@ -350,7 +360,7 @@ bool FlashRun::Run() {
         checkedDriveOutcome_ = CheckedDriveOutcome::Failed;
         return false;
     }
-    const bool equal = compares && CompareBlocks(drive.get(), services_.package.image()).allSame();
+    const bool equal = compares && CompareBlocks(drive.get(), package_.image()).allSame();
     ReportCheck("differs", !equal, equal ? "the drive's firmware already equals the image" : nullptr);
     if (equal) {
         face_.PrintLine(
@@ -378,7 +388,7 @@ int FlashRun::Upgrade() {
     upgradeDrive_ = state.devices.RecordAt(0);
     ShowDrive(*upgradeDrive_, false);
     ShowPackage();
-    if (!services_.package.isUncombined() && !UpgradeMayStart(*upgradeDrive_)) return kExitFailed;
+    if (!package_.isUncombined() && !UpgradeMayStart(*upgradeDrive_)) return kExitFailed;
 
     ReplacingFileService files;  // the upgrade writes no file
     const FirmwareContext context = Context(files);
@@ -445,7 +455,7 @@ int FlashRun::Save() {
 }
 
 int FlashRun::Verify() {
-    if (services_.package.isUncombined()) {
+    if (package_.isUncombined()) {
         face_.PrintLine(kNeedCombineText);
         return kExitFailed;
     }
@@ -461,7 +471,7 @@ int FlashRun::Verify() {
         Error(line_.device, "the drive's firmware could not be read; nothing compared");
         return kExitFailed;
     }
-    const BlockComparison comparison = CompareBlocks(image.get(), services_.package.image());
+    const BlockComparison comparison = CompareBlocks(image.get(), package_.image());
     for (std::size_t block = 0; block < package_layout::kBlockCount; ++block) {
         MessageText line;
         line.Format("block %u (0x%05X..0x%05X): %s", static_cast<unsigned>(block + 1),
@@ -481,6 +491,46 @@ int FlashRun::Verify() {
     return comparison.allSame() ? kExitSuccess : kExitFailed;
 }
 
+bool FlashRun::LoadImage() {
+    ImageFileRequest request;
+    request.path = line_.imageFile;
+    request.revisionTag = line_.imageRevision != nullptr ? line_.imageRevision : "";
+    request.mask = static_cast<std::uint8_t>(line_.imageMask);
+    request.sumGiven = line_.imageSumGiven;
+    request.sum = static_cast<std::uint16_t>(line_.imageSum);
+    std::uint16_t imageSum = 0;
+    MessageText text;
+    switch (LoadImageFilePackage(request, imageBlock_, imageSum)) {
+    case ImageFileProblem::None:
+        break;
+    case ImageFileProblem::CannotRead:
+        Error(line_.imageFile, "the image file cannot be read");
+        return false;
+    case ImageFileProblem::WrongSize:
+        Error(line_.imageFile, "not an image: it does not hold exactly 131,072 bytes");
+        return false;
+    case ImageFileProblem::SumDiffers:
+        text.Format("the image's sum is %04X, not the %04X given with --sum; it is not the image its maker published",
+                    static_cast<unsigned>(imageSum), static_cast<unsigned>(request.sum));
+        Error(line_.imageFile, text.c_str());
+        return false;
+    case ImageFileProblem::NoMemory:
+        Error(line_.imageFile, kWriteMemoryFailedText);
+        return false;
+    }
+    package_ = FirmwarePackage(imageBlock_.get());
+    text.Assign("Image file: ");
+    AppendDisplayText(text, line_.imageFile);
+    if (request.sumGiven)
+        text.AppendFormat(" (sum %04X, as given with --sum)", static_cast<unsigned>(imageSum));
+    else
+        text.AppendFormat(" (sum %04X, not checked against anything: --sum HEX checks it against the sum its "
+                          "maker published)",
+                          static_cast<unsigned>(imageSum));
+    face_.PrintLine(text.c_str());
+    return true;
+}
+
 void FlashRun::Start(const char* action) {
     if (line_.json) json_.Start(action);
 }
@@ -490,6 +540,19 @@ int FlashRun::Finish(int exitStatus) {
     json_.FlushBlock();
     json_.Outcome(exitStatus, exitStatus == kExitSuccess ? "success" : "failed", face_.lastStatus());
     return exitStatus;
+}
+
+// The action as --json's first object names it.
+const char* ActionName(const FlashCommandLine& line) {
+    switch (line.action) {
+    case FlashAction::List: return "list";
+    case FlashAction::Info: return "info";
+    case FlashAction::Save: return "save";
+    case FlashAction::Verify: return "verify";
+    case FlashAction::Help:
+    case FlashAction::Upgrade: break;
+    }
+    return line.dryRun ? "dry-run" : "upgrade";
 }
 
 }  // namespace
@@ -509,27 +572,26 @@ int RunFlashProgram(int count, const char* const* args, FlashServices& services)
         std::fputs(message.c_str(), services.err);
         return kExitUsage;
     }
-    FlashRun run(line, services);
-    switch (line.action) {
-    case FlashAction::Help:
+    if (line.action == FlashAction::Help) {
         std::fputs(kFlashUsage, services.out);
         return kExitSuccess;
+    }
+    FlashRun run(line, services);
+    run.Start(ActionName(line));
+    if (line.imageFile != nullptr && !run.LoadImage()) return run.Finish(kExitFailed);
+    switch (line.action) {
     case FlashAction::List:
-        run.Start("list");
         return run.Finish(run.List());
     case FlashAction::Info:
-        run.Start("info");
         return run.Finish(run.Info());
     case FlashAction::Save:
-        run.Start("save");
         return run.Finish(run.Save());
     case FlashAction::Verify:
-        run.Start("verify");
         return run.Finish(run.Verify());
+    case FlashAction::Help:
     case FlashAction::Upgrade:
         break;
     }
-    run.Start(line.dryRun ? "dry-run" : "upgrade");
     return run.Finish(run.Upgrade());
 }
 
