@@ -118,3 +118,11 @@ int PassThroughTransport::Open(const DeviceRecord& record) {
 }
 
 void PassThroughTransport::Close() { volume_.Close(); }
+
+ScsiTransport::VolumeLock PassThroughTransport::LockVolume() {
+    if (!volume_.valid()) return VolumeLock::Refused;
+    const bool locked =
+        volumes_.DeviceIoControl(volume_.get(), passthrough::kFsctlLockVolume, nullptr, 0, nullptr, 0) != 0 &&
+        volumes_.DeviceIoControl(volume_.get(), passthrough::kFsctlDismountVolume, nullptr, 0, nullptr, 0) != 0;
+    return locked ? VolumeLock::Locked : VolumeLock::Refused;
+}

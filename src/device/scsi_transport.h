@@ -42,6 +42,13 @@ public:
     int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
                        std::uint16_t length, std::uint16_t imageSum);
 
+    // Locks and dismounts the volume of the open drive, so that neither a
+    // program nor the file system reaches the drive during the download (the
+    // NT pass-through); the lock ends with Close. NotApplicable where the
+    // transport reaches no volume.
+    enum class VolumeLock { NotApplicable, Locked, Refused };
+    virtual VolumeLock LockVolume() { return VolumeLock::NotApplicable; }
+
     // True once a request the back end gave up on may still be completed
     // later into the memory it names, a caller's data buffer included: the
     // caller must then keep such buffers, not free them, until the program

@@ -344,6 +344,22 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
 }
 
 bool FlashRun::Run() {
+    // The NT family: the drive's volume locked and dismounted for the
+    // download where Windows allows it; said where it does not. A dry run
+    // leaves the volume alone.
+    switch (line_.dryRun ? ScsiTransport::VolumeLock::NotApplicable : services_.devices.transport().LockVolume()) {
+    case ScsiTransport::VolumeLock::NotApplicable:
+        break;
+    case ScsiTransport::VolumeLock::Locked:
+        face_.PrintLine("Locked and dismounted the drive's volume for the download.");
+        ReportCheck("volume-lock", true, nullptr);
+        break;
+    case ScsiTransport::VolumeLock::Refused:
+        Warn("Windows did not let ktxflash lock the drive's volume: another program may be using the drive; "
+             "close it before the download");
+        ReportCheck("volume-lock", false, "the volume could not be locked");
+        break;
+    }
     const bool compares = !line_.allowReinstall;
     const bool backs = !line_.noBackup;
     if (line_.noBackup) {

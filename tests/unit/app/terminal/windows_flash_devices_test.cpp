@@ -141,6 +141,22 @@ TEST_F(WindowsFlashDevicesTest, OnAnAlmostEmptyBatteryOnlyIgnorePowerFlashes) {
     }
 }
 
+// The NT family locks and dismounts the drive's volume for the download and
+// says so; where Windows refuses, it says that and goes on. ASPI has no volume.
+TEST_F(WindowsFlashDevicesTest, TheVolumeIsLockedForTheDownloadWhereWindowsAllows) {
+    const char* args[] = {"--yes", "--no-backup", "--allow-reinstall", "E:"};
+    EXPECT_EQ(Run(kPlatformNt, {args, args + 4}), 0) << out_;
+    EXPECT_TRUE(Printed("Locked and dismounted the drive's volume for the download.")) << out_;
+
+    storage_.SetVolumeLockRefused(true);
+    EXPECT_EQ(Run(kPlatformNt, {args, args + 4}), 0) << out_;
+    EXPECT_TRUE(Printed("Warning: Windows did not let ktxflash lock the drive's volume")) << out_;
+    EXPECT_TRUE(Printed("Upgrade Firmware Successful!!")) << out_;
+
+    EXPECT_EQ(Run(kPlatformWindows, {"--yes", "--no-backup", "--allow-reinstall", "0:1"}), 0) << out_;
+    EXPECT_FALSE(Printed("volume")) << out_;
+}
+
 TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeUpAreRefused) {
     EXPECT_EQ(Run(kPlatformNt, {"--yes", "C:"}), 1);
     EXPECT_TRUE(Printed("ktxflash: C:: No support device Found!! (no CD/DVD drive of that name; see --list)")) << out_;
