@@ -36,8 +36,11 @@ drive() {
   { printf 'trace = trace.log\n[drive]\nadapter = 0\ntarget = 1\n%s\n' "$image"; printf '%s\n' "$@"; } > machine.cfg
   rm -f trace.log
 }
+# Each run starts without the backups of earlier ones (a default name is
+# never reused: two runs in one second would refuse the second backup).
 run() {
   local input=$1; shift
+  rm -f KTX7724R05-*.bin
   printf '%b' "$input" | KTX_SIM_CONFIG=machine.cfg wine_run ktxflash.exe "$@" 2>&1 | tr -d '\r' > out
   status=${PIPESTATUS[1]}
 }
@@ -54,7 +57,6 @@ expect_text "0:1  TAVRINE   KTX7724R05        P1.2  DVD-ROM only"
 
 CASE="upgrade after a backup"
 drive "image = zeros"
-rm -f KTX7724R05-*.bin
 run "" --yes 0:1
 expect_status 0
 expect_vendor_commands 8
