@@ -94,6 +94,7 @@ public:
     std::size_t openHandleCount() const { return handles_.size(); }
     // The error code of the latest call (nt_error), 0 when it succeeded.
     std::uint32_t lastError() const { return lastError_; }
+    std::uint32_t LastError() override { return lastError_; }
     void ClearRecords();
 
 private:

@@ -28,6 +28,9 @@ struct CommandReport {
     bool hasAdapterStatus = false;
     std::uint16_t adapterStatus = 0;
     std::uint16_t driverStatus = 0;
+    // The system's error code when it did not carry the request (errno on
+    // Linux, the error code on Windows); 0 when none was reported.
+    std::uint32_t systemError = 0;
 
     // Starts the report of `command`: everything but its bytes cleared.
     void Begin(const commands::Command& command);

@@ -89,7 +89,10 @@ int PassThroughTransport::SendBuffered(const commands::Command& command) {
     const int ok = volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThrough, &reply_,
                                             passthrough::kBufferedInputLength, &reply_,
                                             passthrough::BufferedOutputLength(command.transferLength));
-    if (ok != 0) report().Answer(reply_.header.ScsiStatus, reply_.sense, reply_.header.SenseInfoLength);
+    if (ok != 0)
+        report().Answer(reply_.header.ScsiStatus, reply_.sense, reply_.header.SenseInfoLength);
+    else
+        report().systemError = volumes_.LastError();
     return ok != 0 && reply_.header.ScsiStatus == 0 ? 1 : 0;
 }
 
@@ -100,7 +103,10 @@ int PassThroughTransport::SendDirect(const commands::Command& command, void* dat
     request.header.DataBuffer = data;
     const int ok = volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThroughDirect, &request,
                                             passthrough::kDirectLength, &request, passthrough::kDirectLength);
-    if (ok != 0) report().Answer(request.header.ScsiStatus, request.sense, request.header.SenseInfoLength);
+    if (ok != 0)
+        report().Answer(request.header.ScsiStatus, request.sense, request.header.SenseInfoLength);
+    else
+        report().systemError = volumes_.LastError();
     return ok != 0 && request.header.ScsiStatus == 0 ? 1 : 0;
 }
 

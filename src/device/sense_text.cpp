@@ -109,6 +109,8 @@ void AppendCommandOutcome(const CommandReport& report, TextBuffer& text) {
     }
     if (!report.answered) {
         text.Append("no SCSI status (the request did not complete)");
+        if (report.systemError != 0)
+            text.AppendFormat("; system error code %lu", static_cast<unsigned long>(report.systemError));
     } else {
         const char* name = ScsiStatusName(report.scsiStatus);
         text.AppendFormat("SCSI status 0x%02X %s", static_cast<unsigned>(report.scsiStatus),

@@ -83,6 +83,8 @@ private:
     OpenedScsiDevice device_;
     DeviceError lastError_ = DeviceError::None;
     bool exclusiveOpens_ = false;
+    // The errno of the request the system refused last (0: none).
+    std::uint32_t lastErrno_ = 0;
     KeptPath kept_[kMaxKeptPaths];
     std::size_t keptCount_ = 0;
     // INQUIRY and MODE SENSE data land here.

@@ -48,6 +48,8 @@ public:
     // Sends one SG_IO request on `handle`. None when the system carried it
     // (the header then holds the statuses), else why it did not.
     virtual DeviceError Send(int handle, SgIoHeader& request) = 0;
+    // The errno of the last Send the system refused (0 where there is none).
+    virtual int LastSendErrno() const { return 0; }
     // Closes `handle`; each handle Open gave is closed once.
     virtual void Close(int handle) = 0;
 };

@@ -154,6 +154,7 @@ EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --yes /dev/sg0
 expect_status 1
 expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
 expect_no_text "Error Happen"
+expect_text "  its outcome: no SCSI status (the request did not complete); system error code 1"
 expect_vendor_commands 0
 
 CASE="another program has the drive open: refused before anything is asked or sent"

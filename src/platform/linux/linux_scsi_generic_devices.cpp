@@ -99,8 +99,10 @@ DeviceError LinuxScsiGenericDevices::HoldBlockDevice(const char* path) {
 }
 
 DeviceError LinuxScsiGenericDevices::Send(int handle, SgIoHeader& request) {
+    lastSendErrno_ = 0;
     if (ioctl(handle, kSgIo, &request) == 0) return DeviceError::None;
-    return DeviceErrorFromErrno(errno);
+    lastSendErrno_ = errno;
+    return DeviceErrorFromErrno(lastSendErrno_);
 }
 
 void LinuxScsiGenericDevices::Close(int handle) {

@@ -23,6 +23,7 @@ public:
     int Open(const char* path, DeviceError& error) override;
     int OpenExclusive(const char* path, DeviceError& error) override;
     DeviceError Send(int handle, SgIoHeader& request) override;
+    int LastSendErrno() const override { return lastSendErrno_; }
     void Close(int handle) override;
 
 private:
@@ -35,6 +36,7 @@ private:
     // The block device held for the exclusively opened sg handle, or -1.
     int heldBlockDevice_ = -1;
     int heldFor_ = kNoHandle;
+    int lastSendErrno_ = 0;
 };
 
 // How an errno from open or ioctl reads in the terms users meet.

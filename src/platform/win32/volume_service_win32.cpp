@@ -46,3 +46,5 @@ DeviceMapResult Win32VolumeService::ReadScsiDeviceMap(std::uint32_t& subkeyCount
 }
 
 }  // namespace platform
+
+std::uint32_t Win32VolumeService::LastError() { return GetLastError(); }

@@ -28,6 +28,8 @@ TEST(SenseText, OutcomesInWords) {
     CommandReport good;
     good.good = true;
     CommandReport unanswered;
+    CommandReport refusedBySystem;
+    refusedBySystem.systemError = 5;
     CommandReport viaAdapter = Failed(0x08, {});
     viaAdapter.hasAdapterStatus = true;
     viaAdapter.adapterStatus = 0x07;
@@ -38,6 +40,7 @@ TEST(SenseText, OutcomesInWords) {
     } cases[] = {
         {good, "good"},
         {unanswered, "no SCSI status (the request did not complete)"},
+        {refusedBySystem, "no SCSI status (the request did not complete); system error code 5"},
         {Failed(0x02, {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x24, 0x00}),
          "SCSI status 0x02 CHECK CONDITION, sense key 0x5 ILLEGAL REQUEST, ASC/ASCQ 0x24/0x00 (invalid field in CDB)"},
         // Descriptor format; a pair the table lacks has no meaning shown.
