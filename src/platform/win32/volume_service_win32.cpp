@@ -45,6 +45,6 @@ DeviceMapResult Win32VolumeService::ReadScsiDeviceMap(std::uint32_t& subkeyCount
     return DeviceMapResult::Ok;
 }
 
-}  // namespace platform
-
 std::uint32_t Win32VolumeService::LastError() { return GetLastError(); }
+
+}  // namespace platform
