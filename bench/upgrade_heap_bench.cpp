@@ -108,6 +108,7 @@ public:
     }
     Answer Ask(Question, const char*, Answer) override { return Answer::Yes; }
     bool ChooseFile(const FileChoice&, ChosenFile&) override { return false; }
+    bool ChecksPassed() override { return true; }
     void DownloadBegins() override {}
     void DownloadEnds() override {}
     void ReadOutBegins() override {}

@@ -100,6 +100,8 @@ public:
         return 1;
     }
 
+    std::uint32_t LastError() override { return 0; }
+
     int CloseVolume(platform::VolumeHandle handle) override {
         FUZZ_CHECK(handle == kVolumeHandle && openHandles == 1);
         --openHandles;

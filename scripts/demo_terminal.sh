@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The terminal demo: the real ktxflash (host build), combined with the sample
-# firmware image by ktxcombine, lists and upgrades a simulated KTX7724R05 at
-# revision P1.2. Its SG_IO calls reach the simulated drive through the SG_IO
-# preload library, which answers for /dev/sg0 from a placeholder file. The
-# session is printed as a user would see it, followed by the drive's trace.
+# firmware image by ktxcombine, lists a simulated KTX7724R05 at revision
+# P1.2, compares its firmware with the image, upgrades it after a backup of
+# its firmware, and compares again once the drive runs the new firmware. Its
+# SG_IO calls reach the simulated drive through the SG_IO preload library,
+# which answers for /dev/sg0 from a placeholder file. The session is printed
+# as a user would see it, followed by the drive's trace.
 #
 #   scripts/demo_terminal.sh      (./run demo --terminal builds first, then calls this)
 set -uo pipefail
@@ -14,15 +16,20 @@ fail() { echo "demo: $*" >&2; exit 1; }
 
 rm -rf "$WORK" && mkdir -p "$WORK/dev" || fail "cannot make $WORK"
 touch "$WORK/dev/sg0"
-printf 'trace = %s\n[drive]\nadapter = 0\ntarget = 0\nrevision = P1.2\n' "$WORK/trace.log" > "$WORK/machine.cfg"
+# The drive runs an older firmware (zeros stand for it).
+drive() {  # REVISION IMAGE
+  printf 'trace = %s\n[drive]\nadapter = 0\ntarget = 0\nrevision = %s\nimage = %s\n' "$WORK/trace.log" "$1" "$2" \
+    > "$WORK/machine.cfg"
+}
+drive P1.2 zeros
 "$HOST_BUILD/tools/sample_image/ktxsampleimage" "$WORK/sample.bin" >/dev/null || fail "cannot make the sample image"
 "$HOST_BUILD/tools/combine/ktxcombine" "$HOST_BUILD/src/app/ktxflash" "$WORK/sample.bin" \
   --revision "" --mask 0 -o "$WORK/ktxflash" || fail "ktxcombine failed"
 
 flash() {
   echo "\$ ktxflash $*"
-  env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" \
-    LD_PRELOAD="$HOST_BUILD/sim/sgio/libktx_sgio_preload.so" "$WORK/ktxflash" "$@"
+  (cd "$WORK" && env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" \
+    LD_PRELOAD="$HOST_BUILD/sim/sgio/libktx_sgio_preload.so" "$WORK/ktxflash" "$@")
   local status=$?
   echo "(exit status $status)"
   echo
@@ -30,7 +37,17 @@ flash() {
 
 flash --info
 flash --list
-echo "(answering y to both questions)"
+flash --verify /dev/sg0
+echo "(answering y to both questions; the backup goes to the current directory)"
 printf 'y\ny\n' | flash /dev/sg0
-echo "== the simulated drive's trace"
+echo "== the simulated drive's trace of the upgrade"
 cat "$WORK/trace.log"
+echo
+echo "== in the current directory:"
+(cd "$WORK" && ls -l ./*.bin | grep -v sample.bin)
+echo
+# The simulated drive lives as long as one ktxflash process: the drive after
+# its restart is configured with what the upgrade installed.
+echo "(the drive, power-cycled, runs the firmware it was sent)"
+drive P1.3 sample
+flash --verify /dev/sg0

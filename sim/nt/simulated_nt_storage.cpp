@@ -111,6 +111,12 @@ int SimulatedNtStorage::DeviceIoControl(platform::VolumeHandle handle, std::uint
 
     const auto found = handles_.find(handle);
     if (found == handles_.end()) return refuse(nt_error::kInvalidHandle);
+    if (code == passthrough::kFsctlLockVolume || code == passthrough::kFsctlDismountVolume) {
+        if (volumeLockRefused_) return refuse(nt_error::kAccessDenied);
+        PassThroughOutcome done;
+        done.result = 1;
+        return finish(done);
+    }
     if (HeaderSizeOf(code) == 0) return refuse(nt_error::kInvalidFunction);
     if ((in == nullptr && inLength != 0) || (out == nullptr && outLength != 0)) return refuse(nt_error::kNoAccess);
     const std::uint32_t readWrite = platform::kGenericRead | platform::kGenericWrite;

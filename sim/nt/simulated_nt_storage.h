@@ -77,6 +77,8 @@ public:
     void SetPassThroughNeedsReadWrite(bool needed) { passThroughNeedsReadWrite_ = needed; }
     void SetWriteAccessAllowed(bool allowed) { writeAccessAllowed_ = allowed; }
     void SetHonourLatency(bool honour) { service_.SetHonourLatency(honour); }
+    // Whether locking a volume fails as when another program has files open on it.
+    void SetVolumeLockRefused(bool refused) { volumeLockRefused_ = refused; }
 
     platform::VolumeHandle OpenVolume(const char* name, std::uint32_t access, std::uint32_t sharing) override;
     int DeviceIoControl(platform::VolumeHandle handle, std::uint32_t code, void* in, std::uint32_t inLength,
@@ -92,9 +94,11 @@ public:
     std::size_t openHandleCount() const { return handles_.size(); }
     // The error code of the latest call (nt_error), 0 when it succeeded.
     std::uint32_t lastError() const { return lastError_; }
+    std::uint32_t LastError() override { return lastError_; }
     void ClearRecords();
 
 private:
+    bool volumeLockRefused_ = false;
     enum class DeviceMap { Present, Missing, Unreadable };
     struct OpenHandle {
         char letter;

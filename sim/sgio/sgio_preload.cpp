@@ -12,6 +12,8 @@
 //                       opening /dev/sgN opens the placeholder sgN.
 //   KTX_SGIO_NO_RAWIO   when 1, act as for a process without CAP_SYS_RAWIO:
 //                       commands other than the read-safe ones fail with EPERM.
+//   KTX_SGIO_HELD       when 1, another program has every drive open: an
+//                       exclusive open (O_EXCL) of /dev/sgN fails with EBUSY.
 //
 // Every other open, opendir and ioctl goes to the C library unchanged.
 //
@@ -60,6 +62,16 @@ std::string Redirected(const char* path) {
     if (dir == nullptr || path == nullptr || std::strncmp(path, "/dev/", 5) != 0 || SgNumber(path + 5) < 0)
         return path != nullptr ? path : "";
     return std::string(dir) + "/" + (path + 5);
+}
+
+// True (with errno EBUSY) for an exclusive open of a placeholder while
+// KTX_SGIO_HELD says another program has the drives open.
+bool HeldByAnother(const char* path, int flags) {
+    const char* held = std::getenv("KTX_SGIO_HELD");
+    if (held == nullptr || std::strcmp(held, "1") != 0 || (flags & O_EXCL) == 0) return false;
+    if (Redirected(path) == (path != nullptr ? path : "")) return false;
+    errno = EBUSY;
+    return true;
 }
 
 bool IsDevDirectory(const char* path) {
@@ -177,6 +189,7 @@ KTX_EXPORTED int open(const char* path, int flags, ...) {
     va_end(arguments);
     using OpenFunction = int (*)(const char*, int, ...);
     static const auto realOpen = Next<OpenFunction>("open");
+    if (HeldByAnother(path, flags)) return -1;
     return realOpen(Redirected(path).c_str(), flags, mode);
 }
 
@@ -187,6 +200,7 @@ KTX_EXPORTED int open64(const char* path, int flags, ...) {
     va_end(arguments);
     using OpenFunction = int (*)(const char*, int, ...);
     static const auto realOpen = Next<OpenFunction>("open64");
+    if (HeldByAnother(path, flags)) return -1;
     return realOpen(Redirected(path).c_str(), flags, mode);
 }
 

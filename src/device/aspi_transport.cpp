@@ -176,7 +176,7 @@ int AspiTransport::ExecutePolled(const commands::Command& command, std::uint8_t*
         requestAbandoned_ = true;
         return 0;
     }
-    return aspi::ReadStatus(request_.SRB_Status) == aspi::SS_COMP ? 1 : 0;
+    return JudgeCompleted();
 }
 
 int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer) {
@@ -208,5 +208,16 @@ int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std:
         }
         if (waited != platform::AspiLibrary::WaitResult::Signalled) return 0;
     }
-    return aspi::ReadStatus(request_.SRB_Status) == aspi::SS_COMP ? 1 : 0;
+    return JudgeCompleted();
+}
+
+int AspiTransport::JudgeCompleted() {
+    const std::uint8_t status = aspi::ReadStatus(request_.SRB_Status);
+    // The target's status, and with check condition the sense ASPI fetched.
+    const bool checkCondition = request_.SRB_TargStat == 0x02;
+    report().Answer(request_.SRB_TargStat, request_.SenseArea, checkCondition ? aspi::SENSE_LEN : 0);
+    report().hasAdapterStatus = true;
+    report().adapterStatus = status;
+    report().driverStatus = request_.SRB_HaStat;
+    return status == aspi::SS_COMP ? 1 : 0;
 }

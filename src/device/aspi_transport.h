@@ -50,6 +50,8 @@ private:
 
     // Sends one command and polls its status until it completes or its
     // bound runs out; `buffer` is the data area (null without data).
+    // The outcome of a request ASPI completed, kept in the report: 1 for SS_COMP.
+    int JudgeCompleted();
     int ExecutePolled(const commands::Command& command, std::uint8_t* buffer);
     // Sends the vendor download command and waits on an event for it.
     int ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer);

@@ -87,6 +87,10 @@ int PassThroughTransport::SendBuffered(const commands::Command& command) {
     const int ok = volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThrough, &reply_,
                                             passthrough::kBufferedInputLength, &reply_,
                                             passthrough::BufferedOutputLength(command.transferLength));
+    if (ok != 0)
+        report().Answer(reply_.header.ScsiStatus, reply_.sense, reply_.header.SenseInfoLength);
+    else
+        report().systemError = volumes_.LastError();
     return ok != 0 && reply_.header.ScsiStatus == 0 ? 1 : 0;
 }
 
@@ -97,6 +101,10 @@ int PassThroughTransport::SendDirect(const commands::Command& command, void* dat
     request.header.DataBuffer = data;
     const int ok = volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThroughDirect, &request,
                                             passthrough::kDirectLength, &request, passthrough::kDirectLength);
+    if (ok != 0)
+        report().Answer(request.header.ScsiStatus, request.sense, request.header.SenseInfoLength);
+    else
+        report().systemError = volumes_.LastError();
     return ok != 0 && request.header.ScsiStatus == 0 ? 1 : 0;
 }
 
@@ -114,3 +122,11 @@ int PassThroughTransport::Open(const DeviceRecord& record) {
 }
 
 void PassThroughTransport::Close() { volume_.Close(); }
+
+ScsiTransport::VolumeLock PassThroughTransport::LockVolume() {
+    if (!volume_.valid()) return VolumeLock::Refused;
+    const bool locked =
+        volumes_.DeviceIoControl(volume_.get(), passthrough::kFsctlLockVolume, nullptr, 0, nullptr, 0) != 0 &&
+        volumes_.DeviceIoControl(volume_.get(), passthrough::kFsctlDismountVolume, nullptr, 0, nullptr, 0) != 0;
+    return locked ? VolumeLock::Locked : VolumeLock::Refused;
+}

@@ -31,6 +31,8 @@ public:
     // drive letter. Each successful Open is paired with one Close.
     int Open(const DeviceRecord& record) override;
     void Close() override;
+    // FSCTL_LOCK_VOLUME, then FSCTL_DISMOUNT_VOLUME, on the open volume.
+    VolumeLock LockVolume() override;
 
     // The volume being probed (Enumerate) or the opened drive (Open..Close).
     bool volumeOpen() const { return volume_.valid(); }

@@ -11,7 +11,7 @@ void ScsiTransport::ZeroCurrent() { std::memset(&current, 0, sizeof current); }
 void ScsiTransport::CopyToCurrent(const DeviceRecord& record) { std::memcpy(&current, &record, sizeof current); }
 
 int ScsiTransport::Inquiry() {
-    if (!Send(commands::Inquiry(backend()), nullptr)) return 0;
+    if (!Issue(commands::Inquiry(backend()), nullptr)) return 0;
     if (!commands::InquiryAccepted(Reply())) return 0;
     commands::CopyInquiryFields(Reply(), current);
     return 1;
@@ -25,33 +25,41 @@ int ScsiTransport::Prepare() {
 }
 
 int ScsiTransport::ModeSense() {
-    if (!Send(commands::ModeSense(backend()), nullptr)) return 0;
+    if (!Issue(commands::ModeSense(backend()), nullptr)) return 0;
     dvdRomOnly = commands::DvdRomOnlyFromModeSense(Reply());
     return 1;
 }
 
 int ScsiTransport::ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
                                    std::uint16_t length) {
-    return Send(commands::ReadBufferMode2(bufferId, offset, length), data);
+    return Issue(commands::ReadBufferMode2(bufferId, offset, length), data);
 }
 
 int ScsiTransport::ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
                                    std::uint16_t length) {
-    return Send(commands::ReadBufferMode1(bufferId, offset, length), data);
+    return Issue(commands::ReadBufferMode1(bufferId, offset, length), data);
 }
 
 // The platforms only read a data-out buffer, but their records carry a
 // pointer to writable memory; the data are not changed.
 int ScsiTransport::WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
                                     std::uint16_t length) {
-    return Send(commands::WriteBufferMode7(bufferId, offset, length), const_cast<std::uint8_t*>(data));
+    return Issue(commands::WriteBufferMode7(bufferId, offset, length), const_cast<std::uint8_t*>(data));
 }
 
-int ScsiTransport::WriteBufferMode4() { return Send(commands::WriteBufferMode4(), nullptr); }
+int ScsiTransport::WriteBufferMode4() { return Issue(commands::WriteBufferMode4(), nullptr); }
 
-int ScsiTransport::TestUnitReady() { return Send(commands::TestUnitReady(), nullptr); }
+int ScsiTransport::TestUnitReady() { return Issue(commands::TestUnitReady(), nullptr); }
 
 int ScsiTransport::VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
                                   std::uint16_t length, std::uint16_t imageSum) {
-    return Send(commands::VendorDownload(blockNumber, blockSum, length, imageSum), const_cast<std::uint8_t*>(data));
+    return Issue(commands::VendorDownload(blockNumber, blockSum, length, imageSum), const_cast<std::uint8_t*>(data));
+}
+
+int ScsiTransport::Issue(const commands::Command& command, std::uint8_t* data) {
+    lastCommand_.Begin(command);
+    const int result = Send(command, data);
+    lastCommand_.good = result != 0;
+    if (observer_ != nullptr) observer_->CommandEnded(lastCommand_);
+    return result;
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "device/command_report.h"
 #include "device/command_set.h"
 #include "device/device_list.h"
 #include "device/device_record.h"
@@ -41,6 +42,13 @@ public:
     int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
                        std::uint16_t length, std::uint16_t imageSum);
 
+    // Locks and dismounts the volume of the open drive, so that neither a
+    // program nor the file system reaches the drive during the download (the
+    // NT pass-through); the lock ends with Close. NotApplicable where the
+    // transport reaches no volume.
+    enum class VolumeLock { NotApplicable, Locked, Refused };
+    virtual VolumeLock LockVolume() { return VolumeLock::NotApplicable; }
+
     // True once a request the back end gave up on may still be completed
     // later into the memory it names, a caller's data buffer included: the
     // caller must then keep such buffers, not free them, until the program
@@ -55,6 +63,13 @@ public:
         return false;
     }
 
+    // The last command sent and what the drive and the system said of it.
+    const CommandReport& lastCommand() const { return lastCommand_; }
+    // Forgets it: what a caller explains afterwards is sent from now on.
+    void ForgetLastCommand() { lastCommand_ = CommandReport{}; }
+    // Sees every command once it has ended; null for none. Must outlive its use.
+    void SetCommandObserver(CommandObserver* observer) { observer_ = observer; }
+
     // 1 when the implementation's constructor brought its back end up.
     std::int32_t initOk = 0;
     // ASPI: host adapters reported; pass-through: SCSI port entries.
@@ -66,6 +81,10 @@ public:
     std::int32_t dvdRomOnly = 0;
 
 protected:
+    // What the drive and the system said of the command being sent; each
+    // transport's Send fills it from the request it had back.
+    CommandReport& report() { return lastCommand_; }
+
     // Sends `command` to the device `current` names and waits for it.
     // `data` is the caller's buffer of command.transferLength bytes (read
     // for data-out, written for data-in), or null: then a data-in command
@@ -81,4 +100,11 @@ protected:
     void CopyToCurrent(const DeviceRecord& record);
     // The command set's form of the commands that differ between back ends.
     virtual commands::Backend backend() const = 0;
+
+private:
+    // Send, with the report begun before and completed after it.
+    int Issue(const commands::Command& command, std::uint8_t* data);
+
+    CommandReport lastCommand_;
+    CommandObserver* observer_ = nullptr;
 };

@@ -17,7 +17,8 @@ const char* DeviceErrorText(DeviceError error) {
                "firmware commands through SG_IO, while listing and saving work for the device's group; "
                "run as root to flash";
     case DeviceError::Busy:
-        return "the device is busy: another program is using it; close that program and try again";
+        return "another program has the drive open (a mounted disc, a player, a burner): unmount the disc or close "
+               "that program and try again";
     case DeviceError::Gone:
         return "the device is gone (unplugged, powered off or its driver unbound)";
     case DeviceError::NotScsiGeneric:

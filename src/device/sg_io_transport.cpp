@@ -35,6 +35,7 @@ DeviceError SgIoTransport::Probe(const char* path, DeviceList& list) {
 DeviceError SgIoTransport::ProbeOne(const char* path, DeviceList& list) {
     ZeroCurrent();
     lastError_ = DeviceError::None;
+    lastErrno_ = 0;
     const int entry = KeepPath(path);
     if (entry < 0) return DeviceError::NoSuchDevice;
     const DeviceError opened = OpenScsiDevice(devices_, path, device_);
@@ -87,27 +88,46 @@ bool SgIoTransport::DescribeSystemProblem(TextBuffer& text) const {
 int SgIoTransport::Open(const DeviceRecord& record) {
     CopyToCurrent(record);
     lastError_ = DeviceError::None;
+    lastErrno_ = 0;
     const char* path = PathOf(current);
     if (path[0] == '\0') {
         device_.Close();
         lastError_ = DeviceError::NoSuchDevice;
         return 0;
     }
-    lastError_ = OpenScsiDevice(devices_, path, device_);
+    lastError_ = OpenScsiDevice(devices_, path, device_, exclusiveOpens_);
     return lastError_ == DeviceError::None ? 1 : 0;
 }
 
 void SgIoTransport::Close() { device_.Close(); }
 
+bool SgIoTransport::stopped() const {
+    return lastError_ == DeviceError::NotPermitted || lastError_ == DeviceError::AccessDenied ||
+           lastError_ == DeviceError::Gone;
+}
+
 int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
-    // Once the system has refused a request, nothing more goes to the device.
-    if (lastError_ != DeviceError::None) return 0;
+    // Once the system has said that the device will never take a request,
+    // nothing more goes to it; any other error fails this try only.
+    if (stopped()) {
+        // Not sent: what the system said of the request it refused stands.
+        report().systemError = lastErrno_;
+        return 0;
+    }
     if (command.usesReplyArea) {
         std::memset(reply_, 0, sizeof reply_);
         data = reply_;
     }
     const CommandOutcome outcome = SendCommand(device_, command, data);
     lastError_ = outcome.error;
+    lastErrno_ = outcome.error != DeviceError::None ? static_cast<std::uint32_t>(devices_.LastSendErrno()) : 0;
+    report().systemError = lastErrno_;
+    if (outcome.error == DeviceError::None) {
+        report().Answer(outcome.scsiStatus, outcome.sense, outcome.senseLength);
+        report().hasAdapterStatus = true;
+        report().adapterStatus = outcome.hostStatus;
+        report().driverStatus = outcome.driverStatus;
+    }
     return outcome.succeeded ? 1 : 0;
 }
 

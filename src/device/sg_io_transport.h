@@ -7,11 +7,13 @@
 // identity, which the entry keeps too), so a record copied whole still
 // names its device. The record's dosDeviceName stays all zero.
 //
-// When the system itself refuses a request (the ioctl fails: no
-// CAP_SYS_RAWIO for a firmware command, the device gone), the transport
-// keeps that error and sends nothing more until the next Open, so the
-// block download's retries do not reach the device; the front-end reads
-// lastError() and tells the user what it means.
+// When the system itself refuses a request for good (the ioctl fails with
+// EPERM: no CAP_SYS_RAWIO for a firmware command; EACCES; ENODEV or ENXIO:
+// the device gone), the transport keeps that error and sends nothing more
+// until the next Open, so the block download's retries do not reach the
+// device. Any other ioctl error (EINTR, EIO, ...) fails that one request,
+// which the caller may try again. The front-end reads lastError() and
+// tells the user what it means.
 
 #include <cstdint>
 
@@ -41,8 +43,12 @@ public:
     // then whether a record was appended says whether it is a CD/DVD
     // device). The current record ends up zero.
     DeviceError Probe(const char* path, DeviceList& list);
-    // Copies `record` into the current record and opens the device it names.
+    // Copies `record` into the current record and opens the device it names
+    // (exclusively while exclusive opens are asked for).
     int Open(const DeviceRecord& record) override;
+    // Whether the next opens claim the drive for this program alone (the
+    // download: nobody else on the drive meanwhile).
+    void SetExclusiveOpens(bool exclusive) { exclusiveOpens_ = exclusive; }
     void Close() override;
 
     // The error the system reported since the last Open or Probe; None
@@ -59,6 +65,8 @@ protected:
     commands::Backend backend() const override { return commands::Backend::PassThrough; }
 
 private:
+    // True after an error that means the device will never take a request.
+    bool stopped() const;
     // Probe without zeroing the current record at its end.
     DeviceError ProbeOne(const char* path, DeviceList& list);
     // The number of `path`'s entry, made when it is new; -1 when the path
@@ -74,6 +82,9 @@ private:
     ScsiGenericDevices& devices_;
     OpenedScsiDevice device_;
     DeviceError lastError_ = DeviceError::None;
+    bool exclusiveOpens_ = false;
+    // The errno of the request the system refused last (0: none).
+    std::uint32_t lastErrno_ = 0;
     KeptPath kept_[kMaxKeptPaths];
     std::size_t keptCount_ = 0;
     // INQUIRY and MODE SENSE data land here.

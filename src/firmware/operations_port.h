@@ -61,6 +61,12 @@ public:
     // Lets the user choose a firmware file; false when none was chosen.
     virtual bool ChooseFile(const FileChoice& choice, ChosenFile& chosen) = 0;
 
+    // Every check of the upgrade passed, the drive is open and nothing has
+    // been asked yet: a face may work with the drive here (ktxflash reads
+    // the drive's firmware for its backup and comparison). False ends the
+    // upgrade at once, before any question, leaving the status as it is.
+    virtual bool ChecksPassed() = 0;
+
     // The firmware goes to the drive between these two: the system must not
     // sleep and the program must not be interrupted.
     virtual void DownloadBegins() = 0;

@@ -9,6 +9,8 @@
 constexpr char kNoDeviceText[] = "No support device Found!!";
 // The program carries a template without firmware.
 constexpr char kNeedCombineText[] = "Need Combine firmware first !!";
+// The upgrade's first status; the terminal shows it as the download starts.
+constexpr char kStartFlashingText[] = "Start Flashing...\r\nDon't turn off the power!!";
 // What a successful upgrade and a successful save both report.
 constexpr char kUpgradeSuccessfulText[] = "Upgrade Firmware Successful!!";
 // No memory for the working copy of the image.

@@ -55,7 +55,7 @@ private:
 };
 
 void UpgradeRun::Run(const FirmwarePackage& package) {
-    ReportStatus(context_, "Start Flashing...\r\nDon't turn off the power!!");
+    ReportStatus(context_, kStartFlashingText);
 
     const DeviceRecord* selected = TakeSelectedDevice(context_, state_);
     if (selected == nullptr) return;
@@ -96,6 +96,9 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
                     static_cast<unsigned>(expectedSum));
         return Exit(text.c_str(), kUpgradeAndExit);  // H
     }
+
+    // The face's own work with the checked drive (ktxflash's backup) may end the run here.
+    if (!port_.ChecksPassed()) return Exit(nullptr, kUpgradeAndExit);
 
     char confirmation[kConfirmationTextRoom] = {};
     if (!LoadConfirmation(confirmation)) return Exit("Load String Error!!", kUpgradeAndExit);  // I
@@ -153,8 +156,9 @@ bool UpgradeRun::LoadConfirmation(char (&text)[kConfirmationTextRoom]) {
 }
 
 bool UpgradeRun::UserConfirms(Question question, const char* text) {
-    // Only an explicit No cancels; a face offers No as the default.
-    return port_.Ask(question, text, Answer::No) != Answer::No;
+    // Only an explicit Yes goes on: a question that could not be put to
+    // the user is no consent. A face offers No as the default.
+    return port_.Ask(question, text, Answer::No) == Answer::Yes;
 }
 
 }  // namespace

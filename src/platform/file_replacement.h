@@ -10,6 +10,10 @@
 // null when one does or when it cannot be made.
 std::FILE* CreateNewFile(const char* path);
 
+// Writes what `file` buffers and asks the system to put it on the disk;
+// true when both succeeded.
+bool FlushToDisk(std::FILE* file);
+
 // Gives the file `from` the name `to`, replacing a file of that name; true
 // when it did.
 bool ReplaceFile(const char* from, const char* to);

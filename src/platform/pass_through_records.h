@@ -20,6 +20,9 @@ namespace passthrough {
 // DeviceIoControl codes: CTL_CODE(FILE_DEVICE_CONTROLLER, 0x401 / 0x405,
 // METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS).
 constexpr std::uint32_t kIoctlScsiPassThrough = 0x0004D004;
+// FSCTL_LOCK_VOLUME and FSCTL_DISMOUNT_VOLUME (winioctl.h): no input, no output.
+constexpr std::uint32_t kFsctlLockVolume = 0x00090018;
+constexpr std::uint32_t kFsctlDismountVolume = 0x00090020;
 constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x0004D014;
 
 // Values of the DataIn field.

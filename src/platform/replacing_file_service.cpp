@@ -44,7 +44,8 @@ bool ReplacingFileService::Write(FileHandle file, const std::uint8_t* data, std:
 
 void ReplacingFileService::Close(FileHandle file) {
     if (!Holds(file)) return;
-    const bool flushed = std::fflush(stream_) == 0;
+    // On the disk before it is named.
+    const bool flushed = FlushToDisk(stream_);
     const bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;
     if (!failed_ && written_ > 0 && flushed && closed && ReplaceFile(temporary_.c_str(), target_.c_str())) {

@@ -3,8 +3,8 @@
 // to a new temporary file beside the target ("<target>.partial"), and only
 // when the file is closed after every write succeeded does that file take
 // the target's name (replacing a file of that name, which the caller has
-// decided may be replaced; atomically on POSIX systems, on Windows by
-// removing the old file first). Any failure, or a close without a write,
+// decided may be replaced; atomically on POSIX systems; on Windows in one
+// step where the system can, else by moving the old file aside first). Any failure, or a close without a write,
 // removes the temporary file and leaves the target as it was. One file at
 // a time. C library calls, and the system's way of creating a new file
 // and of replacing one (platform/file_replacement.h).

@@ -42,10 +42,11 @@ bool ScsiGenericNodeNumber(const char* name, unsigned& number) {
     return true;
 }
 
-DeviceError OpenScsiDevice(ScsiGenericDevices& devices, const char* path, OpenedScsiDevice& device) {
+DeviceError OpenScsiDevice(ScsiGenericDevices& devices, const char* path, OpenedScsiDevice& device,
+                           bool exclusive) {
     device.Close();
     DeviceError error = DeviceError::None;
-    const int handle = devices.Open(path, error);
+    const int handle = exclusive ? devices.OpenExclusive(path, error) : devices.Open(path, error);
     if (handle == ScsiGenericDevices::kNoHandle) return error == DeviceError::None ? DeviceError::Other : error;
     device = OpenedScsiDevice(devices, handle);
     return DeviceError::None;

@@ -41,9 +41,15 @@ public:
     // Opens `path` for reading and writing. A handle (not kNoHandle), or
     // kNoHandle with `error` set.
     virtual int Open(const char* path, DeviceError& error) = 0;
+    // Opens `path` as Open does, for the firmware download: nobody else may
+    // have the drive open meanwhile (Busy when somebody has). Where the
+    // system has no such claim, as Open.
+    virtual int OpenExclusive(const char* path, DeviceError& error) { return Open(path, error); }
     // Sends one SG_IO request on `handle`. None when the system carried it
     // (the header then holds the statuses), else why it did not.
     virtual DeviceError Send(int handle, SgIoHeader& request) = 0;
+    // The errno of the last Send the system refused (0 where there is none).
+    virtual int LastSendErrno() const { return 0; }
     // Closes `handle`; each handle Open gave is closed once.
     virtual void Close(int handle) = 0;
 };
@@ -75,7 +81,9 @@ private:
 // sg1a).
 bool ScsiGenericNodeNumber(const char* name, unsigned& number);
 
-// Opens `path` into `device` (closing what it held before).
-DeviceError OpenScsiDevice(ScsiGenericDevices& devices, const char* path, OpenedScsiDevice& device);
+// Opens `path` into `device` (closing what it held before); `exclusive`
+// claims the drive for this program alone (OpenExclusive).
+DeviceError OpenScsiDevice(ScsiGenericDevices& devices, const char* path, OpenedScsiDevice& device,
+                           bool exclusive = false);
 
 }  // namespace sgio

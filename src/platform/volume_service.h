@@ -48,6 +48,9 @@ public:
     virtual int DeviceIoControl(VolumeHandle handle, std::uint32_t code, void* in, std::uint32_t inLength,
                                 void* out, std::uint32_t outLength) = 0;
 
+    // The system's error code of the last call that failed (GetLastError).
+    virtual std::uint32_t LastError() = 0;
+
     // CloseHandle: nonzero when the handle was open and is now closed.
     virtual int CloseVolume(VolumeHandle handle) = 0;
 

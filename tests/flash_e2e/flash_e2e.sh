@@ -14,6 +14,7 @@ touch "$WORK/dev/sg0" "$WORK/dev/sg1"
 "$SAMPLE" "$WORK/image.bin" >/dev/null || exit 1
 "$COMBINE" "$FLASH_TEMPLATE" "$WORK/image.bin" --revision P1 --mask 0x0C -o "$WORK/ktxflash" >/dev/null || exit 1
 FLASH=$WORK/ktxflash
+head -c 131072 /dev/zero > "$WORK/zeros.bin"
 failures=0
 CASE=
 
@@ -24,35 +25,52 @@ fail() {
   failures=$((failures + 1))
 }
 
-# drive [SETTINGS...]: one drive at sg0 (sg1 has none behind it); a fresh trace.
+# drive [SETTINGS...]: one drive at sg0 (sg1 has none behind it) holding
+# an older firmware (zeros) unless the settings say otherwise; a fresh trace.
 drive() {
-  { printf 'trace = %s\n[drive]\nadapter = 0\ntarget = 0\n' "$WORK/trace.log"; printf '%s\n' "$@"; } > "$WORK/machine.cfg"
+  local image="image = zeros"
+  case "$*" in *"image ="*) image= ;; esac
+  { printf 'trace = %s\n[drive]\nadapter = 0\ntarget = 0\n%s\n' "$WORK/trace.log" "$image"; printf '%s\n' "$@"; } > "$WORK/machine.cfg"
   rm -f "$WORK/trace.log"
 }
 
-# run STDIN-TEXT ARGS...: runs ktxflash over the simulated devices; $status, $WORK/out.
+# run STDIN-TEXT ARGS...: runs ktxflash over the simulated devices in the
+# empty folder $WORK/cwd (where default backups go); $status, $WORK/out.
+# $WRAP (e.g. setpriv ...) runs the program.
 run() {
   local input=$1; shift
-  printf '%b' "$input" | env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" LD_PRELOAD="$PRELOAD" \
-    ${EXTRA_ENV:-} "$FLASH_UNDER_TEST" "$@" > "$WORK/out" 2>&1
+  rm -rf "$WORK/cwd" && mkdir -p "$WORK/cwd"
+  (cd "$WORK/cwd" && printf '%b' "$input" | env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" \
+    LD_PRELOAD="$PRELOAD" ${EXTRA_ENV:-} ${WRAP:-} "$FLASH_UNDER_TEST" "$@" > "$WORK/out" 2>&1)
   status=$?
 }
 FLASH_UNDER_TEST=$FLASH
 
-vendor_commands() { grep -c 'CDB FD ' "$WORK/trace.log" 2>/dev/null || true; }
+vendor_commands() { [ -e "$WORK/trace.log" ] || { echo 0; return; }; grep -c 'CDB FD ' "$WORK/trace.log" || true; }
+read_commands() { grep -c 'CDB 3C 01 ' "$WORK/trace.log" 2>/dev/null || true; }
+backups() { ls "$WORK/cwd" 2>/dev/null; }
 expect_status() { [ "$status" = "$1" ] || fail "exit status $status, expected $1"; }
 expect_text() { grep -qF -- "$1" "$WORK/out" || fail "no line with: $1"; }
 expect_no_text() { ! grep -qF -- "$1" "$WORK/out" || fail "unexpected: $1"; }
 expect_vendor_commands() { local n; n=$(vendor_commands); [ "$n" = "$1" ] || fail "$n vendor commands, expected $1"; }
 
-CASE="success with --yes"
+CASE="success with --yes, after a backup under its default name"
 drive "image = zeros"
 run "" --yes /dev/sg0
 expect_status 0
 expect_vendor_commands 8
 expect_text "Upgrade Firmware Successful!!"
 expect_text "Restart the PC (or power-cycle the drive) before using the drive"
+expect_text "After the restart, check what the drive runs with: ktxflash --verify /dev/sg0"
 grep -q 'installed image sum 0x0E89' "$WORK/trace.log" || fail "image not installed"
+backup=$(backups)
+[[ $backup =~ ^KTX7724R05-P1\.2-[0-9]{8}-[0-9]{6}\.bin$ ]] || fail "backup named '$backup'"
+cmp -s "$WORK/cwd/$backup" "$WORK/zeros.bin" || fail "the backup is not the drive's old firmware"
+expect_text "Backup of the drive's firmware: $backup"
+# The drive and the package come before the warnings; "Start Flashing..."
+# only as the download starts, after the questions.
+order=$(grep -e '^/dev/sg0 ' -e '^Package: ' -e '^Backup of' -e '^WARNING:' -e '^Start Flashing' "$WORK/out" | cut -c1-8 | tr '\n' '|')
+[ "$order" = "/dev/sg0|Package:|Backup o|WARNING:|WARNING:|Start Fl|" ] || fail "order of the session: $order"
 # Not a terminal: plain progress lines, no bar redrawn in place.
 expect_text "Progress: 100%"
 ! grep -q $'\r' "$WORK/out" || fail "carriage return in plain output"
@@ -125,6 +143,9 @@ expect_status 1
 expect_vendor_commands 9
 expect_text "Error Happen in ID 5 OFFSET 0x0000"
 expect_text "Please check whether your selected device is fit for the F/W !"
+# After the dialog's texts, what the drive said of the last try.
+expect_text "  the last command: FD "
+expect_text "  its outcome: SCSI status 0x02 CHECK CONDITION, sense key 0x5 ILLEGAL REQUEST, ASC/ASCQ 0x00/0x00"
 expect_no_text "Restart the PC"
 
 CASE="firmware commands need root"
@@ -133,7 +154,19 @@ EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --yes /dev/sg0
 expect_status 1
 expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
 expect_no_text "Error Happen"
+expect_text "  its outcome: no SCSI status (the request did not complete); system error code 1"
 expect_vendor_commands 0
+
+CASE="another program has the drive open: refused before anything is asked or sent"
+drive
+EXTRA_ENV=KTX_SGIO_HELD=1 run "y\ny\n" /dev/sg0
+expect_status 1
+expect_text "another program has the drive open"
+expect_no_text "WARNING:"
+expect_vendor_commands 0
+# Listing, reading and verifying share the drive.
+EXTRA_ENV=KTX_SGIO_HELD=1 run "" --verify /dev/sg0
+expect_text "The drive's firmware differs from the image in 8 of 8 blocks."
 
 CASE="listing and saving work without root"
 drive "image = sample"
@@ -174,6 +207,14 @@ expect_status 1
 run "" --force --save "$WORK/existing.bin" /dev/sg0
 expect_status 1
 [ "$(cat "$WORK/existing.bin")" = keep ] || fail "existing file changed by a failed read-out"
+
+CASE="verbose: one line per command the drive received"
+drive "image = sample"
+run "" -v --verify /dev/sg0
+expect_status 0
+[ "$(grep -c '^  command ' "$WORK/out")" = "$(grep -c 'CDB ' "$WORK/trace.log")" ] || fail "not one line per command"
+expect_text "  command 3C 01 01 00 C0 00 00 40 00 01 (in, 16384 bytes): good"
+expect_text "  command 12 00 00 00 C0 00 (in, 512 bytes): good"
 
 CASE="list"
 drive
@@ -226,6 +267,234 @@ expect_text "Check sum not match!! ("
 expect_text " / 0E89)"
 expect_vendor_commands 0
 FLASH_UNDER_TEST=$FLASH
+
+# Each refusal before the firmware goes out: CASE | drive settings | extra
+# arguments | exit status | text | firmware reads expected (0: none, 8: the
+# backup's whole read, 7: two blocks and five failed tries).
+while IFS='|' read -r name settings extra want_status text reads; do
+  CASE=$name
+  drive "$settings"
+  # shellcheck disable=SC2086
+  run "" --yes $extra /dev/sg0
+  expect_status "$want_status"
+  expect_text "$text"
+  expect_vendor_commands 0
+  [ "$(read_commands)" = "$reads" ] || fail "$(read_commands) firmware reads, expected $reads"
+  [ -z "$(backups)" ] || fail "a backup was left: $(backups)"
+done <<'EOF'
+other model|vendor = OTHERCO|--no-backup|1|the drive reports vendor "OTHERCO", product "KTX7724R05", not vendor "TAVRINE"|0
+already the image|image = sample||0|already equals the image: not flashed again|8
+the backup's read fails|fault = vanish-after 6||1|the drive's firmware could not be read; the upgrade stops before any firmware command|7
+backup folder missing|image = zeros|--backup no/such/folder.bin|1|the file could not be written (nothing was left behind); the upgrade stops|8
+EOF
+
+CASE="an existing backup file is never replaced"
+drive
+mkdir -p "$WORK/keep" && echo keep > "$WORK/keep/old.bin"
+run "" --yes --backup "$WORK/keep/old.bin" /dev/sg0
+expect_status 1
+expect_text "old.bin: the file exists; the upgrade stops before any firmware command"
+expect_vendor_commands 0
+[ "$(cat "$WORK/keep/old.bin")" = keep ] || fail "the existing file changed"
+
+CASE="--backup FILE"
+drive
+rm -f "$WORK/mine.bin"
+run "" --yes --backup "$WORK/mine.bin" /dev/sg0
+expect_status 0
+expect_vendor_commands 8
+cmp -s "$WORK/mine.bin" "$WORK/zeros.bin" || fail "--backup FILE does not hold the old firmware"
+[ -z "$(backups)" ] || fail "a default-named backup too"
+
+CASE="--no-backup and --allow-reinstall"
+drive "image = sample"
+run "" --yes --no-backup --allow-reinstall /dev/sg0
+expect_status 0
+expect_text "No backup of the drive's firmware (--no-backup)."
+expect_vendor_commands 8
+[ "$(read_commands)" = 0 ] || fail "read the firmware with nothing to do with it"
+[ -z "$(backups)" ] || fail "a backup despite --no-backup"
+
+CASE="a dry run reads as the backup would and writes only a named file"
+drive
+run "" --dry-run /dev/sg0
+expect_status 0
+expect_text "no file written (--backup FILE writes one)"
+[ "$(read_commands)" = 8 ] || fail "the dry run did not read the firmware"
+[ -z "$(backups)" ] || fail "the dry run wrote $(backups)"
+rm -f "$WORK/dry.bin"
+run "" --dry-run --backup "$WORK/dry.bin" /dev/sg0
+expect_status 0
+expect_vendor_commands 0
+cmp -s "$WORK/dry.bin" "$WORK/zeros.bin" || fail "the dry run's named backup"
+
+CASE="another model, allowed"
+drive "product = KTX9000"
+run "" --yes --no-backup --allow-other-model /dev/sg0
+expect_status 0
+expect_text 'the drive reports vendor "TAVRINE", product "KTX9000": flashed as a KTX7724R05 (--allow-other-model)'
+expect_vendor_commands 8
+
+CASE="without CAP_SYS_RAWIO nothing is asked, read or sent; a dry run warns"
+NO_RAWIO="setpriv --inh-caps=-sys_rawio --bounding-set=-sys_rawio"
+drive
+WRAP=$NO_RAWIO run "y\ny\n" /dev/sg0
+expect_status 1
+expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
+expect_no_text "WARNING:"
+[ "$(read_commands)" = 0 ] || fail "the drive's firmware was read"
+expect_vendor_commands 0
+WRAP=$NO_RAWIO run "" --dry-run /dev/sg0
+expect_status 0
+expect_text "Warning: /dev/sg0: the kernel refused the firmware command"
+expect_text "Dry run: every check passed"
+WRAP=$NO_RAWIO run "" --verify /dev/sg0
+expect_text "The drive's firmware differs from the image in 8 of 8 blocks."
+
+# --verify: CASE | drive settings | exit status | summary | blocks shown different
+while IFS='|' read -r name settings want_status summary different; do
+  CASE="verify: $name"
+  drive "$settings"
+  run "" --verify /dev/sg0
+  expect_status "$want_status"
+  expect_text "$summary"
+  [ "$(grep -c ': different$' "$WORK/out")" = "$different" ] || fail "blocks different: $(grep -c ': different$' "$WORK/out")"
+  expect_vendor_commands 0
+done <<'EOF'
+the image|image = sample|0|The drive's firmware equals the image (all 8 blocks the same).|0
+an older firmware|image = zeros|1|The drive's firmware differs from the image in 8 of 8 blocks.|8
+a read that fails|fault = vanish-after 7|1|the drive's firmware could not be read; nothing compared|0
+EOF
+
+CASE="save says success only once the file is in place"
+drive "image = sample"
+run "" --save "$WORK/no/such/folder.bin" /dev/sg0
+expect_status 1
+expect_text "the file could not be written"
+expect_no_text "Saved the drive's firmware"
+
+# --json: stdout holds only JSON Lines, each parsed; text for people goes to
+# stderr. run_json ARGS...: $status, $WORK/json (stdout), $WORK/out (stderr).
+run_json() {
+  rm -rf "$WORK/cwd" && mkdir -p "$WORK/cwd"
+  (cd "$WORK/cwd" && env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" LD_PRELOAD="$PRELOAD" \
+    "$FLASH_UNDER_TEST" --json "$@" < /dev/null > "$WORK/json" 2> "$WORK/out")
+  status=$?
+}
+# expect_json PYTHON-CHECK: the check sees `objects` (the parsed lines) and
+# `by_type` (type -> list of objects); a failed assert names the case.
+expect_json() {
+  python3 - "$WORK/json" "$1" <<'PY' || fail "JSON: $(cat "$WORK/json")"
+import json, sys
+lines = open(sys.argv[1], encoding="ascii").read().splitlines()
+objects = [json.loads(line) for line in lines]
+by_type = {}
+for o in objects:
+    by_type.setdefault(o["type"], []).append(o)
+assert objects and objects[0]["type"] == "ktxflash" and objects[0]["schema"] == 1, objects[:1]
+assert objects[-1]["type"] == "outcome", objects[-1]
+exec(sys.argv[2])
+PY
+}
+
+CASE="json: an upgrade with retries"
+drive "fault = refuse-block 3 2"
+run_json --yes /dev/sg0
+expect_status 0
+expect_text "Upgrade Firmware Successful!!"
+expect_json '
+assert objects[0]["action"] == "upgrade"
+d = by_type["drive"][0]
+assert (d["name"], d["vendor"], d["product"], d["revision"], d["dvdRomOnly"]) == ("/dev/sg0", "TAVRINE", "KTX7724R05", "P1.2", None), d
+assert by_type["package"][0]["imageSum"] == "0E89"
+assert {c["name"]: c["passed"] for c in by_type["check"]} == {"model": True, "power": True, "rights": True, "differs": True}
+assert by_type["backup"][0]["written"] and by_type["backup"][0]["file"].startswith("KTX7724R05-P1.2-")
+assert [(b["block"], b["tries"], b["accepted"]) for b in by_type["block"]] == [(1,1,True),(2,1,True),(3,3,True)] + [(n,1,True) for n in range(4,9)]
+assert (objects[-1]["exit"], objects[-1]["result"], objects[-1]["status"]) == (0, "success", "Upgrade Firmware Successful!!")
+'
+
+CASE="json: a block that fails all its tries"
+drive "fault = refuse-block 5 5"
+run_json --yes --no-backup /dev/sg0
+expect_status 1
+expect_json '
+assert by_type["block"][-1] == {"type": "block", "block": 5, "tries": 5, "accepted": False}, by_type["block"][-1]
+assert objects[-1]["exit"] == 1 and objects[-1]["status"].startswith("Error Happen in ID 5")
+'
+
+CASE="json: a refusal is an error object"
+drive "vendor = OTHERCO"
+run_json --dry-run /dev/sg0
+expect_status 1
+expect_json '
+assert by_type["check"] == [{"type": "check", "name": "model", "passed": False, "text": by_type["check"][0]["text"]}]
+assert by_type["error"][0]["subject"] == "/dev/sg0" and "OTHERCO" in by_type["error"][0]["message"]
+assert objects[-1]["exit"] == 1
+'
+
+CASE="json: verify, and strings escaped"
+# (The simulated drive takes printable ASCII only; bytes above 0x7F and
+# control characters are the unit test's.)
+drive "image = sample" 'product = KTX"77\R05'
+run_json --verify /dev/sg0
+expect_status 0
+grep -qF 'KTX\"77\\R05' "$WORK/json" || fail "quote and backslash not escaped"
+expect_json '
+assert objects[0]["action"] == "verify"
+assert by_type["drive"][0]["product"] == "KTX\"77\\R05", by_type["drive"][0]
+assert [(c["block"], c["same"]) for c in by_type["compared"]] == [(n, True) for n in range(1, 9)]
+assert objects[-1]["exit"] == 0
+'
+
+CASE="json: list"
+drive
+run_json --list
+expect_status 0
+expect_json '
+assert [(d["name"], d["dvdRomOnly"]) for d in by_type["drive"]] == [("/dev/sg0", True)]
+'
+
+CASE="json: the upgrade asks nothing"
+drive
+run_json /dev/sg0
+expect_status 2
+expect_text "--json asks nothing: the upgrade needs --yes or --dry-run"
+[ ! -s "$WORK/json" ] || fail "output on stdout"
+[ ! -e "$WORK/trace.log" ] || fail "the drive was reached"
+
+CASE="the way back: the backup flashed with --image"
+drive
+rm -f "$WORK/old.bin"
+run "" --yes --backup "$WORK/old.bin" /dev/sg0
+expect_status 0
+drive "image = sample" "revision = P1.3"
+run "" --yes --no-backup --image "$WORK/old.bin" /dev/sg0
+expect_status 0
+expect_vendor_commands 8
+expect_text "(sum 0000, not checked against anything: --sum HEX checks it"
+grep -q 'installed image sum 0x0000' "$WORK/trace.log" || fail "the backup was not installed"
+
+# --image refusals and settings: CASE | arguments | exit status | text | vendor commands
+head -c 100 /dev/zero > "$WORK/short.bin"
+while IFS='|' read -r name arguments want_status text commands; do
+  CASE="image: $name"
+  drive
+  # shellcheck disable=SC2086
+  run "" $arguments
+  expect_status "$want_status"
+  expect_text "$text"
+  expect_vendor_commands "$commands"
+done <<EOF
+sum differs|--yes --image $WORK/image.bin --sum 1234 /dev/sg0|1|the image's sum is 0E89, not the 1234 given with --sum|0
+sum given|--yes --no-backup --image $WORK/image.bin --sum 0x0e89 /dev/sg0|0|(sum 0E89, as given with --sum)|8
+revision under the mask|--yes --image $WORK/image.bin --revision X1 --mask 0x08 /dev/sg0|1|F/W Version Not Match|0
+too short|--verify --image $WORK/short.bin /dev/sg0|1|not an image: it does not hold exactly 131,072 bytes|0
+no such file|--info --image $WORK/none.bin|1|the image file cannot be read|0
+verify against a file|--verify --image $WORK/zeros.bin /dev/sg0|0|The drive's firmware equals the image (all 8 blocks the same).|0
+info|--info --image $WORK/image.bin --revision P9 --mask 8|0|revision tag:        "P9"|0
+mask alone|--mask 3 /dev/sg0|2|this option goes with --image FILE "--mask"|0
+bad mask|--image $WORK/image.bin --mask 0x100 /dev/sg0|2|not a number in range|0
+EOF
 
 if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "all ktxflash end-to-end cases passed"

@@ -28,12 +28,19 @@ fail() {
   echo "--- trace:"; cat trace.log 2>/dev/null
   failures=$((failures + 1))
 }
+# drive [SETTINGS...]: the drive at 0:1, holding an older firmware (zeros)
+# unless the settings name an image.
 drive() {
-  { printf 'trace = trace.log\n[drive]\nadapter = 0\ntarget = 1\n'; printf '%s\n' "$@"; } > machine.cfg
+  local image="image = zeros"
+  case "$*" in *"image ="*) image= ;; esac
+  { printf 'trace = trace.log\n[drive]\nadapter = 0\ntarget = 1\n%s\n' "$image"; printf '%s\n' "$@"; } > machine.cfg
   rm -f trace.log
 }
+# Each run starts without the backups of earlier ones (a default name is
+# never reused: two runs in one second would refuse the second backup).
 run() {
   local input=$1; shift
+  rm -f KTX7724R05-*.bin
   printf '%b' "$input" | KTX_SIM_CONFIG=machine.cfg wine_run ktxflash.exe "$@" 2>&1 | tr -d '\r' > out
   status=${PIPESTATUS[1]}
 }
@@ -48,13 +55,25 @@ run "" --list
 expect_status 0
 expect_text "0:1  TAVRINE   KTX7724R05        P1.2  DVD-ROM only"
 
-CASE="upgrade"
+CASE="upgrade after a backup"
 drive "image = zeros"
 run "" --yes 0:1
 expect_status 0
 expect_vendor_commands 8
 expect_text "Upgrade Firmware Successful!!"
 expect_text "Restart the PC"
+backup=$(ls KTX7724R05-P1.2-*.bin 2>/dev/null)
+[ -n "$backup" ] && cmp -s "$backup" <(head -c 131072 /dev/zero) || fail "no backup of the old firmware: '$backup'"
+expect_text "Backup of the drive's firmware: $backup"
+
+CASE="verify"
+drive "image = sample"
+run "" --verify 0:1
+expect_status 0
+expect_text "The drive's firmware equals the image (all 8 blocks the same)."
+drive
+run "" --verify 0:1
+expect_status 1
 
 CASE="default No"
 drive
@@ -72,7 +91,7 @@ expect_vendor_commands 0
 
 CASE="failed block"
 drive "fault = refuse-block 2 5"
-run "" --yes 0:1
+run "" --yes --no-backup 0:1
 expect_status 1
 expect_vendor_commands 6
 expect_text "Error Happen in ID 2 OFFSET 0x4000"

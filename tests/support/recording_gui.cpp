@@ -74,7 +74,9 @@ int RecordingGui::ShowMessage(const char* text, const char* boxCaption, unsigned
     ShownBox box{text, boxCaption != nullptr, boxCaption ? boxCaption : "", style};
     boxes.push_back(box);
     if (whileBoxOpen) whileBoxOpen(box);
-    if (boxAnswers.empty()) return kAnswerOk;
+    // Unscripted, a box answers as a user who goes on would: Yes to a
+    // Yes/No box (MB_YESNO in the low bits of the style), OK to any other.
+    if (boxAnswers.empty()) return (style & 0x0Fu) == 0x04u ? kAnswerYes : kAnswerOk;
     int answer = boxAnswers.front();
     boxAnswers.pop_front();
     return answer;

@@ -36,7 +36,8 @@ public:
     // Every call, as "Name(args)", in order.
     std::vector<std::string> calls;
 
-    // Message boxes shown, and the answers to give (kAnswerOk when empty).
+    // Message boxes shown, and the answers to give (when empty: kAnswerYes to
+    // a Yes/No box, kAnswerOk to any other).
     std::vector<ShownBox> boxes;
     std::deque<int> boxAnswers;
     // Called while a box is "open", before it returns: a test can click

@@ -15,6 +15,7 @@ public:
     // Answers to give, in order; Yes once they run out.
     std::deque<Answer> answers;
     int chosenDrive = 0;
+    bool stopAfterChecks = false;
     // The upgrade warning's text; empty: the face has none.
     std::string upgradeWarning = "upgrade warning";
     // The file chooser: false, or true with `chosenPath` and its extension.
@@ -29,6 +30,8 @@ public:
     int LoadUpgradeWarning(char* buffer, int room) override;
     Answer Ask(Question question, const char* text, Answer suggested) override;
     bool ChooseFile(const FileChoice& choice, ChosenFile& chosen) override;
+    // Not recorded: what a face does here is its own; `stopAfterChecks` ends the upgrade.
+    bool ChecksPassed() override { return !stopAfterChecks; }
     void DownloadBegins() override { events.push_back("DownloadBegins"); }
     void DownloadEnds() override { events.push_back("DownloadEnds"); }
     void ReadOutBegins() override { events.push_back("ReadOutBegins"); }

@@ -35,6 +35,10 @@ int SimulatedSgDevices::Open(const char* path, sgio::DeviceError& error) {
 sgio::DeviceError SimulatedSgDevices::Send(int handle, sgio::SgIoHeader& request) {
     const auto found = opened_.find(handle);
     if (found == opened_.end() || closes_.count(handle) != 0) return sgio::DeviceError::Other;  // EBADF
+    if (failingSends_ > 0) {
+        --failingSends_;
+        return sendError_;
+    }
     const int error = sim::AnswerSgIo(machine_.drives()[found->second], request, mayUseRawIo_);
     requests_.push_back(request);
     if (error == EPERM) return sgio::DeviceError::NotPermitted;

@@ -27,6 +27,11 @@ public:
     // Every later Open fails with `error` (None: opens succeed again).
     void RefuseOpens(sgio::DeviceError error) { refuseOpens_ = error; }
     void SetRawIo(bool mayUseRawIo) { mayUseRawIo_ = mayUseRawIo; }
+    // The next `count` requests fail in the ioctl with `error`, reaching no drive.
+    void FailSends(sgio::DeviceError error, int count) {
+        sendError_ = error;
+        failingSends_ = count;
+    }
 
     // The headers of the requests that reached a drive, as it left them.
     const std::vector<sgio::SgIoHeader>& requests() const { return requests_; }
@@ -38,6 +43,8 @@ private:
     sim::SimulatedMachine& machine_;
     sgio::DeviceError refuseOpens_ = sgio::DeviceError::None;
     bool mayUseRawIo_ = true;
+    sgio::DeviceError sendError_ = sgio::DeviceError::None;
+    int failingSends_ = 0;
     std::map<int, std::size_t> opened_;  // handle -> drive index
     std::map<int, int> closes_;
     std::vector<sgio::SgIoHeader> requests_;

@@ -55,17 +55,6 @@ std::string TemplateProblem(const PackageArea& area, const std::vector<std::uint
 
 }  // namespace
 
-void WriteCombinedHeader(std::uint8_t* block, const std::string& revisionTag,
-                         std::uint16_t imageSum, std::uint8_t mask) {
-    std::memset(block, 0, kHeaderSize);
-    std::memcpy(block + kRevisionTagOffset, revisionTag.data(),
-                revisionTag.size() < kRevisionTagLength ? revisionTag.size() : kRevisionTagLength);
-    char sumText[kExpectedSumLength + 1];
-    std::snprintf(sumText, sizeof sumText, "%04X", static_cast<unsigned>(imageSum));
-    std::memcpy(block + kExpectedSumOffset, sumText, kExpectedSumLength);
-    block[kVersionCheckMaskOffset] = mask;
-}
-
 ToolOutcome CombinePackage(const CombineRequest& request) {
     if (request.revisionTag.size() > kRevisionTagLength) {
         return Refuse("revision tag " + Quoted(request.revisionTag), "longer than 4 characters");

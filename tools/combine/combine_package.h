@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "package_header.h"
 #include "tool_outcome.h"
 
 // The largest template (and --info file) the tool reads: far above any
@@ -23,8 +24,8 @@ struct CombineRequest {
 
 ToolOutcome CombinePackage(const CombineRequest& request);
 
-// Fills the 32-byte header at `block`: tag NUL-padded in 0..3, zero at 4,
-// the image sum as four upper-case hex digits in 5..8, zeros in 9..15, the
-// mask at 16, zeros in 17..31. The tag must be at most 4 characters.
-void WriteCombinedHeader(std::uint8_t* block, const std::string& revisionTag,
-                         std::uint16_t imageSum, std::uint8_t mask);
+// The header as package_header.h writes it, for a tag of at most 4 characters.
+inline void WriteCombinedHeader(std::uint8_t* block, const std::string& revisionTag, std::uint16_t imageSum,
+                                std::uint8_t mask) {
+    WriteCombinedHeader(block, revisionTag.data(), revisionTag.size(), imageSum, mask);
+}

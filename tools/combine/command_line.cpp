@@ -6,6 +6,7 @@
 #include "display_text.h"
 #include "hex_digit.h"
 #include "ktx_release_version.h"
+#include "package_header.h"
 #include "package_info.h"
 
 namespace {
@@ -119,33 +120,19 @@ int Report(const ToolOutcome& outcome, std::string& out, std::string& err) {
 bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
     // The text goes into a one-line message: control characters are shown escaped.
     const std::string shown = "mask \"" + DisplayText(text) + "\"";
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const unsigned base = hex ? 16 : 10;
-    const std::size_t first = hex ? 2 : 0;
     unsigned value = 0;
-    bool tooLarge = false;
-    for (std::size_t i = first; i < text.size(); ++i) {
-        const int digit = HexDigitValue(text[i]);
-        if (digit < 0 || static_cast<unsigned>(digit) >= base) {
-            problem = shown + " is not a number (use decimal or 0x-hex, 0 to 0xFF)";
-            return false;
-        }
-        value = value * base + static_cast<unsigned>(digit);
-        if (value > 0xFF) {
-            tooLarge = true;
-            value = 0x100;  // keeps the loop from overflowing on long inputs
-        }
-    }
-    if (text.size() == first) {
+    switch (ParseMaskText(text.data(), text.size(), value)) {
+    case NumberTextProblem::None:
+        mask = value;
+        return true;
+    case NumberTextProblem::NotANumber:
         problem = shown + " is not a number (use decimal or 0x-hex, 0 to 0xFF)";
         return false;
+    case NumberTextProblem::TooLarge:
+        break;
     }
-    if (tooLarge) {
-        problem = shown + " is above 0xFF";
-        return false;
-    }
-    mask = value;
-    return true;
+    problem = shown + " is above 0xFF";
+    return false;
 }
 
 int RunCombineTool(const std::vector<std::string>& args, std::string& out, std::string& err) {

@@ -11,15 +11,17 @@
 #include "platform/page_aligned_allocator.h"
 #include "platform/linux/held_signals.h"
 #include "platform/linux/linux_system_services.h"
+#include "platform/linux/sysfs_power_source.h"
 
 int main(int argc, char** argv) {
     sgio::LinuxScsiGenericDevices devices("/dev");
     SgIoFlashDevices flashDevices(devices);
     linux_platform::LinuxSystemServices system;
     linux_platform::HeldSignals interrupts;
+    linux_platform::SysfsPowerSource power;
     PageAlignedAllocator memory;
     const FirmwarePackage package = FirmwarePackage::Embedded();
     terminal::FlashServices services{flashDevices, system, &interrupts, memory, package, stdout, stderr, stdin,
-                                     isatty(STDOUT_FILENO) == 1, isatty(STDIN_FILENO) == 1};
+                                     isatty(STDOUT_FILENO) == 1, isatty(STDIN_FILENO) == 1, &power};
     return terminal::RunFlashProgram(argc - 1, argv + 1, services);
 }

@@ -1,6 +1,9 @@
 #include "app/terminal/flash_command_line.h"
 
+#include <cstdint>
 #include <cstring>
+
+#include "firmware/package_header.h"
 
 namespace terminal {
 namespace {
@@ -24,29 +27,46 @@ public:
         const char* actionOption = nullptr;
         const char* forceOption = nullptr;
         const char* upgradeOption = nullptr;
+        const char* imageOption = nullptr;
+        const char* imageSettingOption = nullptr;
         for (int i = 0; i < count && line_.problem == UsageProblem::None; ++i) {
             const char* arg = args[i];
             if (optionsEnded || arg[0] != '-') {
                 TakeDevice(arg);
             } else if (Is(arg, "--")) {
                 optionsEnded = true;
-            } else if (Is(arg, "--list") || Is(arg, "--info") || Is(arg, "--save")) {
+            } else if (Is(arg, "--list") || Is(arg, "--info") || Is(arg, "--save") || Is(arg, "--verify")) {
                 if (actionOption != nullptr) {
                     Fail(UsageProblem::ConflictingActions, arg);
                     break;
                 }
                 actionOption = arg;
-                line_.action = Is(arg, "--list") ? FlashAction::List
-                               : Is(arg, "--info") ? FlashAction::Info
-                                                   : FlashAction::Save;
-                if (line_.action == FlashAction::Save) {
-                    // The FILE follows; a file whose name starts with "--"
-                    // is given as ./--name.
-                    if (i + 1 >= count || args[i + 1][0] == '\0' || std::strncmp(args[i + 1], "--", 2) == 0)
-                        Fail(UsageProblem::MissingFile, arg);
-                    else
-                        line_.saveFile = args[++i];
-                }
+                line_.action = Is(arg, "--list")     ? FlashAction::List
+                               : Is(arg, "--info")   ? FlashAction::Info
+                               : Is(arg, "--verify") ? FlashAction::Verify
+                                                     : FlashAction::Save;
+                if (line_.action == FlashAction::Save) line_.saveFile = TakeFile(count, args, i);
+            } else if (Is(arg, "--backup")) {
+                line_.backupFile = TakeFile(count, args, i);
+                upgradeOption = arg;
+            } else if (Is(arg, "--no-backup") || Is(arg, "--allow-reinstall") || Is(arg, "--allow-other-model") ||
+                       Is(arg, "--ignore-power")) {
+                (Is(arg, "--no-backup")         ? line_.noBackup
+                 : Is(arg, "--allow-reinstall") ? line_.allowReinstall
+                 : Is(arg, "--ignore-power")    ? line_.ignorePower
+                                                : line_.allowOtherModel) = true;
+                upgradeOption = arg;
+            } else if (Is(arg, "-v") || Is(arg, "--verbose")) {
+                line_.verbose = true;
+            } else if (Is(arg, "--json")) {
+                line_.json = true;
+            } else if (Is(arg, "--image")) {
+                line_.imageFile = TakeFile(count, args, i);
+                imageOption = arg;
+            } else if (Is(arg, "--revision") || Is(arg, "--mask") || Is(arg, "--sum")) {
+                TakeImageSetting(arg, i + 1 < count ? args[i + 1] : nullptr);
+                ++i;
+                imageSettingOption = arg;
             } else if (Is(arg, "--force")) {
                 line_.force = true;
                 forceOption = arg;
@@ -59,11 +79,21 @@ public:
         }
         if (line_.problem != UsageProblem::None) return line_;
 
-        const bool needsDevice = line_.action == FlashAction::Upgrade || line_.action == FlashAction::Save;
+        const bool needsDevice = line_.action == FlashAction::Upgrade || line_.action == FlashAction::Save ||
+                                 line_.action == FlashAction::Verify;
         if (forceOption != nullptr && line_.action != FlashAction::Save)
             Fail(UsageProblem::OptionNotForAction, forceOption);
         else if (upgradeOption != nullptr && line_.action != FlashAction::Upgrade)
             Fail(UsageProblem::OptionNotForAction, upgradeOption);
+        else if (imageOption != nullptr && line_.action != FlashAction::Upgrade &&
+                 line_.action != FlashAction::Verify && line_.action != FlashAction::Info)
+            Fail(UsageProblem::OptionNotForAction, imageOption);
+        else if (imageSettingOption != nullptr && imageOption == nullptr)
+            Fail(UsageProblem::ImageOptionAlone, imageSettingOption);
+        else if (line_.json && line_.action == FlashAction::Upgrade && !line_.yes && !line_.dryRun)
+            Fail(UsageProblem::JsonNeedsAnswers, nullptr);
+        else if (line_.backupFile != nullptr && line_.noBackup)
+            Fail(UsageProblem::ConflictingOptions, nullptr);
         else if (needsDevice && line_.device == nullptr)
             Fail(UsageProblem::MissingDevice, nullptr);
         else if (!needsDevice && line_.device != nullptr)
@@ -72,6 +102,37 @@ public:
     }
 
 private:
+    // The FILE after the option at `i` (stepping over it); null, with the
+    // problem set, when there is none. A file whose name starts with "--"
+    // is given as ./--name.
+    const char* TakeFile(int count, const char* const* args, int& i) {
+        if (i + 1 >= count || args[i + 1][0] == '\0' || std::strncmp(args[i + 1], "--", 2) == 0) {
+            Fail(UsageProblem::MissingFile, args[i]);
+            return nullptr;
+        }
+        return args[++i];
+    }
+
+    // The value of --revision, --mask or --sum.
+    void TakeImageSetting(const char* option, const char* value) {
+        if (value == nullptr) {
+            Fail(UsageProblem::BadNumber, option);
+        } else if (Is(option, "--revision")) {
+            if (std::strlen(value) > 4)
+                Fail(UsageProblem::BadRevision, value);
+            else
+                line_.imageRevision = value;
+        } else if (Is(option, "--mask")) {
+            if (ParseMaskText(value, std::strlen(value), line_.imageMask) != NumberTextProblem::None)
+                Fail(UsageProblem::BadNumber, value);
+        } else {
+            std::uint16_t sum = 0;
+            if (ParseSumText(value, std::strlen(value), sum) != NumberTextProblem::None) Fail(UsageProblem::BadNumber, value);
+            line_.imageSum = sum;
+            line_.imageSumGiven = true;
+        }
+    }
+
     void TakeDevice(const char* arg) {
         if (line_.device != nullptr)
             Fail(UsageProblem::ExtraArgument, arg);
@@ -97,27 +158,45 @@ const char* UsageProblemText(UsageProblem problem) {
     switch (problem) {
     case UsageProblem::None: return "";
     case UsageProblem::UnknownOption: return "unknown option";
-    case UsageProblem::MissingFile: return "--save needs a FILE to write";
+    case UsageProblem::MissingFile: return "this option needs a FILE to write";
     case UsageProblem::MissingDevice: return "name the DEVICE (see --list)";
     case UsageProblem::ExtraArgument: return "unexpected argument";
-    case UsageProblem::ConflictingActions: return "only one of --list, --info and --save at a time";
+    case UsageProblem::ConflictingActions: return "only one of --list, --info, --save and --verify at a time";
     case UsageProblem::OptionNotForAction: return "option does not go with this command";
+    case UsageProblem::ConflictingOptions: return "--backup FILE and --no-backup exclude each other";
+    case UsageProblem::JsonNeedsAnswers: return "--json asks nothing: the upgrade needs --yes or --dry-run";
+    case UsageProblem::BadNumber: return "not a number in range (--mask: 0 to 0xFF, --sum: 1 to 4 hex digits)";
+    case UsageProblem::BadRevision: return "--revision takes at most 4 characters";
+    case UsageProblem::ImageOptionAlone: return "this option goes with --image FILE";
     }
     return "malformed command line";
 }
 
 const char kFlashUsage[] =
-    "Usage: ktxflash [--yes] [--dry-run] DEVICE    upgrade the drive's firmware to P1.3\n"
+    "Usage: ktxflash [UPGRADE OPTIONS] DEVICE      upgrade the drive's firmware to P1.3\n"
     "       ktxflash --save FILE [--force] DEVICE   save the drive's firmware into FILE\n"
+    "       ktxflash --verify DEVICE                compare the drive's firmware with the image\n"
+    "  (the upgrade, --verify and --info take --image FILE [--revision TAG] [--mask N] [--sum HEX]:\n"
+    "   a raw 131,072-byte image, such as a backup, instead of the embedded one)\n"
     "       ktxflash --list                         list the drives found\n"
     "       ktxflash --info                         show the embedded firmware package\n"
     "       ktxflash --help                         show this text\n"
     "       ktxflash --version                      show the release's version\n"
     "\n"
     "DEVICE is a drive as --list shows it (on Linux a /dev/sg* path).\n"
-    "  --yes       answer yes to both confirmations\n"
-    "  --dry-run   make every check, send no firmware to the drive\n"
-    "  --force     let --save replace an existing FILE\n"
+    "Upgrade options:\n"
+    "  --yes                answer yes to both confirmations\n"
+    "  --dry-run            make every check and read the firmware, send no firmware to the drive\n"
+    "  --backup FILE        the backup of the drive's firmware goes to FILE (default:\n"
+    "                       PRODUCT-REVISION-YYYYMMDD-HHMMSS.bin in the current directory)\n"
+    "  --no-backup          flash without a backup\n"
+    "  --allow-reinstall    flash a drive that already holds this firmware\n"
+    "  --allow-other-model  flash a drive that does not report itself as TAVRINE KTX7724R05\n"
+    "  --ignore-power       flash on battery with less than 25% charge left\n"
+    "  --force              let --save replace an existing FILE\n"
+    "  -v, --verbose        print every command sent to the drive: bytes, direction, length, outcome\n"
+    "  --json               JSON Lines on standard output (text for people on standard error);\n"
+    "                       the upgrade then needs --yes or --dry-run\n"
     "Exit status: 0 success, 1 refused or failed, 2 malformed command line.\n";
 
 }  // namespace terminal

@@ -1,6 +1,7 @@
 #pragma once
 // The run of ktxflash over the firmware operations: list the drives, show
-// the embedded package, upgrade one drive, or save its firmware. The same
+// the embedded package, upgrade one drive (after a backup of its firmware),
+// save its firmware, or compare it with the image. The same
 // operations, texts and checks as the dialog program; what differs is the
 // face (printed lines and terminal questions) and that the drive is named
 // on the command line. Platform-free: the devices come through FlashDevices.
@@ -14,6 +15,7 @@
 #include "platform/buffer_allocator.h"
 #include "platform/fixed_text.h"
 #include "platform/interrupt_guard.h"
+#include "platform/power_source.h"
 #include "platform/system_services.h"
 
 namespace terminal {
@@ -31,6 +33,12 @@ public:
     virtual bool Find(const char* name, DeviceList& list, TextBuffer& why) = 0;
     // The name a record is known by: what --list shows first and DEVICE takes.
     virtual void AppendName(const DeviceRecord& record, TextBuffer& out) = 0;
+    // Whether opening a drive claims it for this program alone (the upgrade:
+    // nobody else on the drive during the download).
+    virtual void OpenExclusively(bool exclusive) = 0;
+    // Whether this process may send firmware commands to `record`'s drive;
+    // when not, `why` says so in the words the refused command would get.
+    virtual bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) = 0;
 };
 
 struct FlashServices {
@@ -45,6 +53,8 @@ struct FlashServices {
     std::FILE* in;   // answers to the questions
     bool outIsTerminal;
     bool inIsTerminal;
+    // Whether the system runs on battery; null: not looked at.
+    PowerSource* power;
 };
 
 // The exit status: 0 success, 1 refused or failed, 2 malformed command line.

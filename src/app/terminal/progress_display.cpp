@@ -38,6 +38,9 @@ void FormatProgressLine(int percent, char* out, std::size_t size) {
 
 void ProgressDisplay::Show(int percent) {
     const int value = Clamped(percent);
+    // Never backwards within one transfer (the download's last block reports
+    // 75 before its 100).
+    if (value < shown_) return;
     if (value == shown_ && (barOpen_ || !isTerminal_)) return;
     char text[kProgressBarWidth + 16];
     if (isTerminal_) {
@@ -49,6 +52,11 @@ void ProgressDisplay::Show(int percent) {
     std::fputs(text, out_);
     std::fflush(out_);
     shown_ = value;
+}
+
+void ProgressDisplay::Restart() {
+    EndLine();
+    shown_ = -1;
 }
 
 void ProgressDisplay::EndLine() {

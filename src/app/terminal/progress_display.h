@@ -20,8 +20,11 @@ class ProgressDisplay {
 public:
     ProgressDisplay(std::FILE* out, bool isTerminal) : out_(out), isTerminal_(isTerminal) {}
 
-    // Shows `percent` (0..100) when it differs from what is shown.
+    // Shows `percent` (0..100) when it is more than what is shown: the
+    // progress of one transfer never goes back.
     void Show(int percent);
+    // A new transfer: ends the bar's line; the next Show starts from 0.
+    void Restart();
     // Ends the bar's line, so that the next text starts on a line of its
     // own; the next Show starts a new bar. Does nothing for plain lines.
     void EndLine();

@@ -10,6 +10,7 @@ constexpr std::size_t kMaxListedDrives = 64;
 #include "device/sg_error_text.h"
 #include "firmware/status_text.h"
 #include "platform/display_text.h"
+#include "platform/linux/raw_io_capability.h"
 
 void SgIoFlashDevices::ListAll(DeviceList& list, TextBuffer& why) {
     sgio::DevicePath paths[kMaxListedDrives];
@@ -46,4 +47,14 @@ bool SgIoFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& why)
 
 void SgIoFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
     AppendDisplayText(out, transport_.PathOf(record));
+}
+
+bool SgIoFlashDevices::MaySendFirmware(const DeviceRecord& record, TextBuffer& why) {
+    if (ProcessHasRawIoCapability()) return true;
+    // The words of the kernel's refusal of the download.
+    why.Assign("");
+    AppendDisplayText(why, transport_.PathOf(record));
+    why.Append(": ");
+    why.Append(sgio::DeviceErrorText(sgio::DeviceError::NotPermitted));
+    return false;
 }

@@ -16,6 +16,11 @@ public:
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;
+    // Only a process with CAP_SYS_RAWIO: the kernel refuses firmware
+    // commands of any other, so the upgrade asks nothing and sends nothing.
+    bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) override;
+    // O_EXCL on the sg device and the drive's block device.
+    void OpenExclusively(bool exclusive) override { transport_.SetExclusiveOpens(exclusive); }
 
 private:
     sgio::ScsiGenericDevices& devices_;

@@ -4,6 +4,7 @@
 
 #include "app/terminal/yes_no_answer.h"
 #include "firmware/shared_texts.h"
+#include "firmware/status_text.h"
 #include "platform/display_text.h"
 
 namespace terminal {
@@ -38,9 +39,14 @@ void TerminalFace::PrintText(const char* text) {
 }
 
 void TerminalFace::ShowStatus(const char* text) {
+    lastStatus_.Assign(text);
     // A dry run's stop is no cancel by the user; the program says what it is.
     // After a problem of the system, what failed because of it goes unsaid.
     if (dryRunStopped_ || problemShown_) return;
+    if (std::strcmp(text, kStartFlashingText) == 0) {
+        startFlashingHeld_ = true;
+        return;
+    }
     PrintText(text);
 }
 
@@ -82,7 +88,14 @@ int TerminalFace::LoadUpgradeWarning(char* buffer, int room) {
     return copied;
 }
 
+bool TerminalFace::ChecksPassed() { return checkedDriveStep_ == nullptr || checkedDriveStep_->Run(); }
+
 void TerminalFace::DownloadBegins() {
+    if (startFlashingHeld_) {
+        startFlashingHeld_ = false;
+        PrintText(kStartFlashingText);
+    }
+    progress_.Restart();
     guards_.system.KeepSystemAwake(true);
     if (guards_.interrupts != nullptr) guards_.interrupts->Hold();
 }
@@ -92,7 +105,10 @@ void TerminalFace::DownloadEnds() {
     guards_.system.KeepSystemAwake(false);
 }
 
-void TerminalFace::ReadOutBegins() { guards_.system.KeepSystemAwake(true); }
+void TerminalFace::ReadOutBegins() {
+    progress_.Restart();
+    guards_.system.KeepSystemAwake(true);
+}
 
 void TerminalFace::ReadOutEnds() { guards_.system.KeepSystemAwake(false); }
 

@@ -9,6 +9,9 @@
 // printed once, in place of the status texts of what fails after it. The
 // dialog's commands and file chooser have no terminal form: one command
 // runs per invocation, on the one drive and file the command line names.
+// The upgrade's first status, "Start Flashing...", is shown as the
+// download starts, not before the checks and questions; each transfer's
+// progress starts at 0 and never goes back.
 
 #include <cstdio>
 
@@ -39,6 +42,14 @@ struct TerminalGuards {
     InterruptGuard* interrupts;
 };
 
+// What ktxflash does with the drive once every check of the upgrade has
+// passed, before the first question (the backup); false ends the upgrade.
+class CheckedDriveStep {
+public:
+    virtual ~CheckedDriveStep() = default;
+    virtual bool Run() = 0;
+};
+
 class TerminalFace : public OperationsPort {
 public:
     // `out` takes the session, `in` the answers; `outIsTerminal` chooses the
@@ -54,6 +65,7 @@ public:
     int LoadUpgradeWarning(char* buffer, int room) override;
     Answer Ask(Question question, const char* text, Answer suggested) override;
     bool ChooseFile(const FileChoice&, ChosenFile&) override { return false; }
+    bool ChecksPassed() override;
     void DownloadBegins() override;
     void DownloadEnds() override;
     void ReadOutBegins() override;
@@ -62,10 +74,15 @@ public:
 
     // True when a dry run stopped at the first question.
     bool dryRunStopped() const { return dryRunStopped_; }
+    // The last status text the operations showed ("" before the first).
+    const char* lastStatus() const { return lastStatus_.c_str(); }
     // True once a problem of the system was printed.
     bool problemShown() const { return problemShown_; }
     // Prints one line of the program's own (ends the progress bar's line first).
     void PrintLine(const char* text);
+    // The step ChecksPassed runs; null: none, the upgrade goes on. It must
+    // outlive the face's use.
+    void SetCheckedDriveStep(CheckedDriveStep* step) { checkedDriveStep_ = step; }
 
 private:
     // Prints `text` line by line, outside characters shown escaped.
@@ -76,6 +93,9 @@ private:
     TerminalAnswers answers_;
     TerminalGuards guards_;
     ProgressDisplay progress_;
+    CheckedDriveStep* checkedDriveStep_ = nullptr;
+    MessageText lastStatus_;
+    bool startFlashingHeld_ = false;
     bool dryRunStopped_ = false;
     bool problemShown_ = false;
 };

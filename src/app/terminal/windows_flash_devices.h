@@ -21,6 +21,10 @@ public:
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;
+    // Windows asks for no more than opening the drive: the system answers there.
+    bool MaySendFirmware(const DeviceRecord&, TextBuffer&) override { return true; }
+    // The transports open volumes and ASPI addresses as the dialog program does.
+    void OpenExclusively(bool) override {}
 
 private:
     // False, with the start-up failure text in `why`, when no transport came up.

@@ -13,6 +13,7 @@
 #include "platform/page_aligned_allocator.h"
 #include "platform/win32/aspi_library_win32.h"
 #include "platform/win32/console_break_guard.h"
+#include "platform/win32/power_source_win32.h"
 #include "platform/win32/system_services_win32.h"
 #include "platform/win32/volume_service_win32.h"
 
@@ -23,9 +24,10 @@ int main(int argc, char** argv) {
     ServiceTransportFactory transports(aspi, volumes);
     platform::ConsoleBreakGuard breakGuard;
     WindowsFlashDevices devices(system, transports);
+    Win32PowerSource power;
     PageAlignedAllocator memory;
     const FirmwarePackage package = FirmwarePackage::Embedded();
     terminal::FlashServices services{devices, system, &breakGuard, memory, package, stdout, stderr, stdin,
-                                     _isatty(_fileno(stdout)) != 0, _isatty(_fileno(stdin)) != 0};
+                                     _isatty(_fileno(stdout)) != 0, _isatty(_fileno(stdin)) != 0, &power};
     return terminal::RunFlashProgram(argc - 1, argv + 1, services);
 }

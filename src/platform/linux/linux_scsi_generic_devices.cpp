@@ -34,8 +34,9 @@ private:
 
 }  // namespace
 
-LinuxScsiGenericDevices::LinuxScsiGenericDevices(const char* directory) {
+LinuxScsiGenericDevices::LinuxScsiGenericDevices(const char* directory, const char* sysfsClass) {
     std::snprintf(directory_, sizeof directory_, "%s", directory);
+    std::snprintf(sysfsClass_, sizeof sysfsClass_, "%s", sysfsClass);
 }
 
 std::size_t LinuxScsiGenericDevices::List(DevicePath* paths, std::size_t capacity) {
@@ -63,14 +64,55 @@ int LinuxScsiGenericDevices::Open(const char* path, DeviceError& error) {
     return fd < 0 ? kNoHandle : fd;
 }
 
+int LinuxScsiGenericDevices::OpenExclusive(const char* path, DeviceError& error) {
+    const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | O_EXCL);
+    if (fd < 0) {
+        error = DeviceErrorFromErrno(errno);
+        return kNoHandle;
+    }
+    error = HoldBlockDevice(path);
+    if (error != DeviceError::None) {
+        close(fd);
+        return kNoHandle;
+    }
+    heldFor_ = fd;
+    return fd;
+}
+
+DeviceError LinuxScsiGenericDevices::HoldBlockDevice(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    const char* node = slash != nullptr ? slash + 1 : path;
+    char blockFolder[kDevicePathCapacity + 32];
+    std::snprintf(blockFolder, sizeof blockFolder, "%s/%s/device/block", sysfsClass_, node);
+    DirectoryReader reader(blockFolder);
+    for (const char* name = reader.Next(); name != nullptr; name = reader.Next()) {
+        if (name[0] == '.') continue;
+        char blockPath[kDevicePathCapacity + 32];
+        std::snprintf(blockPath, sizeof blockPath, "%s/%s", directory_, name);
+        // O_NONBLOCK: no disc needed; O_EXCL: refused while mounted or held.
+        const int fd = open(blockPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_EXCL);
+        if (fd < 0) return errno == EBUSY ? DeviceError::Busy : DeviceError::None;
+        heldBlockDevice_ = fd;
+        return DeviceError::None;
+    }
+    return DeviceError::None;
+}
+
 DeviceError LinuxScsiGenericDevices::Send(int handle, SgIoHeader& request) {
+    lastSendErrno_ = 0;
     if (ioctl(handle, kSgIo, &request) == 0) return DeviceError::None;
-    return DeviceErrorFromErrno(errno);
+    lastSendErrno_ = errno;
+    return DeviceErrorFromErrno(lastSendErrno_);
 }
 
 void LinuxScsiGenericDevices::Close(int handle) {
     // Not retried on EINTR: on Linux the descriptor is released either way.
     close(handle);
+    if (handle == heldFor_ && heldBlockDevice_ >= 0) {
+        close(heldBlockDevice_);
+        heldBlockDevice_ = -1;
+        heldFor_ = kNoHandle;
+    }
 }
 
 DeviceError DeviceErrorFromErrno(int error) {

@@ -1,6 +1,9 @@
 #pragma once
 // The SCSI generic devices of this Linux system: /dev/sg* listed from the
-// device directory, opened read-write, SG_IO sent with ioctl.
+// device directory, opened read-write, SG_IO sent with ioctl. For the
+// download a device is opened with O_EXCL, and the drive's block device
+// (/dev/srN, found through sysfs) is held with O_EXCL | O_NONBLOCK until the
+// device is closed, so a mounted disc or another program refuses it.
 
 #include "platform/scsi_generic_devices.h"
 
@@ -11,16 +14,29 @@ constexpr std::size_t kMaxListedDevices = 256;
 
 class LinuxScsiGenericDevices : public ScsiGenericDevices {
 public:
-    // `directory` holds the sg device nodes: "/dev" on a real system.
-    explicit LinuxScsiGenericDevices(const char* directory = "/dev");
+    // `directory` holds the sg device nodes (and the block devices): "/dev"
+    // on a real system; `sysfsClass` the sg class folder of sysfs.
+    explicit LinuxScsiGenericDevices(const char* directory = "/dev",
+                                     const char* sysfsClass = "/sys/class/scsi_generic");
 
     std::size_t List(DevicePath* paths, std::size_t capacity) override;
     int Open(const char* path, DeviceError& error) override;
+    int OpenExclusive(const char* path, DeviceError& error) override;
     DeviceError Send(int handle, SgIoHeader& request) override;
+    int LastSendErrno() const override { return lastSendErrno_; }
     void Close(int handle) override;
 
 private:
+    // Opens the block device of the sg node `path` names exclusively into
+    // heldBlockDevice_; None also when it has none.
+    DeviceError HoldBlockDevice(const char* path);
+
     char directory_[kDevicePathCapacity];
+    char sysfsClass_[kDevicePathCapacity];
+    // The block device held for the exclusively opened sg handle, or -1.
+    int heldBlockDevice_ = -1;
+    int heldFor_ = kNoHandle;
+    int lastSendErrno_ = 0;
 };
 
 // How an errno from open or ioctl reads in the terms users meet.

@@ -45,4 +45,6 @@ DeviceMapResult Win32VolumeService::ReadScsiDeviceMap(std::uint32_t& subkeyCount
     return DeviceMapResult::Ok;
 }
 
+std::uint32_t Win32VolumeService::LastError() { return GetLastError(); }
+
 }  // namespace platform

@@ -11,6 +11,7 @@ public:
     VolumeHandle OpenVolume(const char* name, std::uint32_t access, std::uint32_t sharing) override;
     int DeviceIoControl(VolumeHandle handle, std::uint32_t code, void* in, std::uint32_t inLength, void* out,
                         std::uint32_t outLength) override;
+    std::uint32_t LastError() override;
     int CloseVolume(VolumeHandle handle) override;
     DeviceMapResult ReadScsiDeviceMap(std::uint32_t& subkeyCount) override;
 };

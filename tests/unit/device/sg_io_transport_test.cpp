@@ -152,6 +152,30 @@ TEST_F(SgIoTransportTest, AFirmwareCommandRefusedByTheKernelStopsEverythingUntil
     transport_.Close();
 }
 
+TEST_F(SgIoTransportTest, OnlyErrorsThatMeanNeverStopSending) {
+    AddDrive();
+    DeviceList list;
+    transport_.Enumerate(list);
+    ASSERT_EQ(list.Count(), 1);
+    struct Case {
+        DeviceError error;
+        bool stops;
+    };
+    for (const Case c : {Case{DeviceError::Other, false}, Case{DeviceError::Busy, false},
+                         Case{DeviceError::NotPermitted, true}, Case{DeviceError::AccessDenied, true},
+                         Case{DeviceError::Gone, true}}) {
+        ASSERT_EQ(transport_.Open(*list.RecordAt(0)), 1);
+        devices_.FailSends(c.error, 1);
+        EXPECT_EQ(transport_.TestUnitReady(), 0);
+        EXPECT_EQ(transport_.lastError(), c.error);
+        // The next try reaches the drive unless the error meant never.
+        const std::size_t before = devices_.requests().size();
+        EXPECT_EQ(transport_.ModeSense(), c.stops ? 0 : 1) << static_cast<int>(c.error);
+        EXPECT_EQ(devices_.requests().size(), before + (c.stops ? 0u : 1u));
+        transport_.Close();
+    }
+}
+
 TEST_F(SgIoTransportTest, ADriveRefusalIsNoSystemErrorAndMayBeRetried) {
     sim::DriveConfig config;
     config.refuseBlock = 1;

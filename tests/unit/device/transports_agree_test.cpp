@@ -80,3 +80,48 @@ TEST(TransportsAgree, SameDrivesSameRecordsButForTheAddress) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each transport hands on what the drive said of a command that failed:
+// its status and the sense data the back end already fetched.
+TEST(TransportsAgree, BothReportTheStatusAndSenseOfAFailedCommand) {
+    sim::SimulatedMachine machine;
+    sim::DriveConfig failing = Drive(0, 1, 'E');
+    failing.modeSenseFails = true;
+    machine.AddDrive(failing);
+
+    sim::SimulatedAspiLibrary aspiLibrary(machine);
+    AspiTransport aspi(aspiLibrary);
+    sim::SimulatedNtStorage storage(machine);
+    PassThroughTransport passThrough(storage, platform::VolumeAccess::ReadWrite);
+    // The simulated NT storage returns no sense bytes; ASPI's area has the format.
+    const struct {
+        ScsiTransport* transport;
+        bool senseExpected;
+    } cases[] = {{&aspi, true}, {&passThrough, false}};
+    for (const auto& c : cases) {
+        ScsiTransport* transport = c.transport;
+        DeviceList list;
+        transport->Enumerate(list);
+        ASSERT_EQ(list.Count(), 1);
+        ASSERT_EQ(transport->Open(*list.RecordAt(0)), 1);
+        EXPECT_EQ(transport->ModeSense(), 0);
+        const CommandReport& report = transport->lastCommand();
+        EXPECT_EQ(report.cdb[0], 0x5A);
+        EXPECT_FALSE(report.good);
+        EXPECT_TRUE(report.answered);
+        EXPECT_EQ(report.scsiStatus, 0x02);
+        if (c.senseExpected) {
+            EXPECT_GE(report.senseLength, 14);
+            EXPECT_EQ(report.sense[0] & 0x7F, 0x70);
+        } else {
+            EXPECT_EQ(report.senseLength, 0);
+        }
+        EXPECT_EQ(transport->TestUnitReady(), 1);
+        EXPECT_TRUE(transport->lastCommand().good);
+        transport->Close();
+    }
+}
+
+}  // namespace

@@ -75,6 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"J", [](F& f) { f.gui.boxAnswers = {kAnswerNo}; }, "User cancel!!", true, 2, "011", 0, 0},
         ExitCase{"K", [](F& f) { f.gui.boxAnswers = {kAnswerYes, kAnswerNo}; }, "User cancel!!", true, 2, "011", 0,
                  0},
+        // A box that could not be shown (the call returns 0) is no consent.
+        ExitCase{"J_BoxFailed", [](F& f) { f.gui.boxAnswers = {0}; }, "User cancel!!", true, 2, "011", 0, 0},
+        ExitCase{"K_BoxFailed", [](F& f) { f.gui.boxAnswers = {kAnswerYes, 0}; }, "User cancel!!", true, 2, "011", 0,
+                 0},
         ExitCase{"L", [](F&) {}, "Upgrade Firmware Successful!!", true, 2, "011", 8, 1},
         ExitCase{"M", [](F& f) { f.transport.downloadResults = {0, 0, 0, 0, 0}; }, kBlock1Error, true, 2, "011", 5,
                  0}),
@@ -124,8 +128,8 @@ TEST_F(UpgradeProcedure, SuccessRunsTheStepsInOrder) {
     EXPECT_EQ(gui.calls.back(), "EnableItem(1011,1)");
 }
 
-TEST_F(UpgradeProcedure, ConfirmationsAreWarningYesNoBoxesAndOnlyNoCancels) {
-    gui.boxAnswers = {kAnswerCancel, 0};  // neither is No
+TEST_F(UpgradeProcedure, ConfirmationsAreWarningYesNoBoxesAndOnlyYesGoesOn) {
+    gui.boxAnswers = {kAnswerYes, kAnswerYes};
     Run();
     ASSERT_EQ(gui.boxes.size(), 2u);
     EXPECT_EQ(gui.boxes[0].text, kConfirmationText);
@@ -137,6 +141,13 @@ TEST_F(UpgradeProcedure, ConfirmationsAreWarningYesNoBoxesAndOnlyNoCancels) {
     }
     EXPECT_EQ(Count("LoadText(3,300)"), 1);
     EXPECT_EQ(transport.downloads.size(), 8u);
+
+    // Any other answer, Cancel among them, stops before the download.
+    transport.downloads.clear();
+    gui.boxAnswers = {kAnswerCancel};
+    Run();
+    EXPECT_EQ(gui.text(kStatusLine), "User cancel!!");
+    EXPECT_TRUE(transport.downloads.empty());
 }
 
 TEST_F(UpgradeProcedure, ConfirmationTextIsCutTo299Characters) {

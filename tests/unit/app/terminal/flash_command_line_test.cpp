@@ -82,6 +82,14 @@ TEST(FlashCommandLine, MalformedLinesNameTheirProblemAndArgument) {
         {{"--force", "/dev/sg0"}, UsageProblem::OptionNotForAction, "--force"},
         {{"--save", "a", "--yes", "/dev/sg0"}, UsageProblem::OptionNotForAction, "--yes"},
         {{"--list", "--dry-run"}, UsageProblem::OptionNotForAction, "--dry-run"},
+        {{"--verify"}, UsageProblem::MissingDevice, nullptr},
+        {{"--verify", "--save", "a", "/dev/sg0"}, UsageProblem::ConflictingActions, "--save"},
+        {{"--verify", "--no-backup", "/dev/sg0"}, UsageProblem::OptionNotForAction, "--no-backup"},
+        {{"--backup", "/dev/sg0"}, UsageProblem::MissingDevice, nullptr},
+        {{"--backup", "--yes", "/dev/sg0"}, UsageProblem::MissingFile, "--backup"},
+        {{"--backup", "b.bin", "--no-backup", "/dev/sg0"}, UsageProblem::ConflictingOptions, nullptr},
+        {{"--save", "a", "--allow-other-model", "/dev/sg0"}, UsageProblem::OptionNotForAction, "--allow-other-model"},
+        {{"--json", "/dev/sg0"}, UsageProblem::JsonNeedsAnswers, nullptr},
     };
     for (const Case& c : cases) {
         const std::vector<const char*> list(c.args);
@@ -97,7 +105,9 @@ TEST(FlashCommandLine, MalformedLinesNameTheirProblemAndArgument) {
 
 TEST(FlashCommandLine, HelpTextNamesEveryOptionAndTheExitStatuses) {
     const std::string usage = terminal::kFlashUsage;
-    for (const char* option : {"--list", "--info", "--save FILE", "--force", "--yes", "--dry-run", "--help", "--version", "DEVICE"})
+    for (const char* option : {"--list", "--info", "--save FILE", "--force", "--yes", "--dry-run", "--help", "--version",
+                               "DEVICE", "--verify", "--backup FILE", "--no-backup", "--allow-reinstall",
+                               "--allow-other-model", "--ignore-power", "--json", "--verbose"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("0 success, 1 refused or failed, 2 malformed"), std::string::npos);
 }

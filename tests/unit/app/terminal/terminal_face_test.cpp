@@ -48,16 +48,28 @@ protected:
 
 TEST_F(TerminalFaceTest, StatusTextsBecomeLinesWithOutsideBytesEscapedAndDialogEventsAreSilent) {
     auto face = MakeFace("");
-    face->ShowStatus("Start Flashing...\r\nDon't turn off the power!!");
-    face->ShowStatus("Cant open the file a\x1b[2Jb");
+    face->ShowStatus("Cant open the file a\x1b[2Jb\r\nnext");
     face->ShowFirmwareFile("not shown");
     face->EnableCommand(Command::Upgrade, false);
-    EXPECT_EQ(out_.Text(), "Start Flashing...\nDon't turn off the power!!\nCant open the file a\\x1B[2Jb\n");
+    EXPECT_EQ(out_.Text(), "Cant open the file a\\x1B[2Jb\nnext\n");
     EXPECT_EQ(face->ChosenDrive(), 0) << "the one drive the command line named";
     FileChoice choice;
     ChosenFile chosen;
     EXPECT_FALSE(face->ChooseFile(choice, chosen));
     EXPECT_TRUE(log_.empty());
+}
+
+TEST_F(TerminalFaceTest, StartFlashingWaitsForTheDownloadWhoseProgressNeverGoesBack) {
+    auto face = MakeFace("");
+    face->ShowStatus("Start Flashing...\r\nDon't turn off the power!!");
+    face->ShowProgress(50);  // a read-out before the download (the backup)
+    face->ShowStatus("after the checks");
+    EXPECT_EQ(out_.Text(), "Progress: 50%\nafter the checks\n");
+    face->DownloadBegins();
+    for (int percent : {12, 87, 75, 100}) face->ShowProgress(percent);
+    face->DownloadEnds();
+    EXPECT_EQ(out_.Text(), "Progress: 50%\nafter the checks\nStart Flashing...\nDon't turn off the power!!\n"
+                           "Progress: 12%\nProgress: 87%\nProgress: 100%\n");
 }
 
 TEST_F(TerminalFaceTest, OnlyYesGoesOnUnlessTheSuggestionIsYesAndTheEndOfInputIsNo) {

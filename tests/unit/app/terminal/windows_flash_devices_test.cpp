@@ -16,6 +16,7 @@
 #include "firmware/byte_sum.h"
 #include "ops_fixture.h"
 #include "platform/page_aligned_allocator.h"
+#include "platform/win32_power_status.h"
 #include "sample_image.h"
 #include "simulated_aspi_library.h"
 #include "simulated_machine.h"
@@ -46,8 +47,8 @@ protected:
         CapturedFile out;
         CapturedFile in(input);
         const FirmwarePackage package(packageBlock_.data());
-        terminal::FlashServices services{devices,    system_,    &guard_, memory_, package,
-                                         out.file(), out.file(), in.file(), false,   false};
+        terminal::FlashServices services{devices,    system_,    &guard_,   memory_, package, out.file(),
+                                         out.file(), in.file(), false,      false,   &power_};
         const int status = terminal::RunFlashProgram(static_cast<int>(args.size()), args.data(), services);
         out_ = out.Text();
         return status;
@@ -64,6 +65,11 @@ protected:
     std::vector<std::uint8_t> image_ = MakeSampleImage();
     std::vector<std::uint8_t> packageBlock_ = PackageBlock(image_, "", 0, byteSum16(image_.data(), image_.size()));
     std::string out_;
+    // The system's power as a test sets it.
+    struct : PowerSource {
+        PowerStatus Read() override { return status; }
+        PowerStatus status;
+    } power_;
     // Records when interruptions are held.
     struct : InterruptGuard {
         void Hold() override { calls += "hold "; }
@@ -84,7 +90,8 @@ TEST_F(WindowsFlashDevicesTest, ListsDrivesByLetterOnTheNtFamilyAndByAddressUnde
 }
 
 TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter) {
-    EXPECT_EQ(Run(kPlatformNt, {"--yes", "e"}), 0) << out_;
+    // The backup and its read-out are the end-to-end tests' (they write a file).
+    EXPECT_EQ(Run(kPlatformNt, {"--yes", "--no-backup", "--allow-reinstall", "--allow-reinstall", "e"}), 0) << out_;
     EXPECT_EQ(guard_.calls, "hold release ");
     // The PC stays awake for the download, and only for it.
     std::vector<std::string> awake;
@@ -97,9 +104,52 @@ TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter)
     EXPECT_EQ(drive->image(), image_);
     EXPECT_EQ(drive->revision(), "P1.3");
 
-    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 0) << out_;
+    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 1) << out_;
+    EXPECT_TRUE(Printed("the drive reports vendor \"TAVRINE\", product \"OTHER\", not")) << out_;
+    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "--allow-other-model", "--allow-reinstall", "1:0"}), 0) << out_;
     EXPECT_TRUE(Printed(terminal::kDryRunStoppedText));
     EXPECT_EQ(guard_.calls, "hold release ");  // a dry run holds nothing
+}
+
+// GetSystemPowerStatus's answer decides, through the power source.
+TEST_F(WindowsFlashDevicesTest, OnAnAlmostEmptyBatteryOnlyIgnorePowerFlashes) {
+    const struct {
+        PowerStatus status;
+        std::initializer_list<const char*> args;
+        int exit;
+        bool flashed;
+    } cases[] = {
+        {PowerStatusFromWindows(0, 24), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 1, false},
+        {PowerStatusFromWindows(0, 24), {"--dry-run", "--allow-reinstall", "E:"}, 0, false},  // a warning
+        {PowerStatusFromWindows(1, 10), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},    // on mains
+        {PowerStatusFromWindows(0, 255), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},   // charge unknown
+        {PowerStatusFromWindows(0, 25), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},
+        {PowerStatusFromWindows(0, 5), {"--yes", "--no-backup", "--allow-reinstall", "--ignore-power", "E:"}, 0, true},
+    };
+    for (const auto& c : cases) {
+        power_.status = c.status;
+        EXPECT_EQ(Run(kPlatformNt, c.args), c.exit) << out_;
+        EXPECT_EQ(Printed("Upgrade Firmware Successful!!"), c.flashed) << out_;
+        if (c.exit == 1 || !c.flashed) {
+            EXPECT_TRUE(Printed("the system runs on battery with 24% left (less than 25%)")) << out_;
+        }
+    }
+}
+
+// The NT family locks and dismounts the drive's volume for the download and
+// says so; where Windows refuses, it says that and goes on. ASPI has no volume.
+TEST_F(WindowsFlashDevicesTest, TheVolumeIsLockedForTheDownloadWhereWindowsAllows) {
+    const char* args[] = {"--yes", "--no-backup", "--allow-reinstall", "E:"};
+    EXPECT_EQ(Run(kPlatformNt, {args, args + 4}), 0) << out_;
+    EXPECT_TRUE(Printed("Locked and dismounted the drive's volume for the download.")) << out_;
+
+    storage_.SetVolumeLockRefused(true);
+    EXPECT_EQ(Run(kPlatformNt, {args, args + 4}), 0) << out_;
+    EXPECT_TRUE(Printed("Warning: Windows did not let ktxflash lock the drive's volume")) << out_;
+    EXPECT_TRUE(Printed("Upgrade Firmware Successful!!")) << out_;
+
+    EXPECT_EQ(Run(kPlatformWindows, {"--yes", "--no-backup", "--allow-reinstall", "0:1"}), 0) << out_;
+    EXPECT_FALSE(Printed("volume")) << out_;
 }
 
 TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeUpAreRefused) {

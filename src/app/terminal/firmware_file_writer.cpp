@@ -1,0 +1,40 @@
+#include "app/terminal/firmware_file_writer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/fixed_text.h"
+#include "platform/replacing_file_service.h"
+
+bool FileIsThere(const char* path) {
+    errno = 0;
+    if (std::FILE* existing = std::fopen(path, "rb")) {
+        std::fclose(existing);
+        return true;
+    }
+    return errno != ENOENT;
+}
+
+FileWriteOutcome WriteFirmwareFile(const char* path, const std::uint8_t* data, std::uint32_t size, bool mayReplace) {
+    PathText name;
+    name.Assign(path);
+    if (name.truncated()) return FileWriteOutcome::NameTooLong;
+    if (!mayReplace && FileIsThere(path)) return FileWriteOutcome::Exists;
+    ReplacingFileService files;
+    const FileHandle file = files.OpenForWriteNoTruncate(path);
+    if (file == nullptr) return FileWriteOutcome::Failed;
+    files.Write(file, data, size);
+    files.Close(file);
+    return files.committed() ? FileWriteOutcome::Written : FileWriteOutcome::Failed;
+}
+
+const char* FileWriteOutcomeText(FileWriteOutcome outcome) {
+    switch (outcome) {
+    case FileWriteOutcome::Written: return "";
+    case FileWriteOutcome::Exists: return "the file exists";
+    case FileWriteOutcome::NameTooLong: return "the file name is too long";
+    case FileWriteOutcome::Failed: return "the file could not be written (nothing was left behind)";
+    }
+    return "the file could not be written";
+}

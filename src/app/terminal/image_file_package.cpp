@@ -1,0 +1,31 @@
+#include "app/terminal/image_file_package.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "firmware/byte_sum.h"
+#include "firmware/package_header.h"
+#include "firmware/package_layout.h"
+
+ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block, std::uint16_t& imageSum) {
+    if (!block.Allocate(package_layout::kPackageSize)) return ImageFileProblem::NoMemory;
+    std::FILE* file = std::fopen(request.path, "rb");
+    if (file == nullptr) return ImageFileProblem::CannotRead;
+    // Byte by byte: the Windows programs import fgetc, not fread, and the
+    // image is small.
+    std::uint8_t* image = block.get() + package_layout::kImageOffset;
+    std::uint32_t count = 0;
+    int c = 0;
+    while (count <= kImageSize && (c = std::fgetc(file)) != EOF) {
+        if (count < kImageSize) image[count] = static_cast<std::uint8_t>(c);
+        ++count;
+    }
+    std::fclose(file);
+    // A read that fails part-way ends like a short file.
+    if (count != kImageSize) return ImageFileProblem::WrongSize;
+
+    imageSum = byteSum16(image, kImageSize);
+    if (request.sumGiven && request.sum != imageSum) return ImageFileProblem::SumDiffers;
+    WriteCombinedHeader(block.get(), request.revisionTag, std::strlen(request.revisionTag), imageSum, request.mask);
+    return ImageFileProblem::None;
+}

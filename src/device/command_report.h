@@ -1,0 +1,47 @@
+#pragma once
+// What happened to the last command a transport sent: its bytes, and what
+// the drive and the system said about it (SCSI status, sense data, the
+// host adapter's or the kernel's status). Every transport fills it from the
+// request it already had back; nothing extra is asked of the drive.
+
+#include <cstdint>
+
+#include "device/command_set.h"
+
+// Sense bytes kept: the fixed format's first 18 (key, ASC, ASCQ and more).
+constexpr std::uint8_t kKeptSenseLength = 18;
+
+struct CommandReport {
+    std::uint8_t cdb[16] = {};
+    std::uint8_t cdbLength = 0;
+    commands::Direction direction = commands::Direction::In;
+    std::uint32_t length = 0;  // bytes of the data phase
+    bool good = false;         // the transport judged it a success
+    // The drive answered with a SCSI status (false: the request did not
+    // reach a status, e.g. the system refused it or it timed out).
+    bool answered = false;
+    std::uint8_t scsiStatus = 0;
+    std::uint8_t sense[kKeptSenseLength] = {};
+    std::uint8_t senseLength = 0;
+    // The transport's own statuses: ASPI SRB_Status and SRB_HaStat; SG_IO
+    // host_status and driver_status. hasAdapterStatus says whether they are set.
+    bool hasAdapterStatus = false;
+    std::uint16_t adapterStatus = 0;
+    std::uint16_t driverStatus = 0;
+    // The system's error code when it did not carry the request (errno on
+    // Linux, the error code on Windows); 0 when none was reported.
+    std::uint32_t systemError = 0;
+
+    // Starts the report of `command`: everything but its bytes cleared.
+    void Begin(const commands::Command& command);
+    // The drive's SCSI status and the sense data it returned (`length` bytes,
+    // at most kKeptSenseLength kept).
+    void Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length);
+};
+
+// Sees every command a transport sends, once it has ended (ktxflash -v).
+class CommandObserver {
+public:
+    virtual ~CommandObserver() = default;
+    virtual void CommandEnded(const CommandReport& report) = 0;
+};

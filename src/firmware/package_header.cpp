@@ -1,0 +1,57 @@
+#include "firmware/package_header.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "firmware/hex_digit.h"
+#include "firmware/package_layout.h"
+
+using namespace package_layout;
+
+void WriteCombinedHeader(std::uint8_t* block, const char* revisionTag, std::size_t tagLength,
+                         std::uint16_t imageSum, std::uint8_t mask) {
+    std::memset(block, 0, kHeaderSize);
+    std::memcpy(block + kRevisionTagOffset, revisionTag, tagLength < kRevisionTagLength ? tagLength : kRevisionTagLength);
+    char sumText[kExpectedSumLength + 1];
+    std::snprintf(sumText, sizeof sumText, "%04X", static_cast<unsigned>(imageSum));
+    std::memcpy(block + kExpectedSumOffset, sumText, kExpectedSumLength);
+    block[kVersionCheckMaskOffset] = mask;
+}
+
+namespace {
+
+// Digits of `base` from `first` on, saturating above `limit`.
+NumberTextProblem ParseDigits(const char* text, std::size_t length, std::size_t first, unsigned base,
+                              unsigned limit, unsigned& value) {
+    if (length == first) return NumberTextProblem::NotANumber;
+    value = 0;
+    bool tooLarge = false;
+    for (std::size_t i = first; i < length; ++i) {
+        const int digit = HexDigitValue(text[i]);
+        if (digit < 0 || static_cast<unsigned>(digit) >= base) return NumberTextProblem::NotANumber;
+        value = value * base + static_cast<unsigned>(digit);
+        if (value > limit) {
+            tooLarge = true;
+            value = limit + 1;  // keeps the loop from overflowing on long inputs
+        }
+    }
+    return tooLarge ? NumberTextProblem::TooLarge : NumberTextProblem::None;
+}
+
+bool HasHexPrefix(const char* text, std::size_t length) {
+    return length > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+
+}  // namespace
+
+NumberTextProblem ParseMaskText(const char* text, std::size_t length, unsigned& mask) {
+    const bool hex = HasHexPrefix(text, length);
+    return ParseDigits(text, length, hex ? 2 : 0, hex ? 16 : 10, 0xFF, mask);
+}
+
+NumberTextProblem ParseSumText(const char* text, std::size_t length, std::uint16_t& sum) {
+    unsigned value = 0;
+    const NumberTextProblem problem = ParseDigits(text, length, HasHexPrefix(text, length) ? 2 : 0, 16, 0xFFFF, value);
+    sum = static_cast<std::uint16_t>(value);
+    return problem;
+}

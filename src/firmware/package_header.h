@@ -1,0 +1,20 @@
+#pragma once
+// Writing a package header and reading the texts that say what goes into
+// one: shared by ktxcombine, which combines an image into a program, and
+// ktxflash --image, which makes a package of an image file in memory.
+
+#include <cstddef>
+#include <cstdint>
+
+// Fills the 32-byte header at `block`: tag NUL-padded in 0..3, zero at 4,
+// the image sum as four upper-case hex digits in 5..8, zeros in 9..15, the
+// mask at 16, zeros in 17..31. At most 4 characters of the tag are written.
+void WriteCombinedHeader(std::uint8_t* block, const char* revisionTag, std::size_t tagLength,
+                         std::uint16_t imageSum, std::uint8_t mask);
+
+enum class NumberTextProblem { None, NotANumber, TooLarge };
+
+// A version-check mask as decimal or 0x-hex, 0 to 0xFF.
+NumberTextProblem ParseMaskText(const char* text, std::size_t length, unsigned& mask);
+// An image sum as one to four hex digits (an optional 0x before them).
+NumberTextProblem ParseSumText(const char* text, std::size_t length, std::uint16_t& sum);
