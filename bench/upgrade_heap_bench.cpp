@@ -108,6 +108,7 @@ public:
     }
     Answer Ask(Question, const char*, Answer) override { return Answer::Yes; }
     bool ChooseFile(const FileChoice&, ChosenFile&) override { return false; }
+    void CheckEnded(UpgradeCheck, bool, const char*) override {}
     bool ChecksPassed() override { return true; }
     void DownloadBegins() override {}
     void DownloadEnds() override {}
@@ -149,6 +150,7 @@ class QuietSystem : public SystemServices {
 public:
     int QueryVersion(OsVersionRecord&) override { return 0; }
     void Sleep(std::uint32_t) override {}
+    std::uint32_t Milliseconds() override { return 0; }
     void KeepSystemAwake(bool) override {}
     std::uint32_t CurrentDirectory(std::uint32_t, char*) override { return 0; }
 };

@@ -6,6 +6,7 @@
 // prints it (app/terminal/terminal_face.h); host tests record it. Every
 // call takes effect at once, on the calling thread.
 
+#include "firmware/upgrade_check.h"
 #include "platform/fixed_text.h"
 
 // The commands a user can start while the operations work, as the dialog
@@ -60,6 +61,11 @@ public:
     virtual Answer Ask(Question question, const char* text, Answer suggested) = 0;
     // Lets the user choose a firmware file; false when none was chosen.
     virtual bool ChooseFile(const FileChoice& choice, ChosenFile& chosen) = 0;
+
+    // One of the upgrade's checks ended: passed, or failed with `text` (what
+    // the status will say, or what went wrong where the status says nothing).
+    // A failed check ends the upgrade; the checks after it are not reported.
+    virtual void CheckEnded(UpgradeCheck check, bool passed, const char* text) = 0;
 
     // Every check of the upgrade passed, the drive is open and nothing has
     // been asked yet: a face may work with the drive here (ktxflash reads

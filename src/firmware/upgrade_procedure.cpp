@@ -37,6 +37,8 @@ private:
     // shows `status` (null: the status stays as it is) and sets the three
     // commands.
     void Exit(const char* status, Buttons buttons);
+    // Reports `check` as failed with `text` and exits with `status`.
+    void FailCheck(UpgradeCheck check, const char* text, const char* status, Buttons buttons);
     void SetButtons(Buttons buttons);
     void CloseAndRelease();
     // Loads the confirmation text; false when the string is missing.
@@ -70,11 +72,18 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
     }
     deviceOpen_ = true;
 
-    if (!transport_.ModeSense()) return Exit("Can't recognize the drive type!!", kOnlyExit);  // B
-    if (transport_.dvdRomOnly == 0) return Exit("This F/W is only for DVD-ROM!", kOnlyExit);  // C
+    constexpr char kUnknownType[] = "Can't recognize the drive type!!";
+    constexpr char kNotDvdRomOnly[] = "This F/W is only for DVD-ROM!";
+    if (!transport_.ModeSense()) return FailCheck(UpgradeCheck::DvdRomOnly, kUnknownType, kUnknownType, kOnlyExit);  // B
+    if (transport_.dvdRomOnly == 0)
+        return FailCheck(UpgradeCheck::DvdRomOnly, kNotDvdRomOnly, kNotDvdRomOnly, kOnlyExit);  // C
+    port_.CheckEnded(UpgradeCheck::DvdRomOnly, true, nullptr);
 
     const std::uint32_t imageSize = transport_.current.imageSize;
-    if (imageSize != kImageSize) return Exit(nullptr, kAllEnabled);  // D: the first text stays
+    if (imageSize != kImageSize)  // D: the first text stays
+        return FailCheck(UpgradeCheck::ImageSize, "the drive does not take an image of 131,072 bytes", nullptr,
+                         kAllEnabled);
+    port_.CheckEnded(UpgradeCheck::ImageSize, true, nullptr);
 
     if (!image_.Allocate(imageSize)) return Exit(kWriteMemoryFailedText, kAllEnabled);  // E
     if (!readBuffer_.Allocate(imageSize)) return Exit("Memory (Read) Initialization Failed!!", kAllEnabled);  // F
@@ -84,8 +93,10 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
     std::memcpy(image_.get(), package.image(), imageSize);
 
     const RevisionText driveRevision = MakeRevisionText(transport_.current.productRevision);
+    constexpr char kVersionMismatch[] = "F/W Version Not Match";
     if (!RevisionMatches(driveRevision, package.revisionTag(), context_.versionCheckMask))
-        return Exit("F/W Version Not Match", kOnlyExit);  // G
+        return FailCheck(UpgradeCheck::Revision, kVersionMismatch, kVersionMismatch, kOnlyExit);  // G
+    port_.CheckEnded(UpgradeCheck::Revision, true, nullptr);
 
     // The sum of the working copy, the one that is sent, not of the package.
     const std::uint16_t computedSum = byteSum16(image_.get(), imageSize);
@@ -94,8 +105,9 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
         MessageText text;
         text.Format("Check sum not match!! (%04X / %04X)", static_cast<unsigned>(computedSum),
                     static_cast<unsigned>(expectedSum));
-        return Exit(text.c_str(), kUpgradeAndExit);  // H
+        return FailCheck(UpgradeCheck::ImageSum, text.c_str(), text.c_str(), kUpgradeAndExit);  // H
     }
+    port_.CheckEnded(UpgradeCheck::ImageSum, true, nullptr);
 
     // The face's own work with the checked drive (ktxflash's backup) may end the run here.
     if (!port_.ChecksPassed()) return Exit(nullptr, kUpgradeAndExit);
@@ -124,6 +136,11 @@ void UpgradeRun::Exit(const char* status, Buttons buttons) {
     CloseAndRelease();
     if (status != nullptr) ReportStatus(context_, status);
     SetButtons(buttons);
+}
+
+void UpgradeRun::FailCheck(UpgradeCheck check, const char* text, const char* status, Buttons buttons) {
+    port_.CheckEnded(check, false, text);
+    Exit(status, buttons);
 }
 
 void UpgradeRun::SetButtons(Buttons buttons) {

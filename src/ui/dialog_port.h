@@ -25,6 +25,8 @@ public:
     int LoadUpgradeWarning(char* buffer, int room) override;
     Answer Ask(Question question, const char* text, Answer suggested) override;
     bool ChooseFile(const FileChoice& choice, ChosenFile& chosen) override;
+    // The dialog shows a failed check by its status text alone.
+    void CheckEnded(UpgradeCheck, bool, const char*) override {}
     // The dialog goes on to its questions.
     bool ChecksPassed() override { return true; }
     void DownloadBegins() override;

@@ -39,6 +39,12 @@ const char* RecordingPort::Name(Answer answer) {
     return "NoAnswer";
 }
 
+void RecordingPort::CheckEnded(UpgradeCheck check, bool passed, const char* text) {
+    std::string entry = UpgradeCheckName(check);
+    if (!passed) entry += std::string(" failed: ") + (text != nullptr ? text : "(no text)");
+    checks.push_back(entry);
+}
+
 void RecordingPort::EnableCommand(Command command, bool enable) {
     events.push_back(std::string("Enable(") + Name(command) + "," + (enable ? "1" : "0") + ")");
 }

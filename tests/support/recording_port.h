@@ -12,6 +12,9 @@
 class RecordingPort : public OperationsPort {
 public:
     std::vector<std::string> events;
+    // The upgrade's checks as they ended, "Name" or "Name failed: text",
+    // kept apart from `events`.
+    std::vector<std::string> checks;
     // Answers to give, in order; Yes once they run out.
     std::deque<Answer> answers;
     int chosenDrive = 0;
@@ -30,6 +33,7 @@ public:
     int LoadUpgradeWarning(char* buffer, int room) override;
     Answer Ask(Question question, const char* text, Answer suggested) override;
     bool ChooseFile(const FileChoice& choice, ChosenFile& chosen) override;
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override;
     // Not recorded: what a face does here is its own; `stopAfterChecks` ends the upgrade.
     bool ChecksPassed() override { return !stopAfterChecks; }
     void DownloadBegins() override { events.push_back("DownloadBegins"); }

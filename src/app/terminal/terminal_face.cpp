@@ -88,6 +88,10 @@ int TerminalFace::LoadUpgradeWarning(char* buffer, int room) {
     return copied;
 }
 
+void TerminalFace::CheckEnded(UpgradeCheck check, bool passed, const char* text) {
+    if (checkedDriveStep_ != nullptr) checkedDriveStep_->CheckEnded(check, passed, text);
+}
+
 bool TerminalFace::ChecksPassed() { return checkedDriveStep_ == nullptr || checkedDriveStep_->Run(); }
 
 void TerminalFace::DownloadBegins() {

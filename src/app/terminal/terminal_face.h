@@ -42,11 +42,13 @@ struct TerminalGuards {
     InterruptGuard* interrupts;
 };
 
-// What ktxflash does with the drive once every check of the upgrade has
-// passed, before the first question (the backup); false ends the upgrade.
+// What ktxflash does with the upgrade's checks: each is reported as it
+// ends, and once every one has passed the step works with the drive before
+// the first question (the backup); false from Run ends the upgrade.
 class CheckedDriveStep {
 public:
     virtual ~CheckedDriveStep() = default;
+    virtual void CheckEnded(UpgradeCheck check, bool passed, const char* text) = 0;
     virtual bool Run() = 0;
 };
 
@@ -65,6 +67,7 @@ public:
     int LoadUpgradeWarning(char* buffer, int room) override;
     Answer Ask(Question question, const char* text, Answer suggested) override;
     bool ChooseFile(const FileChoice&, ChosenFile&) override { return false; }
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override;
     bool ChecksPassed() override;
     void DownloadBegins() override;
     void DownloadEnds() override;

@@ -142,3 +142,39 @@ TEST_F(OperationsEvents, QuestionsNameThemselvesAndSuggestNo) {
 }
 
 }  // namespace
+
+// Each check is told once as it ends, in the order the checks run; a
+// failed one carries its text and ends the list.
+struct CheckCase {
+    const char* name;
+    std::function<void(OperationsEvents&)> arrange;
+    std::vector<std::string> checks;
+};
+
+class CheckReports : public OperationsEvents, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(CheckReports, NameEachCheckAsItEnds) {
+    GetParam().arrange(*this);
+    Upgrade();
+    EXPECT_EQ(recorded.checks, GetParam().checks);
+}
+
+using E = OperationsEvents;
+INSTANTIATE_TEST_SUITE_P(
+    Table, CheckReports,
+    ::testing::Values(
+        CheckCase{"AllPass", [](E&) {}, {"dvd-rom-only", "image-size", "revision", "image-sum"}},
+        CheckCase{"OpenFails", [](E& e) { e.transport.openResult = 0; }, {}},
+        CheckCase{"TypeUnknown", [](E& e) { e.transport.modeSenseResult = 0; },
+                  {"dvd-rom-only failed: Can't recognize the drive type!!"}},
+        CheckCase{"NotDvdRomOnly", [](E& e) { e.transport.dvdRomOnlyAfterModeSense = 0; },
+                  {"dvd-rom-only failed: This F/W is only for DVD-ROM!"}},
+        CheckCase{"ImageSize", [](E& e) { e.transport.imageSizeAfterOpen = 0x10000; },
+                  {"dvd-rom-only", "image-size failed: the drive does not take an image of 131,072 bytes"}},
+        CheckCase{"Revision", [](E& e) { e.mask = 0x0F; },
+                  {"dvd-rom-only", "image-size", "revision failed: F/W Version Not Match"}},
+        CheckCase{"Sum", [](E& e) { e.SetPackage(PackageBlock(e.image, "P1.3", 0x0E, 0x1234)); },
+                  {"dvd-rom-only", "image-size", "revision", "image-sum failed: Check sum not match!! (0E89 / 1234)"}},
+        // The memory for the image is no check of the drive: nothing after it is told.
+        CheckCase{"NoMemory", [](E& e) { e.memory.failAt = 1; }, {"dvd-rom-only", "image-size"}}),
+    [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
