@@ -39,9 +39,11 @@ struct CommandReport {
     void Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length);
 };
 
-// Sees every command a transport sends, once it has ended (ktxflash -v).
+// Sees every command a transport sends as it starts (the report holds its
+// bytes, nothing of its outcome yet) and once it has ended (ktxflash -v).
 class CommandObserver {
 public:
     virtual ~CommandObserver() = default;
+    virtual void CommandStarts(const CommandReport& report) = 0;
     virtual void CommandEnded(const CommandReport& report) = 0;
 };

@@ -58,6 +58,7 @@ int ScsiTransport::VendorDownload(const std::uint8_t* data, std::uint8_t blockNu
 
 int ScsiTransport::Issue(const commands::Command& command, std::uint8_t* data) {
     lastCommand_.Begin(command);
+    if (observer_ != nullptr) observer_->CommandStarts(lastCommand_);
     const int result = Send(command, data);
     lastCommand_.good = result != 0;
     if (observer_ != nullptr) observer_->CommandEnded(lastCommand_);

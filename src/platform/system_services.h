@@ -1,6 +1,6 @@
 #pragma once
 // Operating-system services other than drives and files: the version
-// record, a pause, the current directory, and keeping the system awake.
+// record, a pause, a clock, the current directory, and keeping the system awake.
 // One implementation per system (platform/win32, platform/linux); tests use
 // a fake that records calls.
 
@@ -16,6 +16,10 @@ public:
     // Windows have no such record and report failure.
     virtual int QueryVersion(OsVersionRecord& record) = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // A count of milliseconds that only goes forward (it wraps after about
+    // 49 days: take differences, unsigned): GetTickCount on Windows,
+    // CLOCK_MONOTONIC on POSIX systems. For timing what the program does.
+    virtual std::uint32_t Milliseconds() = 0;
     // true: asks the system not to go to sleep until it is called with
     // false. Windows: SetThreadExecutionState(ES_CONTINUOUS |
     // ES_SYSTEM_REQUIRED), then ES_CONTINUOUS alone (nothing on Windows 95

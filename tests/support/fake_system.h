@@ -28,6 +28,8 @@ public:
     bool currentDirectoryFails = false;
     // Whether the system is currently asked to stay awake.
     bool keptAwake = false;
+    std::uint32_t clock = 0;
+    std::uint32_t clockStep = 0;
 
     int QueryVersion(OsVersionRecord& record) override;
     int OpenProcessToken(std::uint32_t access, TokenHandle& handle) override;
@@ -37,6 +39,8 @@ public:
     std::uint32_t GetLastError() override;
     int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
     void Sleep(std::uint32_t milliseconds) override;
+    // Not logged: `clock`, moved on by `clockStep` at every reading.
+    std::uint32_t Milliseconds() override { return clock += clockStep; }
     void KeepSystemAwake(bool awake) override;
     // Not logged: a query without effect.
     std::uint32_t CurrentDirectory(std::uint32_t bufferLength, char* buffer) override;

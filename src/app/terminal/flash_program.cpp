@@ -47,7 +47,7 @@ public:
           face_(textOut_, services.in, line.json ? false : services.outIsTerminal,
                 TerminalAnswers{line.yes, line.dryRun, !services.inIsTerminal},
                 TerminalGuards{services.system, services.interrupts}),
-          commandLog_(face_),
+          commandLog_(face_, services.system),
           json_(services.out, line.verbose ? &commandLog_ : nullptr),
           package_(services.package),
           imageBlock_(services.memory) {
@@ -78,6 +78,9 @@ private:
     // The backup and the comparison with the image, once every check of
     // the upgrade has passed (the drive is open).
     bool Run() override;
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override {
+        ReportCheck(UpgradeCheckName(check), passed, text);
+    }
     // Writes the drive's firmware in `image` as the backup; false (with
     // the error printed) when it could not.
     bool WriteBackup(const DeviceRecord& drive, const std::uint8_t* image);

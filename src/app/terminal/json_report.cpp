@@ -69,6 +69,10 @@ void JsonReport::Outcome(int exitStatus, const char* result, const char* status)
     line.WriteTo(out_);
 }
 
+void JsonReport::CommandStarts(const CommandReport& report) {
+    if (next_ != nullptr) next_->CommandStarts(report);
+}
+
 void JsonReport::CommandEnded(const CommandReport& report) {
     if (next_ != nullptr) next_->CommandEnded(report);
     if (report.cdb[0] != commands::kOpVendorDownload) return;

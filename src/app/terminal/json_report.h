@@ -36,6 +36,8 @@ public:
     void Error(const char* subject, const char* message);
     void Outcome(int exitStatus, const char* result, const char* status);
 
+    // Passed on to `next`.
+    void CommandStarts(const CommandReport& report) override;
     // Counts each block's tries from the vendor download commands sent.
     void CommandEnded(const CommandReport& report) override;
     // Writes the block whose tries were counted last and did not end in an

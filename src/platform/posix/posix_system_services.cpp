@@ -14,6 +14,13 @@ void PosixSystemServices::Sleep(std::uint32_t milliseconds) {
     }
 }
 
+std::uint32_t PosixSystemServices::Milliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+}
+
 std::uint32_t PosixSystemServices::CurrentDirectory(std::uint32_t bufferLength, char* buffer) {
     if (getcwd(buffer, bufferLength) != nullptr) return static_cast<std::uint32_t>(std::strlen(buffer));
     return 0;

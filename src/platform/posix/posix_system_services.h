@@ -1,6 +1,7 @@
 #pragma once
 // What every POSIX system offers of the system services: the pause of the
-// block download (nanosleep) and the current directory (getcwd). There is
+// block download (nanosleep), a monotonic clock (clock_gettime) and the
+// current directory (getcwd). There is
 // no Windows version record: QueryVersion reports failure. Keeping the
 // system awake is each system's own (platform/linux).
 
@@ -10,5 +11,6 @@ class PosixSystemServices : public SystemServices {
 public:
     int QueryVersion(OsVersionRecord& record) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t Milliseconds() override;
     std::uint32_t CurrentDirectory(std::uint32_t bufferLength, char* buffer) override;
 };

@@ -37,6 +37,8 @@ int Win32SystemServices::QueryVersion(OsVersionRecord& record) {
 
 void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
+std::uint32_t Win32SystemServices::Milliseconds() { return ::GetTickCount(); }
+
 void Win32SystemServices::KeepSystemAwake(bool awake) {
     // Windows 98 and 2000 have SetThreadExecutionState; Windows 95 and
     // NT 4.0 lack it, so it is taken at run time: the program still loads
