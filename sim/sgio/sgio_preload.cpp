@@ -9,11 +9,17 @@
 //                       placeholder sgN is the N-th drive of the
 //                       configuration (none: nothing answers there).
 //                       opendir("/dev") lists this folder instead, and
-//                       opening /dev/sgN opens the placeholder sgN.
+//                       opening /dev/sgN opens the placeholder sgN (and
+//                       /dev/srN the placeholder srN, a drive's block
+//                       device). The sg class folder of sysfs,
+//                       /sys/class/scsi_generic, is the folder "sysfs" in
+//                       it: a test links sgN to its block device by making
+//                       sysfs/sgN/device/block/srN there.
 //   KTX_SGIO_NO_RAWIO   when 1, act as for a process without CAP_SYS_RAWIO:
 //                       commands other than the read-safe ones fail with EPERM.
 //   KTX_SGIO_HELD       when 1, another program has every drive open: an
-//                       exclusive open (O_EXCL) of /dev/sgN fails with EBUSY.
+//                       exclusive open (O_EXCL) of /dev/sgN fails with EBUSY;
+//                       when "block", a disc is mounted: the same for /dev/srN.
 //
 // Every other open, opendir and ioctl goes to the C library unchanged.
 //
@@ -56,20 +62,55 @@ long SgNumber(const char* name) {
     return sgio::ScsiGenericNodeNumber(name, number) ? static_cast<long>(number) : -1;
 }
 
-// "/dev/sgN" rewritten to the placeholder sgN; the path itself otherwise.
+// The number of a block device node's name ("sr0"), else -1.
+long SrNumber(const char* name) {
+    if (name[0] != 's' || name[1] != 'r' || name[2] == '\0') return -1;
+    long number = 0;
+    for (const char* digit = name + 2; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9' || number > 100000) return -1;
+        number = number * 10 + (*digit - '0');
+    }
+    return number;
+}
+
+constexpr char kSysfsClass[] = "/sys/class/scsi_generic";
+
+// What a redirected path names.
+enum class Node { Other, Sg, Sr, Sysfs };
+
+Node NodeOf(const char* path) {
+    if (path == nullptr) return Node::Other;
+    if (std::strncmp(path, "/dev/", 5) == 0) {
+        if (SgNumber(path + 5) >= 0) return Node::Sg;
+        if (SrNumber(path + 5) >= 0) return Node::Sr;
+        return Node::Other;
+    }
+    const std::size_t classLength = sizeof kSysfsClass - 1;
+    if (std::strncmp(path, kSysfsClass, classLength) == 0 && (path[classLength] == '/' || path[classLength] == '\0'))
+        return Node::Sysfs;
+    return Node::Other;
+}
+
+// "/dev/sgN" and "/dev/srN" rewritten to their placeholders, sysfs's sg
+// class folder to the placeholders' "sysfs"; the path itself otherwise.
 std::string Redirected(const char* path) {
     const char* dir = PlaceholderDir();
-    if (dir == nullptr || path == nullptr || std::strncmp(path, "/dev/", 5) != 0 || SgNumber(path + 5) < 0)
-        return path != nullptr ? path : "";
+    const Node node = NodeOf(path);
+    if (dir == nullptr || node == Node::Other) return path != nullptr ? path : "";
+    if (node == Node::Sysfs) return std::string(dir) + "/sysfs" + (path + sizeof kSysfsClass - 1);
     return std::string(dir) + "/" + (path + 5);
 }
 
-// True (with errno EBUSY) for an exclusive open of a placeholder while
-// KTX_SGIO_HELD says another program has the drives open.
+// True (with errno EBUSY) for an exclusive open of a placeholder that
+// KTX_SGIO_HELD says another program has open: sg nodes for "1", block
+// devices for "block".
 bool HeldByAnother(const char* path, int flags) {
     const char* held = std::getenv("KTX_SGIO_HELD");
-    if (held == nullptr || std::strcmp(held, "1") != 0 || (flags & O_EXCL) == 0) return false;
-    if (Redirected(path) == (path != nullptr ? path : "")) return false;
+    if (held == nullptr || (flags & O_EXCL) == 0 || PlaceholderDir() == nullptr) return false;
+    const Node node = NodeOf(path);
+    const bool busy = (std::strcmp(held, "1") == 0 && node == Node::Sg) ||
+                      (std::strcmp(held, "block") == 0 && node == Node::Sr);
+    if (!busy) return false;
     errno = EBUSY;
     return true;
 }
@@ -228,7 +269,8 @@ KTX_EXPORTED DIR* opendir(const char* path) {
     using OpendirFunction = DIR* (*)(const char*);
     static const auto realOpendir = Next<OpendirFunction>("opendir");
     const char* dir = PlaceholderDir();
-    return realOpendir(dir != nullptr && IsDevDirectory(path) ? dir : path);
+    if (dir != nullptr && IsDevDirectory(path)) return realOpendir(dir);
+    return realOpendir(Redirected(path).c_str());
 }
 
 }  // extern "C"

@@ -168,6 +168,21 @@ expect_vendor_commands 0
 EXTRA_ENV=KTX_SGIO_HELD=1 run "" --verify /dev/sg0
 expect_text "The drive's firmware differs from the image in 8 of 8 blocks."
 
+CASE="a mounted disc: the drive's block device, found through sysfs, is refused"
+# sg0's block device is sr0 (sysfs: sg0/device/block/sr0); "held = block"
+# makes its exclusive open fail as a mounted disc does.
+mkdir -p "$WORK/dev/sysfs/sg0/device/block/sr0" && touch "$WORK/dev/sr0"
+drive
+EXTRA_ENV=KTX_SGIO_HELD=block run "y\ny\n" /dev/sg0
+expect_status 1
+expect_text "another program has the drive open"
+expect_vendor_commands 0
+# Not mounted: the same drive, its block device held for the download.
+EXTRA_ENV=KTX_SGIO_HELD=0 run "" --yes --no-backup /dev/sg0
+expect_status 0
+expect_vendor_commands 8
+rm -rf "$WORK/dev/sysfs" "$WORK/dev/sr0"
+
 CASE="listing and saving work without root"
 drive "image = sample"
 EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --list
@@ -208,13 +223,17 @@ run "" --force --save "$WORK/existing.bin" /dev/sg0
 expect_status 1
 [ "$(cat "$WORK/existing.bin")" = keep ] || fail "existing file changed by a failed read-out"
 
-CASE="verbose: one line per command the drive received"
-drive "image = sample"
+CASE="verbose: one line per command the drive received, with the time it took"
+drive "image = sample" "latency_ms = 30"
 run "" -v --verify /dev/sg0
 expect_status 0
 [ "$(grep -c '^  command ' "$WORK/out")" = "$(grep -c 'CDB ' "$WORK/trace.log")" ] || fail "not one line per command"
-expect_text "  command 3C 01 01 00 C0 00 00 40 00 01 (in, 16384 bytes): good"
-expect_text "  command 12 00 00 00 C0 00 (in, 512 bytes): good"
+expect_text "  command 3C 01 01 00 C0 00 00 40 00 01 (in, 16384 bytes): good ("
+expect_text "  command 12 00 00 00 C0 00 (in, 512 bytes): good ("
+# Each command took the drive's 30 ms at least (and not minutes).
+grep '^  command ' "$WORK/out" | sed -n 's/.* (\([0-9]*\) ms)$/\1/p' | awk '$1 < 30 || $1 > 10000 { bad = 1 } END { exit bad }' ||
+  fail "a command's time is not between 30 ms and 10 s"
+[ "$(grep -c ' ms)$' "$WORK/out")" = "$(grep -c '^  command ' "$WORK/out")" ] || fail "a command line without its time"
 
 CASE="list"
 drive
@@ -407,7 +426,7 @@ assert objects[0]["action"] == "upgrade"
 d = by_type["drive"][0]
 assert (d["name"], d["vendor"], d["product"], d["revision"], d["dvdRomOnly"]) == ("/dev/sg0", "TAVRINE", "KTX7724R05", "P1.2", None), d
 assert by_type["package"][0]["imageSum"] == "0E89"
-assert {c["name"]: c["passed"] for c in by_type["check"]} == {"model": True, "power": True, "rights": True, "differs": True}
+assert [(c["name"], c["passed"]) for c in by_type["check"]] == [(n, True) for n in ("model", "power", "rights", "dvd-rom-only", "image-size", "revision", "image-sum", "differs")], by_type["check"]
 assert by_type["backup"][0]["written"] and by_type["backup"][0]["file"].startswith("KTX7724R05-P1.2-")
 assert [(b["block"], b["tries"], b["accepted"]) for b in by_type["block"]] == [(1,1,True),(2,1,True),(3,3,True)] + [(n,1,True) for n in range(4,9)]
 assert (objects[-1]["exit"], objects[-1]["result"], objects[-1]["status"]) == (0, "success", "Upgrade Firmware Successful!!")
@@ -430,6 +449,16 @@ expect_json '
 assert by_type["check"] == [{"type": "check", "name": "model", "passed": False, "text": by_type["check"][0]["text"]}]
 assert by_type["error"][0]["subject"] == "/dev/sg0" and "OTHERCO" in by_type["error"][0]["message"]
 assert objects[-1]["exit"] == 1
+'
+
+CASE="json: a failed check of the drive is a check object with its text"
+drive "revision = X1.2"
+run_json --dry-run /dev/sg0
+expect_status 1
+expect_json '
+assert [(c["name"], c["passed"]) for c in by_type["check"]][-3:] == [("dvd-rom-only", True), ("image-size", True), ("revision", False)], by_type["check"]
+assert by_type["check"][-1]["text"] == "F/W Version Not Match"
+assert objects[-1]["status"] == "F/W Version Not Match"
 '
 
 CASE="json: verify, and strings escaped"

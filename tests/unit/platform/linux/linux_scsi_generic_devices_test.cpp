@@ -76,6 +76,44 @@ TEST(LinuxScsiGenericDevices, OpenAndSendReportWhatTheSystemSaid) {
     EXPECT_EQ(outcome.error, DeviceError::NotScsiGeneric);
 }
 
+// How many of this process's descriptors are open on `path`.
+int DescriptorsOn(const std::string& path) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error) == path) ++count;
+    }
+    return count;
+}
+
+TEST(LinuxScsiGenericDevices, TheExclusiveOpenHoldsTheBlockDeviceSysfsNamesUntilTheClose) {
+    DeviceFolder folder;
+    folder.Add("sg0");
+    folder.Add("sg1");
+    folder.Add("sr3");
+    // sysfs links sg0 to its block device sr3; sg1 has none.
+    std::filesystem::create_directories(folder.path() + "/class/sg0/device/block/sr3");
+    sgio::LinuxScsiGenericDevices devices(folder.path().c_str(), (folder.path() + "/class").c_str());
+    const std::string blockDevice = folder.path() + "/sr3";
+    DeviceError error = DeviceError::Other;
+
+    const int plain = devices.Open((folder.path() + "/sg0").c_str(), error);
+    ASSERT_NE(plain, sgio::ScsiGenericDevices::kNoHandle);
+    EXPECT_EQ(DescriptorsOn(blockDevice), 0) << "only the download's exclusive open holds it";
+    devices.Close(plain);
+
+    const int exclusive = devices.OpenExclusive((folder.path() + "/sg0").c_str(), error);
+    ASSERT_NE(exclusive, sgio::ScsiGenericDevices::kNoHandle);
+    EXPECT_EQ(error, DeviceError::None);
+    EXPECT_EQ(DescriptorsOn(blockDevice), 1);
+    devices.Close(exclusive);
+    EXPECT_EQ(DescriptorsOn(blockDevice), 0);
+
+    const int withoutBlock = devices.OpenExclusive((folder.path() + "/sg1").c_str(), error);
+    EXPECT_NE(withoutBlock, sgio::ScsiGenericDevices::kNoHandle) << "a device without a block device opens alone";
+    devices.Close(withoutBlock);
+}
+
 TEST(LinuxScsiGenericDevices, ErrnoValuesReadAsWhatUsersMeet) {
     EXPECT_EQ(sgio::DeviceErrorFromErrno(ENOENT), DeviceError::NoSuchDevice);
     EXPECT_EQ(sgio::DeviceErrorFromErrno(EACCES), DeviceError::AccessDenied);
