@@ -17,3 +17,10 @@ bool FlushToDisk(std::FILE* file);
 // Gives the file `from` the name `to`, replacing a file of that name; true
 // when it did.
 bool ReplaceFile(const char* from, const char* to);
+
+enum class Placement { Placed, NameTaken, Failed };
+
+// Gives the file `from` the name `to` only if no file has that name, in
+// one step: a file that takes the name in the meantime is never replaced
+// (NameTaken). On failure `from` is left as it was.
+Placement PlaceNewFile(const char* from, const char* to);

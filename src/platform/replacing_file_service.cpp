@@ -19,6 +19,7 @@ FileHandle ReplacingFileService::OpenForWriteNoTruncate(const char* path) {
     written_ = 0;
     failed_ = false;
     committed_ = false;
+    targetExisted_ = false;
     return stream_;
 }
 
@@ -48,9 +49,15 @@ void ReplacingFileService::Close(FileHandle file) {
     const bool flushed = FlushToDisk(stream_);
     const bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;
-    if (!failed_ && written_ > 0 && flushed && closed && ReplaceFile(temporary_.c_str(), target_.c_str())) {
-        committed_ = true;
-        return;
+    if (!failed_ && written_ > 0 && flushed && closed) {
+        if (existing_ == ExistingTarget::Replace) {
+            committed_ = ReplaceFile(temporary_.c_str(), target_.c_str());
+        } else {
+            const Placement placed = PlaceNewFile(temporary_.c_str(), target_.c_str());
+            committed_ = placed == Placement::Placed;
+            targetExisted_ = placed == Placement::NameTaken;
+        }
+        if (committed_) return;
     }
     std::remove(temporary_.c_str());
 }

@@ -21,12 +21,14 @@ FileWriteOutcome WriteFirmwareFile(const char* path, const std::uint8_t* data, s
     name.Assign(path);
     if (name.truncated()) return FileWriteOutcome::NameTooLong;
     if (!mayReplace && FileIsThere(path)) return FileWriteOutcome::Exists;
-    ReplacingFileService files;
+    ReplacingFileService files(mayReplace ? ExistingTarget::Replace : ExistingTarget::Keep);
     const FileHandle file = files.OpenForWriteNoTruncate(path);
     if (file == nullptr) return FileWriteOutcome::Failed;
     files.Write(file, data, size);
     files.Close(file);
-    return files.committed() ? FileWriteOutcome::Written : FileWriteOutcome::Failed;
+    if (files.committed()) return FileWriteOutcome::Written;
+    // A file that took the name after it was looked at is kept too.
+    return files.targetExisted() ? FileWriteOutcome::Exists : FileWriteOutcome::Failed;
 }
 
 const char* FileWriteOutcomeText(FileWriteOutcome outcome) {

@@ -1,6 +1,10 @@
 #include "platform/file_replacement.h"
 
+#include <io.h>
 #include <windows.h>
+
+#include <cerrno>
+#include <cstdint>
 // <windows.h> names its own ReplaceFile (ReplaceFileA); this file defines ours.
 #undef ReplaceFile
 
@@ -40,9 +44,19 @@ std::FILE* CreateNewFile(const char* path) {
     return std::fopen(path, "wb");
 }
 
-// The C runtime's buffers only: the replacing move asks for write-through,
-// and the programs import no call that flushes a file's handle.
-bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0; }
+// The C runtime's buffers, then the system's for the file's handle.
+bool FlushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+    const intptr_t handle = _get_osfhandle(_fileno(file));
+    return handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(handle)) != 0;
+}
+
+// The C runtime's rename is MoveFile, which never replaces a file: a name
+// that is taken fails with EEXIST.
+Placement PlaceNewFile(const char* from, const char* to) {
+    if (std::rename(from, to) == 0) return Placement::Placed;
+    return errno == EEXIST ? Placement::NameTaken : Placement::Failed;
+}
 
 bool ReplaceFile(const char* from, const char* to) {
     // Never removes the old file before the new one has its name.

@@ -102,6 +102,32 @@ TEST_F(ReplacingFileServiceTest, RefusesASecondFileAnExistingPartialFileAndForei
     EXPECT_EQ(files.OpenForWriteNoTruncate(Path("missing/fw.bin").c_str()), nullptr);
 }
 
+// A file kept from replacement: the name is taken only while it is free,
+// also when another program makes the file after the save began.
+TEST_F(ReplacingFileServiceTest, AKeptTargetIsNeverReplacedEvenWhenItAppearsDuringTheSave) {
+    const std::string target = Path("backup.bin");
+    ReplacingFileService files(ExistingTarget::Keep);
+    FileHandle file = files.OpenForWriteNoTruncate(target.c_str());
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(files.Write(file, data_, sizeof data_));
+    Write(target, "another program's");
+    files.Close(file);
+    EXPECT_FALSE(files.committed());
+    EXPECT_TRUE(files.targetExisted());
+    EXPECT_EQ(Read(target), "another program's");
+    EXPECT_FALSE(fs::exists(target + ".partial"));
+
+    // A free name is taken as with replacement.
+    const std::string fresh = Path("fresh.bin");
+    file = files.OpenForWriteNoTruncate(fresh.c_str());
+    ASSERT_TRUE(files.Write(file, data_, sizeof data_));
+    files.Close(file);
+    EXPECT_TRUE(files.committed());
+    EXPECT_FALSE(files.targetExisted());
+    EXPECT_EQ(Read(fresh), "data");
+    EXPECT_FALSE(fs::exists(fresh + ".partial"));
+}
+
 TEST(DisplayText, ShowsPrintableAsciiAndEscapesEverythingElse) {
     MessageText text;
     AppendDisplayText(text, "P1.3 \"q\" \\ \x1b\x7f\xff", 14);
