@@ -194,7 +194,8 @@ const char kFlashUsage[] =
     "  --allow-other-model  flash a drive that does not report itself as TAVRINE KTX7724R05\n"
     "  --ignore-power       flash on battery with less than 25% charge left\n"
     "  --force              let --save replace an existing FILE\n"
-    "  -v, --verbose        print every command sent to the drive: bytes, direction, length, outcome\n"
+    "  -v, --verbose        print every command sent to the drive: bytes, direction, length, outcome,\n"
+    "                       time taken\n"
     "  --json               JSON Lines on standard output (text for people on standard error);\n"
     "                       the upgrade then needs --yes or --dry-run\n"
     "Exit status: 0 success, 1 refused or failed, 2 malformed command line.\n";
