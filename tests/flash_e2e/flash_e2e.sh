@@ -525,5 +525,14 @@ mask alone|--mask 3 /dev/sg0|2|this option goes with --image FILE "--mask"|0
 bad mask|--image $WORK/image.bin --mask 0x100 /dev/sg0|2|not a number in range|0
 EOF
 
+CASE="bash completion: every option --help names, and nothing else"
+completion=$(dirname "$0")/../../packaging/bash-completion/ktxflash
+"$FLASH" --help > "$WORK/out"
+grep -o -- '--[a-z-]*\|-v\b' "$WORK/out" | sort -u > "$WORK/help_options"
+# shellcheck disable=SC1090
+( source "$completion"; COMP_WORDS=(ktxflash -); COMP_CWORD=1; _ktxflash; printf '%s\n' "${COMPREPLY[@]}" ) |
+  sort -u > "$WORK/completed_options"
+diff "$WORK/help_options" "$WORK/completed_options" > "$WORK/out" || fail "options differ (< --help, > completion)"
+
 if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "all ktxflash end-to-end cases passed"
