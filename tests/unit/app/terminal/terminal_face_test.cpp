@@ -4,6 +4,7 @@
 // firmware moves.
 
 #include "app/terminal/terminal_face.h"
+#include "app/terminal/command_log.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,21 @@ TEST_F(TerminalFaceTest, TheUpgradeWarningIsTheSharedTextCutToTheRoomGiven) {
     char small[10] = {};
     EXPECT_EQ(face->LoadUpgradeWarning(small, sizeof small), 9);
     EXPECT_STREQ(small, "1.Please ");
+}
+
+// -v: each command's line ends with the milliseconds between its start and
+// its end, right across the clock's wrap.
+TEST_F(TerminalFaceTest, TheCommandLogTimesEachCommandAcrossTheClocksWrap) {
+    auto face = MakeFace("");
+    terminal::CommandLog log(*face, system_);
+    CommandReport report;
+    report.Begin(commands::TestUnitReady());
+    report.good = true;
+    system_.clock = 0xFFFFFFF0u;
+    system_.clockStep = 25;  // the start reads ...09, the end 0x22 after the wrap
+    log.CommandStarts(report);
+    log.CommandEnded(report);
+    EXPECT_EQ(out_.Text(), "  command 00 00 00 00 00 00 00 00 00 00 00 00 (no data): good (25 ms)\n");
 }
 
 }  // namespace
