@@ -36,15 +36,4 @@ TEST(WriteCombinedHeader, EverySumReadsBackAsWritten) {
     }
 }
 
-TEST(WriteCombinedHeader, ZeroesEveryByteOutsideTagSumAndMask) {
-    std::vector<std::uint8_t> header(kHeaderSize, 0xAA);
-    WriteCombinedHeader(header.data(), "P1.3-long", 9, 0x0E89, 0x0F);
-    std::vector<std::uint8_t> expected(kHeaderSize, 0);
-    const char fields[] = "P1.3\0" "0E89";
-    expected.assign(fields, fields + 9);
-    expected.resize(kHeaderSize, 0);
-    expected[16] = 0x0F;
-    EXPECT_EQ(header, expected);
-}
-
 }  // namespace
