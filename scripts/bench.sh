@@ -4,6 +4,11 @@
 # their limits; the release's other programs when ./run dist made them), the heap of
 # one whole upgrade, then the transport benchmarks. Expects the host, win32
 # and win64 builds in build/.
+# The win32 and win64 builds are Release builds of the same flags as the
+# release's (scripts/dist.sh): its build differs only in the PE header's time
+# stamp and checksum (KTX_RELEASE_BUILD), so its programs have these sizes.
+# When ./run dist has made them, their sizes are shown too, and a difference
+# said (a release made from other sources than this build shows one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 work=build/bench
@@ -36,6 +41,16 @@ for arch in win32 win64; do
   done
 done
 # What ./run dist last made, when it is there.
+for arch in win32 win64; do
+  for program in ktxupgrade ktxflash; do
+    released=build/dist/$arch/src/app/$program.exe
+    [ -f "$released" ] || continue
+    size=$(stat -c %s "$released")
+    same=$([ "$size" -eq "$(stat -c %s "build/$arch/src/app/$program.exe")" ] && echo "same as above" \
+      || echo "DIFFERS from build/$arch")
+    printf '  %-22s %10d  (release build, ./run dist: %s)\n' "$arch/$program.exe" "$size" "$same"
+  done
+done
 for program in build/dist/win32/tools/combine/ktxcombine.exe build/dist/linux-x86_64/src/app/ktxflash \
                build/dist/linux-x86_64/tools/combine/ktxcombine; do
   [ -f "$program" ] && printf '  %-22s %10d  (release build, ./run dist)\n' "${program#build/dist/}" "$(stat -c %s "$program")"

@@ -1,6 +1,5 @@
 #include "firmware/package_header.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "firmware/hex_digit.h"
@@ -12,9 +11,13 @@ void WriteCombinedHeader(std::uint8_t* block, const char* revisionTag, std::size
                          std::uint16_t imageSum, std::uint8_t mask) {
     std::memset(block, 0, kHeaderSize);
     std::memcpy(block + kRevisionTagOffset, revisionTag, tagLength < kRevisionTagLength ? tagLength : kRevisionTagLength);
-    char sumText[kExpectedSumLength + 1];
-    std::snprintf(sumText, sizeof sumText, "%04X", static_cast<unsigned>(imageSum));
-    std::memcpy(block + kExpectedSumOffset, sumText, kExpectedSumLength);
+    // Four digits, most significant first: written here rather than with
+    // snprintf, which on Windows is MinGW's C99 formatter (some 25 KiB of
+    // code in ktxflash.exe for this one field).
+    for (std::size_t i = 0; i < kExpectedSumLength; ++i) {
+        block[kExpectedSumOffset + i] =
+            static_cast<std::uint8_t>(UpperHexDigit(imageSum >> (4 * (kExpectedSumLength - 1 - i))));
+    }
     block[kVersionCheckMaskOffset] = mask;
 }
 
