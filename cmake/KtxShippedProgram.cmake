@@ -26,24 +26,14 @@ else()
   set(KTX_SHIPPED_WINDOWS_MINOR 0)
 endif()
 
-# The product's objects carry intermediate code for link-time optimisation
-# beside their machine code (src/CMakeLists.txt). Every program links the
-# machine code, as compiled, unless it is a shipped program (below): the
-# unit tests run the very code the objects hold, and their links stay fast.
-add_link_options(-fno-lto)
-
 # ktx_shipped_program(TARGET): links TARGET as a shipped Windows program:
-# optimised for size over all its objects at link time (inlining and
-# dropping across files: some 2 KB of the 32-bit programs and 5 to 7 KB of
-# the 64-bit ones, whose unwind tables shrink with the functions), stripped
-# (no symbols, no debug sections), unused sections dropped (the product's
-# code is compiled one function a section, src/CMakeLists.txt), with the
-# version fields above, our operator new/delete, and with
-# KTX_NO_CXX_RUNTIME by the C driver.
+# stripped (no symbols, no debug sections), unused sections dropped (the
+# product's code is compiled one function a section, src/CMakeLists.txt),
+# with the version fields above,
+# our operator new/delete, and with KTX_NO_CXX_RUNTIME by the C driver.
 function(ktx_shipped_program target)
   target_link_libraries(${target} PRIVATE ktx_cxx_runtime_support)
   target_link_options(${target} PRIVATE
-    -flto -Os
     -s
     "LINKER:--gc-sections"
     "LINKER:--major-os-version,${KTX_SHIPPED_WINDOWS_MAJOR}"
