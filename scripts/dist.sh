@@ -3,8 +3,10 @@
 #   ktx7724-tools-VERSION-windows.zip         32-bit programs, 64-bit ones in x64/,
 #                                             ktxcombine.exe, README.txt, LICENSE.txt
 #   ktx7724-tools-VERSION-linux-ARCH.tar.gz   ktxflash, ktxcombine, man pages,
-#                                             README (the Linux section), LICENSE
-#   ktx7724-tools_VERSION_ARCH.deb            the same, installed under /usr
+#                                             README (the Linux section), LICENSE;
+#                                             ARCH x86_64 and arm64
+#   ktx7724-tools_VERSION_DEBARCH.deb         the same, installed under /usr;
+#                                             DEBARCH amd64 and arm64
 #   SHA256SUMS
 # Every date is SOURCE_DATE_EPOCH (the last commit's time unless set), every
 # archive lists its files in one order with one owner: the same source gives
@@ -50,6 +52,7 @@ build_release() {
 }
 
 build_release linux-x86_64 ktxflash ktxcombine ktxpecheck
+build_release linux-arm64 ktxflash ktxcombine -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-linux-aarch64.cmake"
 build_release win32 ktxupgrade ktxflash ktxcombine -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake"
 build_release win64 ktxupgrade ktxflash -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake"
 
@@ -112,6 +115,7 @@ linux_release() {
   bash scripts/dist_deb.sh "$version" "$debarch" "$bin" "$stage/deb-$debarch" "$out"
 }
 linux_release x86_64 amd64
+linux_release arm64 arm64
 
 (cd "$out" && find . -maxdepth 1 -type f ! -name SHA256SUMS -printf '%P\n' | sort | xargs sha256sum >SHA256SUMS)
 echo "== dist/ (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
