@@ -539,7 +539,7 @@ EOF
 
 CASE="bash completion: every option --help names, and nothing else"
 completion=$(dirname "$0")/../../packaging/bash-completion/ktxflash
-"$FLASH" --help > "$WORK/out"
+target "$FLASH" --help > "$WORK/out"
 grep -o -- '--[a-z-]*\|-v\b' "$WORK/out" | sort -u > "$WORK/help_options"
 # shellcheck disable=SC1090
 ( source "$completion"; COMP_WORDS=(ktxflash -); COMP_CWORD=1; _ktxflash; printf '%s\n' "${COMPREPLY[@]}" ) |
