@@ -49,3 +49,17 @@ function(ktx_add_guarded_test)
     COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/machine-guard.sh ${ARG_ARCH} ${ARG_COMMAND})
   set_tests_properties(${ARG_NAME} PROPERTIES SKIP_RETURN_CODE ${KTX_MACHINE_SKIP_CODE})
 endfunction()
+
+# ktx_preloaded_command(VAR LIBRARY)
+# Sets VAR to the words that start a program of this build with LIBRARY
+# preloaded: natively `env LD_PRELOAD=LIBRARY`; in a build whose programs
+# run under qemu-user, the emulator with `-E LD_PRELOAD=LIBRARY`, which sets
+# it in the emulated program's environment only (qemu itself is a host
+# program and must not be preloaded with a library of the target).
+function(ktx_preloaded_command var library)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    set(${var} ${CMAKE_CROSSCOMPILING_EMULATOR} -E LD_PRELOAD=${library} PARENT_SCOPE)
+  else()
+    set(${var} env LD_PRELOAD=${library} PARENT_SCOPE)
+  endif()
+endfunction()

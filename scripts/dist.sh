@@ -3,23 +3,29 @@
 #   ktx7724-tools-VERSION-windows.zip         32-bit programs, 64-bit ones in x64/,
 #                                             ktxcombine.exe, README.txt, LICENSE.txt
 #   ktx7724-tools-VERSION-linux-ARCH.tar.gz   ktxflash, ktxcombine, man pages,
-#                                             README (the Linux section), LICENSE
-#   ktx7724-tools_VERSION_ARCH.deb            the same, installed under /usr
+#                                             README (the Linux section), LICENSE;
+#                                             ARCH x86_64 and arm64
+#   ktx7724-tools_VERSION_DEBARCH.deb         the same, installed under /usr;
+#                                             DEBARCH amd64 and arm64
 #   SHA256SUMS
 # Every date is SOURCE_DATE_EPOCH (the last commit's time unless set), every
 # archive lists its files in one order with one owner: the same source gives
 # the same bytes. tests/dist/check_release.sh then checks what was made.
-# Options: --out DIR (default dist), --build DIR (default build/dist).
+# Options: --out DIR (default dist), --build DIR (default build/dist),
+# --no-check (leave the checks to the caller: ./run test makes the release
+# in build/release and runs them as a test of the host build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/dist
 work=$root/build/dist
+check=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --out) out=$(realpath -m "$2"); shift 2 ;;
     --build) work=$(realpath -m "$2"); shift 2 ;;
-    *) echo "usage: scripts/dist.sh [--out DIR] [--build DIR]" >&2; exit 2 ;;
+    --no-check) check=0; shift ;;
+    *) echo "usage: scripts/dist.sh [--out DIR] [--build DIR] [--no-check]" >&2; exit 2 ;;
   esac
 done
 
@@ -50,6 +56,7 @@ build_release() {
 }
 
 build_release linux-x86_64 ktxflash ktxcombine ktxpecheck
+build_release linux-arm64 ktxflash ktxcombine -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-linux-aarch64.cmake"
 build_release win32 ktxupgrade ktxflash ktxcombine -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake"
 build_release win64 ktxupgrade ktxflash -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake"
 
@@ -112,8 +119,10 @@ linux_release() {
   bash scripts/dist_deb.sh "$version" "$debarch" "$bin" "$stage/deb-$debarch" "$out"
 }
 linux_release x86_64 amd64
+linux_release arm64 arm64
 
 (cd "$out" && find . -maxdepth 1 -type f ! -name SHA256SUMS -printf '%P\n' | sort | xargs sha256sum >SHA256SUMS)
-echo "== dist/ (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
+if [ $check -eq 0 ]; then exit 0; fi
+echo "== $out (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 (cd "$out" && ls -l --time-style=+ . | tail -n +2)
 bash tests/dist/check_release.sh "$out" "$work/linux-x86_64"

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Checks a release folder as scripts/dist.sh makes it:
 #   tests/dist/check_release.sh DIST TOOLS
-# TOOLS is a native release build holding ktxcombine and ktxpecheck. Fails
-# when a sum does not match, a program carries a firmware image (only
-# templates ship: a release combined with the sample image would be flashed
-# by someone), a Windows program imports what the oldest Windows it is for
-# lacks or carries debug data, a Linux program needs an interpreter or a
-# shared library or does not answer --version/--help/--info, a text for
-# Windows users lacks CRLF line ends, or lintian finds fault with a package.
+# TOOLS is a native build holding ktxcombine and ktxpecheck. Fails when a
+# file of the release is missing or one is there that does not belong, a
+# sum does not match, a program carries a firmware image (only templates
+# ship: a release combined with the sample image would be flashed by
+# someone), a Windows program imports what the oldest Windows it is for
+# lacks or carries debug data, a Linux program is not for the architecture
+# its archive names, needs an interpreter or a shared library or does not
+# answer --version/--help/--info (the arm64 ones run under qemu-user), a
+# text for Windows users lacks CRLF line ends, or lintian finds fault with a
+# package.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 dist=$(realpath "$1")
@@ -21,6 +24,14 @@ fail() { echo "FAIL $*" >&2; failures=$((failures + 1)); }
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 
+expected="SHA256SUMS
+ktx7724-tools-$version-linux-arm64.tar.gz
+ktx7724-tools-$version-linux-x86_64.tar.gz
+ktx7724-tools-$version-windows.zip
+ktx7724-tools_${version}_amd64.deb
+ktx7724-tools_${version}_arm64.deb"
+present=$(cd "$dist" && find . -mindepth 1 -maxdepth 1 -printf '%P\n' | LC_ALL=C sort)
+[ "$present" = "$expected" ] || fail "the release's files differ from the expected ones: $(diff <(echo "$expected") <(echo "$present") | grep '^[<>]' | tr '\n' ' ')"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match dist/"
 
 for zip in "$dist"/*-windows.zip; do
@@ -60,7 +71,8 @@ for text in README.txt LICENSE.txt; do
   if grep -q $'[^\r]$' "$win/$text" || grep -q $'^$' "$win/$text"; then fail "$text has lines without CRLF"; fi
 done
 
-# The Linux programs: static, and they answer.
+# The Linux programs: for their archive's architecture, static, and they
+# answer (the arm64 ones under qemu-user).
 while IFS= read -r -d '' program; do
   name=${program#"$unpacked"/}
   headers=$(readelf -lW "$program")
@@ -68,12 +80,16 @@ while IFS= read -r -d '' program; do
   if grep -q INTERP <<<"$headers"; then fail "$name asks for an interpreter"; fi
   if grep -q NEEDED <<<"$dynamic"; then fail "$name needs shared libraries"; fi
   machine=$(readelf -hW "$program" | sed -n 's/^ *Machine: *//p')
-  run=()
-  case "$machine" in
-    *X86-64*) ;;
-    *AArch64*) command -v qemu-aarch64 >/dev/null || continue; run=(qemu-aarch64) ;;
-    *) fail "$name: unexpected machine $machine"; continue ;;
+  case "$name" in
+    *-linux-x86_64/*|*_amd64/*) want=X86-64 run=() ;;
+    *-linux-arm64/*|*_arm64/*) want=AArch64 run=(qemu-aarch64) ;;
+    *) fail "$name: no architecture in its archive's name"; continue ;;
   esac
+  # readelf names x86-64 "Advanced Micro Devices X86-64".
+  [ "${machine##* }" = "$want" ] || { fail "$name: machine $machine, expected $want"; continue; }
+  if [ ${#run[@]} -gt 0 ] && ! command -v "${run[0]}" >/dev/null; then
+    fail "$name: ${run[0]} is not installed, so the program was not run"; continue
+  fi
   base=$(basename "$program")
   out=$("${run[@]}" "$program" --version 2>&1) || fail "$name --version failed"
   [ "$out" = "$base $version" ] || fail "$name --version printed \"$out\""

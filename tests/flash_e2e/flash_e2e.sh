@@ -5,14 +5,26 @@
 # program with its output going to a file (not a terminal) and checks the
 # exit status, the printed session and the drive's trace.
 #
-#   flash_e2e.sh KTXFLASH KTXCOMBINE KTXSAMPLEIMAGE PRELOAD WORKDIR
+#   flash_e2e.sh KTXFLASH KTXCOMBINE KTXSAMPLEIMAGE PRELOAD WORKDIR [EMULATOR...]
+#
+# EMULATOR is the qemu-user command that runs the programs of a cross build
+# (qemu-aarch64 -L ROOT); the preload library is then handed to the
+# emulated program with -E, since qemu itself must not be preloaded.
 set -u
 FLASH_TEMPLATE=$1 COMBINE=$2 SAMPLE=$3 PRELOAD=$4 WORK=$5
+EMULATOR=("${@:6}")
+# target PROGRAM ARGS...: a program of the build under test.
+target() { "${EMULATOR[@]}" "$@"; }
+if [ ${#EMULATOR[@]} -gt 0 ]; then
+  PRELOADED=("${EMULATOR[@]}" -E "LD_PRELOAD=$PRELOAD")
+else
+  PRELOADED=(env "LD_PRELOAD=$PRELOAD")
+fi
 
 rm -rf "$WORK" && mkdir -p "$WORK/dev" || exit 1
 touch "$WORK/dev/sg0" "$WORK/dev/sg1"
-"$SAMPLE" "$WORK/image.bin" >/dev/null || exit 1
-"$COMBINE" "$FLASH_TEMPLATE" "$WORK/image.bin" --revision P1 --mask 0x0C -o "$WORK/ktxflash" >/dev/null || exit 1
+target "$SAMPLE" "$WORK/image.bin" >/dev/null || exit 1
+target "$COMBINE" "$FLASH_TEMPLATE" "$WORK/image.bin" --revision P1 --mask 0x0C -o "$WORK/ktxflash" >/dev/null || exit 1
 FLASH=$WORK/ktxflash
 head -c 131072 /dev/zero > "$WORK/zeros.bin"
 failures=0
@@ -36,12 +48,12 @@ drive() {
 
 # run STDIN-TEXT ARGS...: runs ktxflash over the simulated devices in the
 # empty folder $WORK/cwd (where default backups go); $status, $WORK/out.
-# $WRAP (e.g. setpriv ...) runs the program.
+# $WRAP (e.g. setpriv ...) runs the program; only the program is preloaded.
 run() {
   local input=$1; shift
   rm -rf "$WORK/cwd" && mkdir -p "$WORK/cwd"
   (cd "$WORK/cwd" && printf '%b' "$input" | env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" \
-    LD_PRELOAD="$PRELOAD" ${EXTRA_ENV:-} ${WRAP:-} "$FLASH_UNDER_TEST" "$@" > "$WORK/out" 2>&1)
+    ${EXTRA_ENV:-} ${WRAP:-} "${PRELOADED[@]}" "$FLASH_UNDER_TEST" "$@" > "$WORK/out" 2>&1)
   status=$?
 }
 FLASH_UNDER_TEST=$FLASH
@@ -275,7 +287,7 @@ FLASH_UNDER_TEST=$FLASH
 
 CASE="image sum mismatch"
 cp "$FLASH" "$WORK/damaged"
-offset=$("$COMBINE" --info "$FLASH" | sed -n 's/.*combined package at file offset 0x\([0-9A-Fa-f]*\).*/\1/p')
+offset=$(target "$COMBINE" --info "$FLASH" | sed -n 's/.*combined package at file offset 0x\([0-9A-Fa-f]*\).*/\1/p')
 [ -n "$offset" ] || fail "no package offset"
 printf '\x01' | dd of="$WORK/damaged" bs=1 seek=$((0x$offset + 32 + 100)) conv=notrunc status=none
 FLASH_UNDER_TEST=$WORK/damaged
@@ -396,8 +408,8 @@ expect_no_text "Saved the drive's firmware"
 # stderr. run_json ARGS...: $status, $WORK/json (stdout), $WORK/out (stderr).
 run_json() {
   rm -rf "$WORK/cwd" && mkdir -p "$WORK/cwd"
-  (cd "$WORK/cwd" && env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" LD_PRELOAD="$PRELOAD" \
-    "$FLASH_UNDER_TEST" --json "$@" < /dev/null > "$WORK/json" 2> "$WORK/out")
+  (cd "$WORK/cwd" && env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" \
+    "${PRELOADED[@]}" "$FLASH_UNDER_TEST" --json "$@" < /dev/null > "$WORK/json" 2> "$WORK/out")
   status=$?
 }
 # expect_json PYTHON-CHECK: the check sees `objects` (the parsed lines) and
@@ -527,7 +539,7 @@ EOF
 
 CASE="bash completion: every option --help names, and nothing else"
 completion=$(dirname "$0")/../../packaging/bash-completion/ktxflash
-"$FLASH" --help > "$WORK/out"
+target "$FLASH" --help > "$WORK/out"
 grep -o -- '--[a-z-]*\|-v\b' "$WORK/out" | sort -u > "$WORK/help_options"
 # shellcheck disable=SC1090
 ( source "$completion"; COMP_WORDS=(ktxflash -); COMP_CWORD=1; _ktxflash; printf '%s\n' "${COMPREPLY[@]}" ) |
