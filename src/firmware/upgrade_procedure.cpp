@@ -37,8 +37,8 @@ private:
     // shows `status` (null: the status stays as it is) and sets the three
     // commands.
     void Exit(const char* status, Buttons buttons);
-    // Reports `check` as failed with `text` and exits with `status`.
-    void FailCheck(UpgradeCheck check, const char* text, const char* status, Buttons buttons);
+    // Reports `check` as failed with `status` and exits with it.
+    void FailCheck(UpgradeCheck check, const char* status, Buttons buttons);
     void SetButtons(Buttons buttons);
     void CloseAndRelease();
     // Loads the confirmation text; false when the string is missing.
@@ -72,17 +72,17 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
     }
     deviceOpen_ = true;
 
-    constexpr char kUnknownType[] = "Can't recognize the drive type!!";
-    constexpr char kNotDvdRomOnly[] = "This F/W is only for DVD-ROM!";
-    if (!transport_.ModeSense()) return FailCheck(UpgradeCheck::DvdRomOnly, kUnknownType, kUnknownType, kOnlyExit);  // B
+    if (!transport_.ModeSense())
+        return FailCheck(UpgradeCheck::DvdRomOnly, "Can't recognize the drive type!!", kOnlyExit);  // B
     if (transport_.dvdRomOnly == 0)
-        return FailCheck(UpgradeCheck::DvdRomOnly, kNotDvdRomOnly, kNotDvdRomOnly, kOnlyExit);  // C
+        return FailCheck(UpgradeCheck::DvdRomOnly, "This F/W is only for DVD-ROM!", kOnlyExit);  // C
     port_.CheckEnded(UpgradeCheck::DvdRomOnly, true, nullptr);
 
     const std::uint32_t imageSize = transport_.current.imageSize;
-    if (imageSize != kImageSize)  // D: the first text stays
-        return FailCheck(UpgradeCheck::ImageSize, "the drive does not take an image of 131,072 bytes", nullptr,
-                         kAllEnabled);
+    if (imageSize != kImageSize) {  // D: the first text stays
+        port_.CheckEnded(UpgradeCheck::ImageSize, false, "the drive does not take an image of 131,072 bytes");
+        return Exit(nullptr, kAllEnabled);
+    }
     port_.CheckEnded(UpgradeCheck::ImageSize, true, nullptr);
 
     if (!image_.Allocate(imageSize)) return Exit(kWriteMemoryFailedText, kAllEnabled);  // E
@@ -93,9 +93,8 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
     std::memcpy(image_.get(), package.image(), imageSize);
 
     const RevisionText driveRevision = MakeRevisionText(transport_.current.productRevision);
-    constexpr char kVersionMismatch[] = "F/W Version Not Match";
     if (!RevisionMatches(driveRevision, package.revisionTag(), context_.versionCheckMask))
-        return FailCheck(UpgradeCheck::Revision, kVersionMismatch, kVersionMismatch, kOnlyExit);  // G
+        return FailCheck(UpgradeCheck::Revision, "F/W Version Not Match", kOnlyExit);  // G
     port_.CheckEnded(UpgradeCheck::Revision, true, nullptr);
 
     // The sum of the working copy, the one that is sent, not of the package.
@@ -105,7 +104,7 @@ void UpgradeRun::Run(const FirmwarePackage& package) {
         MessageText text;
         text.Format("Check sum not match!! (%04X / %04X)", static_cast<unsigned>(computedSum),
                     static_cast<unsigned>(expectedSum));
-        return FailCheck(UpgradeCheck::ImageSum, text.c_str(), text.c_str(), kUpgradeAndExit);  // H
+        return FailCheck(UpgradeCheck::ImageSum, text.c_str(), kUpgradeAndExit);  // H
     }
     port_.CheckEnded(UpgradeCheck::ImageSum, true, nullptr);
 
@@ -138,8 +137,8 @@ void UpgradeRun::Exit(const char* status, Buttons buttons) {
     SetButtons(buttons);
 }
 
-void UpgradeRun::FailCheck(UpgradeCheck check, const char* text, const char* status, Buttons buttons) {
-    port_.CheckEnded(check, false, text);
+void UpgradeRun::FailCheck(UpgradeCheck check, const char* status, Buttons buttons) {
+    port_.CheckEnded(check, false, status);
     Exit(status, buttons);
 }
 
