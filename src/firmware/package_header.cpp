@@ -58,3 +58,12 @@ NumberTextProblem ParseSumText(const char* text, std::size_t length, std::uint16
     sum = static_cast<std::uint16_t>(value);
     return problem;
 }
+
+const char* VersionMaskProblem(std::size_t tagLength, unsigned mask) {
+    if (mask > 0x0Fu) return "has bits above bit 3: bit 3 (0x08) selects the tag's first character ... bit 0 (0x01) its fourth";
+    const std::size_t characters = tagLength < kRevisionTagLength ? tagLength : kRevisionTagLength;
+    // The bits of the characters the tag has: 0x08 for the first, 0x0C for two, ...
+    const unsigned tagBits = 0x0Fu & ~(0x0Fu >> characters);
+    if ((mask & ~tagBits) != 0) return "selects characters beyond the end of the revision tag";
+    return nullptr;
+}

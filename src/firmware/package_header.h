@@ -18,3 +18,11 @@ enum class NumberTextProblem { None, NotANumber, TooLarge };
 NumberTextProblem ParseMaskText(const char* text, std::size_t length, unsigned& mask);
 // An image sum as one to four hex digits (an optional 0x before them).
 NumberTextProblem ParseSumText(const char* text, std::size_t length, std::uint16_t& sum);
+
+// What is wrong with a version-check mask for the revision tag it goes
+// with, or null when nothing is. Bit 3 selects the tag's first character
+// ... bit 0 its fourth: the drive's revision must already have the selected
+// characters. Bits above bit 3 select nothing, and a bit for a character
+// beyond the tag's end compares the drive's character with NUL (refusing
+// every drive whose revision has a character there): both are mistakes.
+const char* VersionMaskProblem(std::size_t tagLength, unsigned mask);

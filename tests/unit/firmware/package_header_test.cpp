@@ -36,4 +36,20 @@ TEST(WriteCombinedHeader, EverySumReadsBackAsWritten) {
     }
 }
 
+TEST(VersionMaskProblem, AMaskSelectsOnlyCharactersTheTagHas) {
+    const struct {
+        std::size_t tagLength;
+        unsigned mask;
+        bool accepted;
+    } cases[] = {
+        {4, 0x00, true}, {4, 0x0C, true}, {4, 0x0F, true}, {4, 0x10, false}, {4, 0xF0, false},
+        {2, 0x0C, true}, {2, 0x08, true}, {2, 0x0E, false}, {2, 0x01, false},
+        {0, 0x00, true}, {0, 0x08, false}, {0, 0x0F, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VersionMaskProblem(c.tagLength, c.mask) == nullptr, c.accepted)
+            << "tag of " << c.tagLength << " characters, mask 0x" << std::hex << c.mask;
+    }
+}
+
 }  // namespace
