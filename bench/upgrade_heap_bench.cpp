@@ -93,28 +93,18 @@ private:
     platform::AspiLibrary& inner_;
 };
 
-// A face that keeps nothing: the drive at index 0 is chosen, every question
-// is answered Yes and the upgrade warning is a short text.
+// A face that keeps nothing: every question is answered Yes.
 class SilentPort : public OperationsPort {
 public:
     void ShowStatus(const char*) override {}
     void ShowProgress(int) override {}
-    void EnableCommand(Command, bool) override {}
-    void ShowFirmwareFile(const char*) override {}
-    int ChosenDrive() override { return 0; }
-    int LoadUpgradeWarning(char* buffer, int room) override {
-        std::snprintf(buffer, static_cast<std::size_t>(room), "%s", "Please keep the power on while updating.");
-        return static_cast<int>(std::strlen(buffer));
-    }
+    void CheckEnded(UpgradeCheck, bool, const char*) override {}
+    void PhaseBegins(Phase) override {}
+    void PhaseEnds(Phase, bool) override {}
+    void BlockAttempted(Phase, int, int, bool) override {}
+    void SystemProblem(const char*) override {}
     Answer Ask(Question, const char*, Answer) override { return Answer::Yes; }
     bool ChooseFile(const FileChoice&, ChosenFile&) override { return false; }
-    void CheckEnded(UpgradeCheck, bool, const char*) override {}
-    bool ChecksPassed() override { return true; }
-    void DownloadBegins() override {}
-    void DownloadEnds() override {}
-    void ReadOutBegins() override {}
-    void ReadOutEnds() override {}
-    void SystemProblem(const char*) override {}
 };
 
 // The working buffers, counted like the heap: on Windows they come from
@@ -197,7 +187,7 @@ int main() {
     CrtFileService files;
     CountedBuffers buffers;
     AspiTransport transport(library);
-    const FirmwareContext context{port, system, files, buffers, transport, &package, 0x0E};
+    const FirmwareContext context{port, system, &files, buffers, transport, &package, 0x0E};
     FirmwareState state;
     transport.Enumerate(state.devices);
     if (state.devices.Count() == 0) {
@@ -208,11 +198,22 @@ int main() {
     const std::size_t before = g_live;
     g_peak = g_live;
     t_counting = true;
-    RunUpgrade(context, state);
+    UpgradeExit exit = UpgradeExit::NotAsked;
+    {
+        UpgradeSession session(context);
+        if (const std::optional<UpgradeExit> refused = session.CheckDrive(*state.devices.RecordAt(0)))
+            exit = *refused;
+        else if (const std::optional<UpgradeExit> no = session.Confirm("Please keep the power on while updating."))
+            exit = *no;
+        else {
+            DownloadEnd end;
+            exit = session.Download(state, end);
+        }
+    }
     t_counting = false;
     const std::size_t peak = g_peak - before;
 
-    const bool upgraded = state.restartNeeded != 0;
+    const bool upgraded = exit == UpgradeExit::Upgraded;
     const std::size_t target = 2 * kImageSize + 32 * 1024;
     std::printf("Heap of one whole upgrade (product code, simulated ASPI drive P1.2 -> P1.3): %s\n",
                 upgraded ? "upgrade succeeded" : "UPGRADE FAILED");

@@ -68,7 +68,7 @@ bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
     if (state.devices.Count() > 0) {
         restartOnExit = 0;
         // The operations report to the dialog's own face.
-        const FirmwareContext context{dialog->port(),    system_, services.files, services.memory, *transport_,
+        const FirmwareContext context{dialog->port(),    system_, &services.files, services.memory, *transport_,
                                       &services.package, versionCheckMask_};
         dialog->DoModal(context);
         restartOnExit = dialog->restartConfirmed();

@@ -31,6 +31,10 @@ struct CommandReport {
     // The system's error code when it did not carry the request (errno on
     // Linux, the error code on Windows); 0 when none was reported.
     std::uint32_t systemError = 0;
+    // The request never left this computer: the system refused it before a
+    // device could see it (no rights for it), or the transport had stopped
+    // sending to the device. Whatever else failed may have reached the drive.
+    bool neverSent = false;
 
     // Starts the report of `command`: everything but its bytes cleared.
     void Begin(const commands::Command& command);

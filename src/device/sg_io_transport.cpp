@@ -112,6 +112,7 @@ int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
     if (stopped()) {
         // Not sent: what the system said of the request it refused stands.
         report().systemError = lastErrno_;
+        report().neverSent = true;
         return 0;
     }
     if (command.usesReplyArea) {
@@ -122,6 +123,8 @@ int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
     lastError_ = outcome.error;
     lastErrno_ = outcome.error != DeviceError::None ? static_cast<std::uint32_t>(devices_.LastSendErrno()) : 0;
     report().systemError = lastErrno_;
+    // The kernel's command filter refuses before the request is queued.
+    report().neverSent = outcome.error == DeviceError::NotPermitted || outcome.error == DeviceError::AccessDenied;
     if (outcome.error == DeviceError::None) {
         report().Answer(outcome.scsiStatus, outcome.sense, outcome.senseLength);
         report().hasAdapterStatus = true;

@@ -2,7 +2,6 @@
 
 #include "firmware/byte_sum.h"
 #include "firmware/status_report.h"
-#include "firmware/transfer_scopes.h"
 
 namespace {
 
@@ -16,8 +15,8 @@ int DownloadProgress(std::uint32_t offset, std::uint32_t imageSize) {
 
 }  // namespace
 
-int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const std::uint8_t* image) {
-    OperationsPort& port = context.port;
+DownloadEnd RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const std::uint8_t* image) {
+    OperationsReport& report = context.port;
     ScsiTransport& transport = context.transport;
     const std::uint32_t imageSize = transport.current.imageSize;
 
@@ -27,16 +26,17 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
     std::uint32_t offset = 0;
     int failures = 0;
     std::uint16_t blockSum = byteSum16(image, kBlockSize);
-    int result = 0;
+    DownloadEnd end;
 
     // No sleep and no interruption while blocks go to the flash, until
     // every exit below.
-    const DownloadScope download(port);
-    port.EnableCommand(Command::Upgrade, false);
+    PhaseScope download(report, Phase::Download);
 
     while (failures < kDownloadAttemptsPerBlock) {
-        result = transport.VendorDownload(image + offset, blockNumber, blockSum,
-                                          static_cast<std::uint16_t>(kBlockSize), imageSum);
+        const int result = transport.VendorDownload(image + offset, blockNumber, blockSum,
+                                                    static_cast<std::uint16_t>(kBlockSize), imageSum);
+        if (!transport.lastCommand().neverSent) end.reachedDrive = true;
+        report.BlockAttempted(Phase::Download, blockNumber, failures + 1, result != 0);
         if (result == 0) {
             // Sent again at once: no pause, no other command in between.
             ++failures;
@@ -47,12 +47,13 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
         ++blockNumber;
         if (offset < imageSize) blockSum = byteSum16(image + offset, kBlockSize);
         state.progress = DownloadProgress(offset, imageSize);
-        port.ShowProgress(state.progress);
+        report.ShowProgress(state.progress);
         if (offset >= imageSize) {
             context.system.Sleep(kDownloadSettleMs);
-            port.ShowProgress(100);
-            port.EnableCommand(Command::Upgrade, true);
-            return result;
+            report.ShowProgress(100);
+            download.Succeeded();
+            end.succeeded = true;
+            return end;
         }
     }
 
@@ -61,5 +62,7 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
     text.Format("Error Happen in ID %x OFFSET 0x%04X\nPlease check whether your selected device is fit for the F/W !",
                 static_cast<unsigned>(blockNumber), static_cast<unsigned>(offset & 0xFFFFu));
     ReportStatus(context, text.c_str());
-    return 0;
+    end.block = blockNumber;
+    end.tries = failures;
+    return end;
 }

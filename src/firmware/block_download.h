@@ -2,13 +2,12 @@
 // Sends `image` to the opened drive in 16 KiB blocks, one vendor download
 // command per block, each carrying its 1-based block number, its own byte
 // sum and the byte sum of the whole image. A refused block goes out again
-// at once, up to 5 attempts in a row; every accepted block moves the
-// progress.
+// at once, up to 5 attempts in a row; every attempt is reported, every
+// accepted block moves the progress.
 //
-// Returns the result of the last command (nonzero) when every block was
-// accepted; the progress then stands at 100 and the upgrade command is
-// enabled. Returns 0 after a block was refused 5 times in a row, with the
-// failing block named in the status and the upgrade command left disabled.
+// The download is a phase of its own (Phase::Download) from its first
+// command to its end. On success the progress stands at 100; on failure
+// the status names the failing block.
 
 #include <cstdint>
 
@@ -18,5 +17,17 @@ constexpr int kDownloadAttemptsPerBlock = 5;
 // The pause between the last accepted block and the final progress step.
 constexpr std::uint32_t kDownloadSettleMs = 200;
 
+// How a download ended.
+struct DownloadEnd {
+    bool succeeded = false;
+    // On failure: the block the drive refused (1-based) and how often it
+    // was tried.
+    int block = 0;
+    int tries = 0;
+    // Whether any command reached the drive: false only when the system
+    // refused every one before a device saw it (no rights to send it).
+    bool reachedDrive = false;
+};
+
 // `image` holds the opened record's imageSize bytes.
-int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const std::uint8_t* image);
+DownloadEnd RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const std::uint8_t* image);

@@ -24,7 +24,8 @@
 struct FirmwareContext {
     OperationsPort& port;
     SystemServices& system;
-    FileService& files;
+    // The files a save writes; null where no operation writes one.
+    FileService* files;
     BufferAllocator& memory;
     ScsiTransport& transport;
     // The package the program carries; null or an uncombined template is
@@ -34,10 +35,9 @@ struct FirmwareContext {
 };
 
 struct FirmwareState {
-    // The drives found at start-up, in the order the face shows them: the
-    // port's ChosenDrive is an index into this list.
+    // The drives found at start-up, in the order the face shows them.
     DeviceList devices;
-    // The record the last Upgrade or Save took (the drive the user chose).
+    // The record of the drive the last upgrade or save worked on.
     const DeviceRecord* selectedDevice = nullptr;
     // The progress shown last, 0..100.
     std::int32_t progress = 0;

@@ -1,9 +1,9 @@
 #include "firmware/firmware_file_commands.h"
 
 #include <cstring>
+#include <optional>
 
 #include "firmware/firmware_readout.h"
-#include "firmware/selected_device.h"
 #include "firmware/status_report.h"
 #include "firmware/status_text.h"
 #include "platform/ascii_case.h"
@@ -12,14 +12,6 @@
 namespace {
 
 constexpr std::uint32_t kCurrentDirectoryRoom = 256;
-
-// Browse, Upgrade and Exit: disabled for the whole save, in this order, and
-// enabled again in the same order on every way out.
-void SetFileCommands(OperationsPort& port, bool enable) {
-    port.EnableCommand(Command::Browse, enable);
-    port.EnableCommand(Command::Upgrade, enable);
-    port.EnableCommand(Command::Exit, enable);
-}
 
 struct CloseFile {
     FileService* files;
@@ -32,26 +24,24 @@ public:
         : context_(context),
           state_(state),
           port_(context.port),
-          files_(context.files),
-          file_(nullptr, CloseFile{&context.files}),
+          files_(*context.files),
+          file_(nullptr, CloseFile{context.files}),
           image_(context.memory) {}
 
-    void Run();
+    SaveExit Run(const DeviceRecord& drive);
 
 private:
-    // Opens the file and leaves it empty, asking before emptying a file
-    // that holds data. False, with the status shown, when the save
-    // must stop.
-    bool OpenEmptyFile();
+    // Leaves the open file empty, asking before emptying a file that holds
+    // data. Empty, or the exit with its status shown.
+    std::optional<SaveExit> EmptyFile();
     // Reads the drive into the buffer and writes it to the file; the status
     // tells how it went.
-    void ReadAndWrite(const DeviceRecord& selected);
-    // Ends the run: the commands enabled, the file closed.
-    void Finish();
-    void ShowPathText(const char* format) {
+    SaveExit ReadAndWrite(const DeviceRecord& drive);
+    SaveExit ShowPathText(SaveExit exit, const char* format) {
         MessageText text;
         text.Format(format, state_.firmwarePath.c_str());
         ReportStatus(context_, text.c_str());
+        return exit;
     }
 
     const FirmwareContext& context_;
@@ -62,85 +52,63 @@ private:
     OwnedBuffer image_;
 };
 
-void SaveRun::Run() {
-    ReportStatus(context_, "Save Firmware...");
-
-    const DeviceRecord* selected = TakeSelectedDevice(context_, state_);
-    if (selected == nullptr) return;
-
-    SetFileCommands(port_, false);
-
+SaveExit SaveRun::Run(const DeviceRecord& drive) {
+    state_.selectedDevice = &drive;
     file_.Reset(files_.OpenForWriteNoTruncate(state_.firmwarePath.c_str()));
-    if (!file_.valid()) {
-        ShowPathText("Cant open the file %s");
-        SetFileCommands(port_, true);
-        return;
-    }
-    if (!OpenEmptyFile()) return Finish();
+    if (!file_.valid()) return ShowPathText(SaveExit::FileNotOpened, "Cant open the file %s");
+    if (const std::optional<SaveExit> stopped = EmptyFile()) return *stopped;
 
-    if (!image_.Allocate(selected->imageSize)) {
+    if (!image_.Allocate(drive.imageSize)) {
         ReportStatus(context_, kWriteMemoryFailedText);
-        return Finish();
+        return SaveExit::NoMemory;
     }
-
-    ReadAndWrite(*selected);
-
+    const SaveExit exit = ReadAndWrite(drive);
     // A request the transport gave up on may still be completed into the
     // buffer: it is then kept, not freed, until the program ends.
     if (context_.transport.requestAbandoned()) image_.Abandon();
     image_.Release();
-    Finish();
+    return exit;
 }
 
-bool SaveRun::OpenEmptyFile() {
+std::optional<SaveExit> SaveRun::EmptyFile() {
     std::uint64_t length = 0;
-    if (!files_.GetLength(file_.get(), length)) {
-        ShowPathText("Cant write the file %s");
-        return false;
-    }
-    if (length == 0) return true;
+    if (!files_.GetLength(file_.get(), length)) return ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
+    if (length == 0) return std::nullopt;
 
     MessageText question;
     question.Format("File %s Exist, Overwrite ?", state_.firmwarePath.c_str());
     const Answer answer = port_.Ask(Question::OverwriteFile, question.c_str(), Answer::No);
     if (answer != Answer::Yes) {
         // Only a Yes empties the file; anything else leaves it as it was.
-        ShowPathText("File %s Exist, User cancel ...");
-        return false;
+        return ShowPathText(SaveExit::FileKept, "File %s Exist, User cancel ...");
     }
-    if (!files_.SetLength(file_.get(), 0)) {
-        ShowPathText("Cant write the file %s");
-        return false;
-    }
-    return true;
+    if (!files_.SetLength(file_.get(), 0)) return ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
+    return std::nullopt;
 }
 
-void SaveRun::ReadAndWrite(const DeviceRecord& selected) {
+SaveExit SaveRun::ReadAndWrite(const DeviceRecord& drive) {
     ScsiTransport& transport = context_.transport;
-    if (!transport.Open(selected)) {
+    if (!transport.Open(drive)) {
         // The file stays as it is now: created or emptied.
-        ReportStatus(context_, OpenDeviceFailedText(selected).c_str());
-        return;
+        ReportStatus(context_, OpenDeviceFailedText(drive).c_str());
+        return SaveExit::OpenFailed;
     }
-    if (ReadOutFirmware(context_, state_, image_.get()) == 1) {
-        // On a read failure nothing is written and the loop's text stays.
-        if (files_.Write(file_.get(), image_.get(), transport.current.imageSize))
+    SaveExit exit = SaveExit::BlockUnread;  // nothing is written and the loop's text stays
+    if (ReadOutFirmware(context_, state_, image_.get()) == ReadOutExit::Read) {
+        if (files_.Write(file_.get(), image_.get(), transport.current.imageSize)) {
             ReportStatus(context_, kUpgradeSuccessfulText);
-        else
-            ShowPathText("Cant write the file %s");
+            exit = SaveExit::Saved;
+        } else {
+            exit = ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
+        }
     }
     transport.Close();
-}
-
-void SaveRun::Finish() {
-    SetFileCommands(port_, true);
-    file_.Close();
+    return exit;
 }
 
 }  // namespace
 
-void RunBrowse(const FirmwareContext& context, FirmwareState& state) {
-    OperationsPort& port = context.port;
+bool BrowseFirmwareFile(const FirmwareContext& context, FirmwareState& state) {
     FileChoice choice;
     choice.defaultExtension = "bin";
     choice.initialFileName = "*.bin";
@@ -156,13 +124,12 @@ void RunBrowse(const FirmwareContext& context, FirmwareState& state) {
     }
 
     ChosenFile chosen;
-    if (!port.ChooseFile(choice, chosen)) return;
-    if (!SameIgnoringAsciiCase(chosen.extension.c_str(), "bin")) return;
-
+    if (!context.port.ChooseFile(choice, chosen)) return false;
+    if (!SameIgnoringAsciiCase(chosen.extension.c_str(), "bin")) return false;
     state.firmwarePath = chosen.fullPath;
-    port.ShowFirmwareFile(state.firmwarePath.c_str());
-    port.EnableCommand(Command::Upgrade, true);
-    ReportStatus(context, "Select Firmware or Click Upgrade to Upgrade...");
+    return true;
 }
 
-void RunSave(const FirmwareContext& context, FirmwareState& state) { SaveRun(context, state).Run(); }
+SaveExit SaveFirmware(const FirmwareContext& context, FirmwareState& state, const DeviceRecord& drive) {
+    return SaveRun(context, state).Run(drive);
+}

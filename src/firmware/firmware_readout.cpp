@@ -1,15 +1,15 @@
 #include "firmware/firmware_readout.h"
 
 #include "firmware/status_report.h"
-#include "firmware/transfer_scopes.h"
 
-int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image) {
+ReadOutExit ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image) {
+    OperationsReport& report = context.port;
     ScsiTransport& transport = context.transport;
     const std::uint32_t imageSize = transport.current.imageSize;
     std::uint32_t offset = 0;
     int failures = 0;
     // No sleep while the drive's firmware is read, until every exit below.
-    const ReadOutScope readOut(context.port);
+    PhaseScope readOut(report, Phase::ReadOut);
 
     while (offset < imageSize) {
         if (failures >= kReadAttemptsPerBlock) {
@@ -17,7 +17,7 @@ int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::u
             text.Format("Error Happen in ID %x OFFSET 0x%04X", static_cast<unsigned>((offset >> 16) & 0xFFu),
                         static_cast<unsigned>(offset & 0xFFFFu));
             ReportStatus(context, text.c_str());
-            return 0;
+            return ReadOutExit::BlockUnread;
         }
         // Every prepared record's image is a whole number of blocks; a last
         // part block is still read only as far as the buffer goes.
@@ -25,6 +25,7 @@ int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::u
         const int read = transport.ReadBufferMode1(image + offset, static_cast<std::uint8_t>(offset >> 16),
                                                    static_cast<std::uint16_t>(offset & 0xFFFFu),
                                                    static_cast<std::uint16_t>(length));
+        report.BlockAttempted(Phase::ReadOut, static_cast<int>(offset / kBlockSize) + 1, failures + 1, read != 0);
         if (read == 0) {
             // Requested again at once, without a pause.
             ++failures;
@@ -33,7 +34,8 @@ int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::u
         failures = 0;
         offset += length;
         state.progress = static_cast<std::int32_t>(offset * 100u / imageSize);
-        context.port.ShowProgress(state.progress);
+        report.ShowProgress(state.progress);
     }
-    return 1;
+    readOut.Succeeded();
+    return ReadOutExit::Read;
 }

@@ -3,11 +3,8 @@
 // 16 KiB at a time with READ BUFFER mode 1. A linear offset in the image is
 // addressed as buffer id (offset >> 16) and offset within that buffer
 // (offset & 0xFFFF). A failed block is requested again at once, up to 5
-// attempts in a row; every block read moves the progress.
-//
-// Returns 1 when the whole image (the current record's imageSize bytes) has
-// been read; 0 after a block failed 5 times in a row, with the failing
-// block named in the status.
+// attempts in a row; every attempt is reported, every block read moves the
+// progress. The read-out is a phase of its own (Phase::ReadOut).
 
 #include <cstdint>
 
@@ -15,5 +12,10 @@
 
 constexpr int kReadAttemptsPerBlock = 5;
 
+enum class ReadOutExit {
+    Read,         // the whole image (the current record's imageSize bytes) is in `image`
+    BlockUnread,  // a block failed 5 times in a row; the status names it
+};
+
 // `image` has room for the opened record's imageSize bytes.
-int ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image);
+ReadOutExit ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image);

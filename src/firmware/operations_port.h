@@ -1,21 +1,26 @@
 #pragma once
 // What the firmware operations (upgrade, block download, read-out, save,
-// browse) tell the user and ask of the user, in the words of what happens.
-// Each program has a face that implements it: the dialog maps it onto its
-// controls, message boxes and string table (ui/dialog_port.h); ktxflash
-// prints it (app/terminal/terminal_face.h); host tests record it. Every
-// call takes effect at once, on the calling thread.
+// browse) tell a face and ask of it, in the words of what happens. The
+// port has two roles: OperationsReport (what happened: status, progress,
+// checks, phases, block attempts, a problem of the system) and
+// OperationsQuestions (what the user must decide: a question, a file).
+// Each program's face implements both: the dialog maps them onto its
+// controls and message boxes (ui/dialog_port.h), ktxflash prints them and
+// writes JSON (app/terminal/terminal_face.h), host tests record them. The
+// operations say how they ended by the exit they return, never through the
+// port. Every call takes effect at once, on the calling thread.
 
 #include "firmware/upgrade_check.h"
 #include "platform/fixed_text.h"
 
-// The commands a user can start while the operations work, as the dialog
-// offers them (a terminal runs one command per invocation and ignores them).
-enum class Command { Browse, Upgrade, Exit };
+// The stretches of work a face may hold something around: the drive's
+// checks, reading its firmware, and sending firmware to it (the system
+// must not sleep; the program must not be interrupted).
+enum class Phase { Checks, ReadOut, Download };
 
 // The questions the operations ask.
 enum class Question {
-    UpgradeWarning,  // the first confirmation of an upgrade (its text: LoadUpgradeWarning)
+    UpgradeWarning,  // the first confirmation of an upgrade
     FlashingStart,   // the second, last one before the firmware goes to the drive
     OverwriteFile,   // the save's file holds data: empty it?
 };
@@ -37,52 +42,57 @@ struct ChosenFile {
     PathText extension;  // text after the last dot of the file name
 };
 
-class OperationsPort {
+class OperationsReport {
 public:
-    virtual ~OperationsPort() = default;
+    virtual ~OperationsReport() = default;
 
     // The one line that says what is happening or how it ended.
     virtual void ShowStatus(const char* text) = 0;
     // Progress of the running transfer, 0..100.
     virtual void ShowProgress(int percent) = 0;
-    virtual void EnableCommand(Command command, bool enable) = 0;
-    // The firmware file the save writes, once chosen.
-    virtual void ShowFirmwareFile(const char* path) = 0;
-    // The index, in the state's device list, of the drive the user chose;
-    // negative when none is chosen.
-    virtual int ChosenDrive() = 0;
+    // One of the upgrade's checks ended: passed, or failed with `text` (what
+    // the status will say, or what went wrong where the status says nothing).
+    // A failed check ends the upgrade; the checks after it are not reported.
+    virtual void CheckEnded(UpgradeCheck check, bool passed, const char* text) = 0;
+    // A phase begins; it ends, whichever way, with PhaseEnds (`succeeded`:
+    // it did all it set out to do).
+    virtual void PhaseBegins(Phase phase) = 0;
+    virtual void PhaseEnds(Phase phase, bool succeeded) = 0;
+    // One try at one block of a transfer (ReadOut or Download): the block's
+    // 1-based number, the try's 1-based number, whether the drive took it.
+    virtual void BlockAttempted(Phase phase, int block, int attempt, bool accepted) = 0;
+    // The system refused a request (a firmware command without the rights
+    // for it, a busy device), in words that say why; it comes before the
+    // status text of the failure it caused.
+    virtual void SystemProblem(const char* text) = 0;
+};
 
-    // The text of the upgrade's first confirmation into `buffer` (room for
-    // `room` characters, terminator included); the number of characters
-    // copied, 0 when the face has no such text.
-    virtual int LoadUpgradeWarning(char* buffer, int room) = 0;
+class OperationsQuestions {
+public:
+    virtual ~OperationsQuestions() = default;
+
     // Puts `question`, worded as `text`, to the user; `suggested` is the
     // answer a face offers as its default.
     virtual Answer Ask(Question question, const char* text, Answer suggested) = 0;
     // Lets the user choose a firmware file; false when none was chosen.
     virtual bool ChooseFile(const FileChoice& choice, ChosenFile& chosen) = 0;
+};
 
-    // One of the upgrade's checks ended: passed, or failed with `text` (what
-    // the status will say, or what went wrong where the status says nothing).
-    // A failed check ends the upgrade; the checks after it are not reported.
-    virtual void CheckEnded(UpgradeCheck check, bool passed, const char* text) = 0;
+// Both roles, as a face implements them.
+class OperationsPort : public OperationsReport, public OperationsQuestions {};
 
-    // Every check of the upgrade passed, the drive is open and nothing has
-    // been asked yet: a face may work with the drive here (ktxflash reads
-    // the drive's firmware for its backup and comparison). False ends the
-    // upgrade at once, before any question, leaving the status as it is.
-    virtual bool ChecksPassed() = 0;
+// Announces a phase for exactly the lifetime of the object; it ended with
+// success only when Succeeded() was called.
+class PhaseScope {
+public:
+    PhaseScope(OperationsReport& report, Phase phase) : report_(report), phase_(phase) { report_.PhaseBegins(phase_); }
+    ~PhaseScope() { report_.PhaseEnds(phase_, succeeded_); }
+    PhaseScope(const PhaseScope&) = delete;
+    PhaseScope& operator=(const PhaseScope&) = delete;
+    void Succeeded() { succeeded_ = true; }
 
-    // The firmware goes to the drive between these two: the system must not
-    // sleep and the program must not be interrupted.
-    virtual void DownloadBegins() = 0;
-    virtual void DownloadEnds() = 0;
-    // The drive's firmware is read between these two: the system must not sleep.
-    virtual void ReadOutBegins() = 0;
-    virtual void ReadOutEnds() = 0;
-
-    // The system refused a request (a firmware command without the rights
-    // for it, a busy device), in words that say why; it comes before the
-    // status text of the failure it caused.
-    virtual void SystemProblem(const char* text) = 0;
+private:
+    OperationsReport& report_;
+    Phase phase_;
+    bool succeeded_ = false;
 };

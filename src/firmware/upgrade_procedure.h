@@ -1,24 +1,90 @@
 #pragma once
-// What the Upgrade button runs: opens the drive chosen in the device
-// selector, makes sure it is a DVD-ROM-only drive whose revision fits the
-// package, checks the package image's byte sum, asks the user twice, and
-// hands a working copy of the image to the block download. Every outcome
-// is one status text and a state of the browse, upgrade and exit commands;
-// success also sets the state's restartNeeded. The device is closed
-// and the working buffers released on every exit that follows their taking.
+// The upgrade of one drive from the package, in the steps a face calls:
 //
-// Its exits are lettered A to M in the order of the checks: A Open failed,
-// B MODE SENSE failed, C not a DVD-ROM-only drive, D unexpected image size,
-// E/F no memory for the image/read buffer, G revision mismatch, H image sum
-// mismatch, I confirmation text missing, J/K No to the first/second
-// confirmation, L download succeeded, M download failed.
+// 1. CheckPackage: a template without firmware is refused before anything.
+// 2. UpgradeSession::CheckDrive: opens the drive, makes sure it is a
+//    DVD-ROM-only drive that takes the image, takes the two working
+//    buffers, copies the image and checks the revision and the image sum.
+//    It ends in one of the exits A to H, or leaves the session open: the
+//    drive open and the buffers held until the session ends.
+// 3. UpgradeSession::Confirm: the two questions (exits I, J, K).
+// 4. UpgradeSession::Download: the block download, then the drive closed
+//    and the buffers released (exit L or M).
+//
+// Between the steps a face may work with the open drive (ktxflash reads it
+// for its backup). Each step shows its status texts itself; what the face
+// does at each exit (buttons, exit status) is the face's. The session
+// closes the drive and releases the buffers on every way out, its end
+// included, as each exit requires.
 
+#include <cstdint>
+#include <optional>
+
+#include "firmware/block_download.h"
 #include "firmware/firmware_context.h"
+#include "platform/buffer_allocator.h"
 
-// The confirmation text is read into room for 300 characters (at most 299
-// and the terminator).
-constexpr int kConfirmationTextRoom = 300;
+// Where an upgrade ended.
+enum class UpgradeExit {
+    OpenFailed,        // A: the drive could not be opened
+    TypeUnknown,       // B: MODE SENSE failed
+    NotDvdRomOnly,     // C: the drive writes CD media or reads no DVD-ROM
+    WrongImageSize,    // D: the drive's record does not take 131,072 bytes
+    NoImageMemory,     // E: no memory for the working copy of the image
+    NoReadMemory,      // F: no memory for the read buffer
+    RevisionMismatch,  // G: the drive's revision does not fit the package
+    SumMismatch,       // H: the image's byte sum is not the package's
+    NoWarningText,     // I: the first question's text could not be had
+    FirstNo,           // J: No to the first question
+    SecondNo,          // K: No to the second question
+    Upgraded,          // L: the download succeeded
+    DownloadFailed,    // M: a block was refused 5 times in a row
+    Uncombined,        // the package is a template without firmware
+    NotAsked,          // a question could not be put to the user
+};
 
-// The package and mask come from the context; a missing package or an
-// uncombined template is refused before the drive is touched.
-void RunUpgrade(const FirmwareContext& context, FirmwareState& state);
+// A missing package or an uncombined template: its status shown, exit
+// Uncombined. Nothing (an empty result) for a package that can be flashed.
+std::optional<UpgradeExit> CheckPackage(const FirmwareContext& context);
+
+class UpgradeSession {
+public:
+    explicit UpgradeSession(const FirmwareContext& context)
+        : context_(context), image_(context.memory), readBuffer_(context.memory) {}
+    ~UpgradeSession() { End(); }
+    UpgradeSession(const UpgradeSession&) = delete;
+    UpgradeSession& operator=(const UpgradeSession&) = delete;
+
+    // Opens `drive` and checks it and the image, reporting each check.
+    // Empty: every check passed and the session is open. Otherwise the
+    // exit taken, with the drive closed (when it was opened) and the
+    // buffers released.
+    std::optional<UpgradeExit> CheckDrive(const DeviceRecord& drive);
+    // Asks both questions, the first worded as `warning` (null or empty:
+    // the text could not be had, exit I). Empty: both answered Yes and the
+    // session is still open. Otherwise the exit, the session ended.
+    std::optional<UpgradeExit> Confirm(const char* warning);
+    // Downloads the image, ends the session and shows the success text on
+    // exit L; `end` tells how the download went (failing block and tries).
+    UpgradeExit Download(FirmwareState& state, DownloadEnd& end);
+
+    // The open session's working copy of the image.
+    const std::uint8_t* image() const { return image_.get(); }
+    bool open() const { return deviceOpen_; }
+    // Closes the drive and releases the buffers (kept, not freed, after a
+    // request the transport gave up on, which may still write into them).
+    void End();
+
+private:
+    // Reports `check` as failed with `status`, ends the session and shows it.
+    UpgradeExit FailCheck(UpgradeExit exit, UpgradeCheck check, const char* status);
+    // Ends the session and shows `status` (null: the status stays).
+    UpgradeExit Exit(UpgradeExit exit, const char* status);
+
+    const FirmwareContext& context_;
+    bool deviceOpen_ = false;
+    // The working copy of the image that is sent, and the read buffer the
+    // session reserves beside it.
+    OwnedBuffer image_;
+    OwnedBuffer readBuffer_;
+};

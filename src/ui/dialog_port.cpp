@@ -7,32 +7,24 @@ namespace {
 // Both upgrade confirmations: Yes and No with the warning icon (0x34).
 constexpr unsigned kConfirmationBoxStyle = kMbYesNo | kMbIconWarning;
 
-int CommandButton(Command command) {
-    switch (command) {
-    case Command::Browse:
-        return kBrowseButton;
-    case Command::Upgrade:
-        return kUpgradeButton;
-    case Command::Exit:
-        break;
-    }
-    return kExitButton;
-}
-
 }  // namespace
 
 void DialogPort::ShowStatus(const char* text) { window_.SetItemText(kStatusLine, text); }
 
 void DialogPort::ShowProgress(int percent) { window_.ProgressSetPos(kProgressBar, percent); }
 
-void DialogPort::EnableCommand(Command command, bool enable) { window_.EnableItem(CommandButton(command), enable); }
+// Interruptions need no holding here: the dialog takes no command while
+// another runs (UpgradeDialog's re-entry guard).
+void DialogPort::PhaseBegins(Phase phase) {
+    if (phase == Phase::Checks) return;
+    system_.KeepSystemAwake(true);
+    if (phase == Phase::Download) window_.EnableItem(kUpgradeButton, false);
+}
 
-void DialogPort::ShowFirmwareFile(const char* path) { window_.SetItemText(kPathField, path); }
-
-int DialogPort::ChosenDrive() { return window_.ComboGetCurSel(kDeviceSelector); }
-
-int DialogPort::LoadUpgradeWarning(char* buffer, int room) {
-    return window_.LoadText(kConfirmationStringId, buffer, room);
+void DialogPort::PhaseEnds(Phase phase, bool succeeded) {
+    if (phase == Phase::Checks) return;
+    if (phase == Phase::Download && succeeded) window_.EnableItem(kUpgradeButton, true);
+    system_.KeepSystemAwake(false);
 }
 
 Answer DialogPort::Ask(Question question, const char* text, Answer) {
@@ -54,12 +46,3 @@ bool DialogPort::ChooseFile(const FileChoice& choice, ChosenFile& chosen) {
     request.initialDirectory = choice.initialDirectory;
     return window_.RunOpenFileDialog(request, chosen);
 }
-
-// Interruptions need no holding here: the dialog takes no command while
-// another runs (UpgradeDialog's re-entry guard).
-void DialogPort::DownloadBegins() { system_.KeepSystemAwake(true); }
-void DialogPort::DownloadEnds() { system_.KeepSystemAwake(false); }
-void DialogPort::ReadOutBegins() { system_.KeepSystemAwake(true); }
-void DialogPort::ReadOutEnds() { system_.KeepSystemAwake(false); }
-
-void DialogPort::SystemProblem(const char*) {}

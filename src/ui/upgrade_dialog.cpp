@@ -2,9 +2,8 @@
 
 #include <cstring>
 
-#include "firmware/firmware_file_commands.h"
 #include "firmware/status_text.h"
-#include "firmware/upgrade_procedure.h"
+#include "ui/dialog_commands.h"
 
 namespace {
 
@@ -106,23 +105,16 @@ void UpgradeDialog::DoDataExchange(bool toControls) {
 }
 
 bool UpgradeDialog::OnCommand(int id) {
-    void (*operation)(const FirmwareContext&, FirmwareState&) = nullptr;
     switch (id) {
-        case kIdOk:
-        case kIdCancel:
-        case kExitButton:
-            break;
-        case kUpgradeButton:
-            operation = &RunUpgrade;
-            break;
-        case kSaveButton:
-            operation = &RunSave;
-            break;
-        case kBrowseButton:
-            operation = &RunBrowse;
-            break;
-        default:
-            return false;
+    case kIdOk:
+    case kIdCancel:
+    case kExitButton:
+    case kUpgradeButton:
+    case kSaveButton:
+    case kBrowseButton:
+        break;
+    default:
+        return false;
     }
 
     // Message boxes and the file dialog have no owner window, so the dialog
@@ -133,11 +125,17 @@ bool UpgradeDialog::OnCommand(int id) {
     if (commandRunning_) return true;
     RunningFlag running(commandRunning_);
 
-    if (operation != nullptr) {
-        if (operations_ != nullptr) operation(*operations_, state);
-    } else {
+    if (id == kIdOk || id == kIdCancel || id == kExitButton) {
         OnExit();
+        return true;
     }
+    if (operations_ == nullptr) return true;
+    if (id == kUpgradeButton)
+        RunUpgradeCommand(gui(), *operations_, state);
+    else if (id == kSaveButton)
+        RunSaveCommand(gui(), *operations_, state);
+    else
+        RunBrowseCommand(gui(), *operations_, state);
     return true;
 }
 

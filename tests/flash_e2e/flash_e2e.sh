@@ -97,7 +97,7 @@ for answers in "" "\n" "yes\n\n" "yes\nno\n" "n\n" "Y es\n"; do
   CASE="default No for answers '$answers'"
   drive
   run "$answers" /dev/sg0
-  expect_status 1
+  expect_status 3
   expect_text "User cancel!!"
   expect_vendor_commands 0
 done
@@ -113,14 +113,14 @@ expect_vendor_commands 0
 CASE="dry run of a drive that is refused"
 drive "capabilities = 08 01"
 run "" --dry-run /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "This F/W is only for DVD-ROM!"
 
 check_refusal() {  # CASE-NAME TEXT SETTING
   CASE=$1
   drive "$3"
   run "y\ny\n" --yes /dev/sg0
-  expect_status 1
+  expect_status 3
   expect_text "$2"
   expect_vendor_commands 0
 }
@@ -131,14 +131,14 @@ check_refusal "revision" "F/W Version Not Match" "revision = X1.2"
 CASE="not a CD/DVD device"
 drive "peripheral = 0"
 run "" --yes /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "No support device Found!!"
 expect_vendor_commands 0
 
 CASE="no drive behind the device"
 drive
 run "" --yes /dev/sg7
-expect_status 1
+expect_status 3
 expect_text "no such device"
 
 CASE="retries"
@@ -163,7 +163,7 @@ expect_no_text "Restart the PC"
 CASE="firmware commands need root"
 drive
 EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --yes /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
 expect_no_text "Error Happen"
 expect_text "  its outcome: no SCSI status (the request did not complete); system error code 1"
@@ -172,7 +172,7 @@ expect_vendor_commands 0
 CASE="another program has the drive open: refused before anything is asked or sent"
 drive
 EXTRA_ENV=KTX_SGIO_HELD=1 run "y\ny\n" /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "another program has the drive open"
 expect_no_text "WARNING:"
 expect_vendor_commands 0
@@ -186,7 +186,7 @@ CASE="a mounted disc: the drive's block device, found through sysfs, is refused"
 mkdir -p "$WORK/dev/sysfs/sg0/device/block/sr0" && touch "$WORK/dev/sr0"
 drive
 EXTRA_ENV=KTX_SGIO_HELD=block run "y\ny\n" /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "another program has the drive open"
 expect_vendor_commands 0
 # Not mounted: the same drive, its block device held for the download.
@@ -209,7 +209,7 @@ CASE="save never over an existing file without --force"
 echo keep > "$WORK/existing.bin"
 drive "image = sample"
 run "" --save "$WORK/existing.bin" /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "the file exists; add --force to replace it"
 [ "$(cat "$WORK/existing.bin")" = keep ] || fail "existing file changed"
 [ ! -e "$WORK/trace.log" ] || fail "the drive was reached"
@@ -221,18 +221,18 @@ CASE="a file that cannot be read is still there"
 drive "image = sample"
 mkdir -p "$WORK/folder.bin"
 run "" --save "$WORK/folder.bin/../folder.bin" /dev/sg0
-expect_status 1
+expect_status 3
 [ -d "$WORK/folder.bin" ] || fail "the folder was replaced"
 
 CASE="a failed read-out writes nothing"
 drive "image = sample" "fault = vanish-after 5"
 echo keep > "$WORK/existing.bin"
 run "" --save "$WORK/new.bin" /dev/sg0
-expect_status 1
+expect_status 3
 [ ! -e "$WORK/new.bin" ] || fail "a file was left"
 [ ! -e "$WORK/new.bin.partial" ] || fail "the partial file was left"
 run "" --force --save "$WORK/existing.bin" /dev/sg0
-expect_status 1
+expect_status 3
 [ "$(cat "$WORK/existing.bin")" = keep ] || fail "existing file changed by a failed read-out"
 
 CASE="verbose: one line per command the drive received, with the time it took"
@@ -255,7 +255,7 @@ expect_status 0
 CASE="list without drives"
 drive "peripheral = 0"
 run "" --list
-expect_status 1
+expect_status 3
 expect_text "No support device Found!!"
 
 CASE="command line"
@@ -276,7 +276,7 @@ CASE="uncombined template"
 FLASH_UNDER_TEST=$FLASH_TEMPLATE
 drive "image = sample"
 run "" --yes /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "Need Combine firmware first !!"
 expect_vendor_commands 0
 run "" --info; expect_status 0; expect_text "uncombined template"
@@ -293,7 +293,7 @@ printf '\x01' | dd of="$WORK/damaged" bs=1 seek=$((0x$offset + 32 + 100)) conv=n
 FLASH_UNDER_TEST=$WORK/damaged
 drive
 run "" --yes /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "Check sum not match!! ("
 expect_text " / 0E89)"
 expect_vendor_commands 0
@@ -313,17 +313,17 @@ while IFS='|' read -r name settings extra want_status text reads; do
   [ "$(read_commands)" = "$reads" ] || fail "$(read_commands) firmware reads, expected $reads"
   [ -z "$(backups)" ] || fail "a backup was left: $(backups)"
 done <<'EOF'
-other model|vendor = OTHERCO|--no-backup|1|the drive reports vendor "OTHERCO", product "KTX7724R05", not vendor "TAVRINE"|0
+other model|vendor = OTHERCO|--no-backup|3|the drive reports vendor "OTHERCO", product "KTX7724R05", not vendor "TAVRINE"|0
 already the image|image = sample||0|already equals the image: not flashed again|8
-the backup's read fails|fault = vanish-after 6||1|the drive's firmware could not be read; the upgrade stops before any firmware command|7
-backup folder missing|image = zeros|--backup no/such/folder.bin|1|the file could not be written (nothing was left behind); the upgrade stops|8
+the backup's read fails|fault = vanish-after 6||3|the drive's firmware could not be read; the upgrade stops before any firmware command|7
+backup folder missing|image = zeros|--backup no/such/folder.bin|3|the file could not be written (nothing was left behind); the upgrade stops|8
 EOF
 
 CASE="an existing backup file is never replaced"
 drive
 mkdir -p "$WORK/keep" && echo keep > "$WORK/keep/old.bin"
 run "" --yes --backup "$WORK/keep/old.bin" /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "old.bin: the file exists; the upgrade stops before any firmware command"
 expect_vendor_commands 0
 [ "$(cat "$WORK/keep/old.bin")" = keep ] || fail "the existing file changed"
@@ -370,7 +370,7 @@ CASE="without CAP_SYS_RAWIO nothing is asked, read or sent; a dry run warns"
 NO_RAWIO="setpriv --inh-caps=-sys_rawio --bounding-set=-sys_rawio"
 drive
 WRAP=$NO_RAWIO run "y\ny\n" /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
 expect_no_text "WARNING:"
 [ "$(read_commands)" = 0 ] || fail "the drive's firmware was read"
@@ -393,14 +393,14 @@ while IFS='|' read -r name settings want_status summary different; do
   expect_vendor_commands 0
 done <<'EOF'
 the image|image = sample|0|The drive's firmware equals the image (all 8 blocks the same).|0
-an older firmware|image = zeros|1|The drive's firmware differs from the image in 8 of 8 blocks.|8
-a read that fails|fault = vanish-after 7|1|the drive's firmware could not be read; nothing compared|0
+an older firmware|image = zeros|4|The drive's firmware differs from the image in 8 of 8 blocks.|8
+a read that fails|fault = vanish-after 7|3|the drive's firmware could not be read; nothing compared|0
 EOF
 
 CASE="save says success only once the file is in place"
 drive "image = sample"
 run "" --save "$WORK/no/such/folder.bin" /dev/sg0
-expect_status 1
+expect_status 3
 expect_text "the file could not be written"
 expect_no_text "Saved the drive's firmware"
 
@@ -422,7 +422,7 @@ objects = [json.loads(line) for line in lines]
 by_type = {}
 for o in objects:
     by_type.setdefault(o["type"], []).append(o)
-assert objects and objects[0]["type"] == "ktxflash" and objects[0]["schema"] == 1, objects[:1]
+assert objects and objects[0]["type"] == "ktxflash" and objects[0]["schema"] == 2, objects[:1]
 assert objects[-1]["type"] == "outcome", objects[-1]
 exec(sys.argv[2])
 PY
@@ -456,17 +456,17 @@ assert objects[-1]["exit"] == 1 and objects[-1]["status"].startswith("Error Happ
 CASE="json: a refusal is an error object"
 drive "vendor = OTHERCO"
 run_json --dry-run /dev/sg0
-expect_status 1
+expect_status 3
 expect_json '
 assert by_type["check"] == [{"type": "check", "name": "model", "passed": False, "text": by_type["check"][0]["text"]}]
 assert by_type["error"][0]["subject"] == "/dev/sg0" and "OTHERCO" in by_type["error"][0]["message"]
-assert objects[-1]["exit"] == 1
+assert objects[-1]["exit"] == 3
 '
 
 CASE="json: a failed check of the drive is a check object with its text"
 drive "revision = X1.2"
 run_json --dry-run /dev/sg0
-expect_status 1
+expect_status 3
 expect_json '
 assert [(c["name"], c["passed"]) for c in by_type["check"]][-3:] == [("dvd-rom-only", True), ("image-size", True), ("revision", False)], by_type["check"]
 assert by_type["check"][-1]["text"] == "F/W Version Not Match"
@@ -526,11 +526,11 @@ while IFS='|' read -r name arguments want_status text commands; do
   expect_text "$text"
   expect_vendor_commands "$commands"
 done <<EOF
-sum differs|--yes --image $WORK/image.bin --sum 1234 /dev/sg0|1|the image's sum is 0E89, not the 1234 given with --sum|0
+sum differs|--yes --image $WORK/image.bin --sum 1234 /dev/sg0|3|the image's sum is 0E89, not the 1234 given with --sum|0
 sum given|--yes --no-backup --image $WORK/image.bin --sum 0x0e89 /dev/sg0|0|(sum 0E89, as given with --sum)|8
-revision under the mask|--yes --image $WORK/image.bin --revision X1 --mask 0x08 /dev/sg0|1|F/W Version Not Match|0
-too short|--verify --image $WORK/short.bin /dev/sg0|1|not an image: it does not hold exactly 131,072 bytes|0
-no such file|--info --image $WORK/none.bin|1|the image file cannot be read|0
+revision under the mask|--yes --image $WORK/image.bin --revision X1 --mask 0x08 /dev/sg0|3|F/W Version Not Match|0
+too short|--verify --image $WORK/short.bin /dev/sg0|3|not an image: it does not hold exactly 131,072 bytes|0
+no such file|--info --image $WORK/none.bin|3|the image file cannot be read|0
 verify against a file|--verify --image $WORK/zeros.bin /dev/sg0|0|The drive's firmware equals the image (all 8 blocks the same).|0
 info|--info --image $WORK/image.bin --revision P9 --mask 8|0|revision tag:        "P9"|0
 mask alone|--mask 3 /dev/sg0|2|this option goes with --image FILE "--mask"|0

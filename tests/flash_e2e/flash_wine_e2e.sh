@@ -73,12 +73,12 @@ expect_status 0
 expect_text "The drive's firmware equals the image (all 8 blocks the same)."
 drive
 run "" --verify 0:1
-expect_status 1
+expect_status 4
 
 CASE="default No"
 drive
 run "y\n\n" 0:1
-expect_status 1
+expect_status 3
 expect_text "User cancel!!"
 expect_vendor_commands 0
 
@@ -102,7 +102,7 @@ run "" --save saved.bin 0:1
 expect_status 0
 cmp -s saved.bin image.bin || fail "saved file differs from the drive's image"
 run "" --save saved.bin 0:1
-expect_status 1
+expect_status 3
 expect_text "the file exists; add --force to replace it"
 run "" --save saved.bin --force 0:1
 expect_status 0

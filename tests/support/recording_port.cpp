@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-const char* RecordingPort::Name(Command command) {
-    switch (command) {
-    case Command::Browse:
-        return "Browse";
-    case Command::Upgrade:
-        return "Upgrade";
-    case Command::Exit:
+const char* RecordingPort::Name(Phase phase) {
+    switch (phase) {
+    case Phase::Checks:
+        return "Checks";
+    case Phase::ReadOut:
+        return "ReadOut";
+    case Phase::Download:
         break;
     }
-    return "Exit";
+    return "Download";
 }
 
 const char* RecordingPort::Name(Question question) {
@@ -45,17 +45,9 @@ void RecordingPort::CheckEnded(UpgradeCheck check, bool passed, const char* text
     checks.push_back(entry);
 }
 
-void RecordingPort::EnableCommand(Command command, bool enable) {
-    events.push_back(std::string("Enable(") + Name(command) + "," + (enable ? "1" : "0") + ")");
-}
-
-int RecordingPort::LoadUpgradeWarning(char* buffer, int room) {
-    events.push_back("LoadUpgradeWarning");
-    if (upgradeWarning.empty() || room <= 0) return 0;
-    const int copied = std::min(static_cast<int>(upgradeWarning.size()), room - 1);
-    std::memcpy(buffer, upgradeWarning.data(), static_cast<std::size_t>(copied));
-    buffer[copied] = '\0';
-    return copied;
+void RecordingPort::BlockAttempted(Phase phase, int block, int attempt, bool accepted) {
+    attempts.push_back(std::string(Name(phase)) + " " + std::to_string(block) + "/" + std::to_string(attempt) + " " +
+                       (accepted ? "ok" : "refused"));
 }
 
 Answer RecordingPort::Ask(Question question, const char* text, Answer suggested) {

@@ -15,34 +15,27 @@ public:
     // The upgrade's checks as they ended, "Name" or "Name failed: text",
     // kept apart from `events`.
     std::vector<std::string> checks;
+    // Every block attempt, "Phase block/attempt ok|refused", kept apart too.
+    std::vector<std::string> attempts;
     // Answers to give, in order; Yes once they run out.
     std::deque<Answer> answers;
-    int chosenDrive = 0;
-    bool stopAfterChecks = false;
-    // The upgrade warning's text; empty: the face has none.
-    std::string upgradeWarning = "upgrade warning";
     // The file chooser: false, or true with `chosenPath` and its extension.
     bool choosesFile = false;
     std::string chosenPath, chosenExtension;
 
     void ShowStatus(const char* text) override { events.push_back(std::string("Status(") + text + ")"); }
     void ShowProgress(int percent) override { events.push_back("Progress(" + std::to_string(percent) + ")"); }
-    void EnableCommand(Command command, bool enable) override;
-    void ShowFirmwareFile(const char* path) override { events.push_back(std::string("File(") + path + ")"); }
-    int ChosenDrive() override { return chosenDrive; }
-    int LoadUpgradeWarning(char* buffer, int room) override;
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override;
+    void PhaseBegins(Phase phase) override { events.push_back(std::string(Name(phase)) + "Begins"); }
+    void PhaseEnds(Phase phase, bool succeeded) override {
+        events.push_back(std::string(Name(phase)) + "Ends" + (succeeded ? "" : "(failed)"));
+    }
+    void BlockAttempted(Phase phase, int block, int attempt, bool accepted) override;
+    void SystemProblem(const char* text) override { events.push_back(std::string("Problem(") + text + ")"); }
     Answer Ask(Question question, const char* text, Answer suggested) override;
     bool ChooseFile(const FileChoice& choice, ChosenFile& chosen) override;
-    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override;
-    // Not recorded: what a face does here is its own; `stopAfterChecks` ends the upgrade.
-    bool ChecksPassed() override { return !stopAfterChecks; }
-    void DownloadBegins() override { events.push_back("DownloadBegins"); }
-    void DownloadEnds() override { events.push_back("DownloadEnds"); }
-    void ReadOutBegins() override { events.push_back("ReadOutBegins"); }
-    void ReadOutEnds() override { events.push_back("ReadOutEnds"); }
-    void SystemProblem(const char* text) override { events.push_back(std::string("Problem(") + text + ")"); }
 
-    static const char* Name(Command command);
+    static const char* Name(Phase phase);
     static const char* Name(Question question);
     static const char* Name(Answer answer);
 };

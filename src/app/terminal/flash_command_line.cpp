@@ -198,6 +198,14 @@ const char kFlashUsage[] =
     "                       time taken\n"
     "  --json               JSON Lines on standard output (text for people on standard error);\n"
     "                       the upgrade then needs --yes or --dry-run\n"
-    "Exit status: 0 success, 1 refused or failed, 2 malformed command line.\n";
+    "Exit status:\n"
+    "  0  success: upgraded, already current, verified the same, saved, listed\n"
+    "  1  a firmware download command was sent and the upgrade did not succeed\n"
+    "     (the drive may hold part of the new firmware)\n"
+    "  2  malformed command line\n"
+    "  3  any other failure or refusal (a check, the rights, the power, no drive,\n"
+    "     the answer No, a failed read, a dry run that a real run would refuse):\n"
+    "     no firmware command reached the drive\n"
+    "  4  --verify found differences\n";
 
 }  // namespace terminal

@@ -14,7 +14,6 @@
 #include "firmware/status_text.h"
 #include "ktx_release_version.h"
 #include "platform/display_text.h"
-#include "platform/replacing_file_service.h"
 
 namespace terminal {
 
@@ -32,8 +31,8 @@ void FlashRun::Error(const char* subject, const char* text) {
     std::fflush(services_.err);
 }
 
-FirmwareContext FlashRun::Context(FileService& files) {
-    return FirmwareContext{face_, services_.system, files, services_.memory, services_.devices.transport(),
+FirmwareContext FlashRun::Context() {
+    return FirmwareContext{face_, services_.system, nullptr, services_.memory, services_.devices.transport(),
                            &package_, package_.versionCheckMask()};
 }
 
@@ -90,25 +89,25 @@ void FlashRun::ExplainLastCommand() {
     face_.PrintLine(text.c_str());
 }
 
-int FlashRun::List() {
+FlashEnd FlashRun::List() {
     DeviceList list;
     MessageText why;
     services_.devices.ListAll(list, why);
     if (list.Count() == 0) {
         face_.PrintLine(kNoDeviceText);
         if (!why.empty()) Error(nullptr, why.c_str());
-        return kExitFailed;
+        return FlashEnd::Refused;
     }
     for (int i = 0; i < list.Count(); ++i) ShowDrive(*list.RecordAt(i), true);
-    return kExitSuccess;
+    return FlashEnd::Done;
 }
 
-int FlashRun::Info() {
+FlashEnd FlashRun::Info() {
     const FirmwarePackage& package = package_;
     if (line_.json) json_.Package(package);
     if (package.isUncombined()) {
         face_.PrintLine("ktxflash: uncombined template (no firmware; combine it with ktxcombine)");
-        return kExitSuccess;
+        return FlashEnd::Done;
     }
     PackageDescription text;
     text.Assign(line_.imageFile != nullptr ? "ktxflash: package made of the image file\n"
@@ -116,7 +115,7 @@ int FlashRun::Info() {
     DescribeCombinedPackage(package, text);
     std::fputs(text.c_str(), textOut_);
     std::fflush(textOut_);
-    return kExitSuccess;
+    return FlashEnd::Done;
 }
 
 bool FlashRun::FindDevice(FirmwareState& state) {
@@ -132,9 +131,8 @@ bool FlashRun::ReadFirmware(OwnedBuffer& image) {
         face_.ShowStatus(kWriteMemoryFailedText);
         return false;
     }
-    ReplacingFileService files;  // the read writes no file
     FirmwareState scratch;
-    const bool read = ReadOutFirmware(Context(files), scratch, image.get()) == 1;
+    const bool read = ReadOutFirmware(Context(), scratch, image.get()) == ReadOutExit::Read;
     // A request the transport gave up on may still be completed into the
     // buffer: it is then kept, not freed, until the program ends.
     if (transport.requestAbandoned()) image.Abandon();
@@ -145,8 +143,7 @@ bool FlashRun::OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image
     ScsiTransport& transport = services_.devices.transport();
     transport.ForgetLastCommand();
     if (!transport.Open(drive)) {
-        ReplacingFileService files;
-        ReportStatus(Context(files), OpenDeviceFailedText(drive).c_str());
+        ReportStatus(Context(), OpenDeviceFailedText(drive).c_str());
         return false;
     }
     const bool read = ReadFirmware(image);
@@ -154,34 +151,34 @@ bool FlashRun::OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image
     return read;
 }
 
-int FlashRun::Save() {
+FlashEnd FlashRun::Save() {
     // Never over an existing file without --force: looked at before the
     // drive is touched, and again when the file is put in place.
     PathText name;
     name.Assign(line_.saveFile);
     if (name.truncated()) {
         Error(line_.saveFile, FileWriteOutcomeText(FileWriteOutcome::NameTooLong));
-        return kExitFailed;
+        return FlashEnd::Refused;
     }
     if (!line_.force && FileIsThere(line_.saveFile)) {
         Error(line_.saveFile, "the file exists; add --force to replace it");
-        return kExitFailed;
+        return FlashEnd::Refused;
     }
     FirmwareState state;
-    if (!FindDevice(state)) return kExitFailed;
+    if (!FindDevice(state)) return FlashEnd::Refused;
     const DeviceRecord& drive = *state.devices.RecordAt(0);
     ShowDrive(drive, false);
 
     OwnedBuffer image(services_.memory);
     if (!OpenAndReadFirmware(drive, image)) {
         ExplainLastCommand();
-        return kExitFailed;
+        return FlashEnd::Refused;
     }
     const FileWriteOutcome written = WriteFirmwareFile(line_.saveFile, image.get(), kImageSize, line_.force);
     if (written != FileWriteOutcome::Written) {
         Error(line_.saveFile, written == FileWriteOutcome::Exists ? "the file exists; add --force to replace it"
                                                                   : FileWriteOutcomeText(written));
-        return kExitFailed;
+        return FlashEnd::Refused;
     }
     // Said only now that the file is in place.
     MessageText saved;
@@ -189,16 +186,16 @@ int FlashRun::Save() {
     AppendDisplayText(saved, line_.saveFile);
     saved.Append(".");
     face_.PrintLine(saved.c_str());
-    return kExitSuccess;
+    return FlashEnd::Saved;
 }
 
-int FlashRun::Verify() {
+FlashEnd FlashRun::Verify() {
     if (package_.isUncombined()) {
         face_.PrintLine(kNeedCombineText);
-        return kExitFailed;
+        return FlashEnd::Refused;
     }
     FirmwareState state;
-    if (!FindDevice(state)) return kExitFailed;
+    if (!FindDevice(state)) return FlashEnd::Refused;
     const DeviceRecord& drive = *state.devices.RecordAt(0);
     ShowDrive(drive, false);
     ShowPackage();
@@ -207,7 +204,7 @@ int FlashRun::Verify() {
     if (!OpenAndReadFirmware(drive, image)) {
         ExplainLastCommand();
         Error(line_.device, "the drive's firmware could not be read; nothing compared");
-        return kExitFailed;
+        return FlashEnd::Refused;
     }
     const BlockComparison comparison = CompareBlocks(image.get(), package_.image());
     for (std::size_t block = 0; block < package_layout::kBlockCount; ++block) {
@@ -226,7 +223,7 @@ int FlashRun::Verify() {
         summary.Format("The drive's firmware differs from the image in %d of %u blocks.", comparison.differing,
                        static_cast<unsigned>(package_layout::kBlockCount));
     face_.PrintLine(summary.c_str());
-    return comparison.allSame() ? kExitSuccess : kExitFailed;
+    return comparison.allSame() ? FlashEnd::Same : FlashEnd::Different;
 }
 
 bool FlashRun::LoadImage() {
@@ -273,11 +270,10 @@ void FlashRun::Start(const char* action) {
     if (line_.json) json_.Start(action);
 }
 
-int FlashRun::Finish(int exitStatus) {
-    if (!line_.json) return exitStatus;
-    json_.FlushBlock();
-    json_.Outcome(exitStatus, exitStatus == kExitSuccess ? "success" : "failed", face_.lastStatus());
-    return exitStatus;
+int FlashRun::Finish(FlashEnd end) {
+    const FlashEndRow& row = FlashEndOf(end);
+    if (line_.json) json_.Outcome(row.name, row.exitStatus, row.result, face_.lastStatus());
+    return row.exitStatus;
 }
 
 namespace {
@@ -322,7 +318,7 @@ int RunFlashProgram(int count, const char* const* args, FlashServices& services)
     }
     FlashRun run(line, services);
     run.Start(ActionName(line));
-    if (line.imageFile != nullptr && !run.LoadImage()) return run.Finish(kExitFailed);
+    if (line.imageFile != nullptr && !run.LoadImage()) return run.Finish(FlashEnd::Refused);
     switch (line.action) {
     case FlashAction::List:
         return run.Finish(run.List());

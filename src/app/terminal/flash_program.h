@@ -57,7 +57,9 @@ struct FlashServices {
     PowerSource* power;
 };
 
-// The exit status: 0 success, 1 refused or failed, 2 malformed command line.
+// The exit status (app/terminal/flash_outcome.h): 0 success, 1 firmware sent
+// and the upgrade failed, 2 malformed command line, 3 any other failure or
+// refusal, 4 --verify found differences.
 int RunFlashProgram(int count, const char* const* args, FlashServices& services);
 
 }  // namespace terminal

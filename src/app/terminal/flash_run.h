@@ -3,8 +3,11 @@
 // package, save and verify actions (flash_program.cpp) and the upgrade
 // with its own checks, comparison and backup (flash_upgrade.cpp).
 
+#include <optional>
+
 #include "app/terminal/command_log.h"
 #include "app/terminal/flash_command_line.h"
+#include "app/terminal/flash_outcome.h"
 #include "app/terminal/flash_program.h"
 #include "app/terminal/json_report.h"
 #include "firmware/firmware_context.h"
@@ -12,59 +15,48 @@
 
 namespace terminal {
 
-// How the work ktxflash does before the questions ended the upgrade.
-enum class CheckedDriveOutcome {
-    GoOn,          // the questions and the download follow
-    AlreadyEqual,  // the drive holds the image: nothing to do, exit 0
-    Failed,        // the read or the backup failed: exit 1, nothing sent
-};
-
 // One invocation of ktxflash: its command line, services, face and
 // reports, and the action it carries out.
-class FlashRun : private CheckedDriveStep {
+class FlashRun {
 public:
     FlashRun(const FlashCommandLine& line, FlashServices& services)
         : line_(line),
           services_(services),
           // With --json the text for people goes to standard error.
           textOut_(line.json ? services.err : services.out),
+          json_(services.out),
           face_(textOut_, services.in, line.json ? false : services.outIsTerminal,
-                TerminalAnswers{line.yes, line.dryRun, !services.inIsTerminal},
-                TerminalGuards{services.system, services.interrupts}),
+                TerminalAnswers{line.yes, !services.inIsTerminal}, TerminalGuards{services.system, services.interrupts},
+                line.json ? &json_ : nullptr),
           commandLog_(face_, services.system),
-          json_(services.out, line.verbose ? &commandLog_ : nullptr),
           package_(services.package),
           imageBlock_(services.memory) {
-        ScsiTransport& transport = services.devices.transport();
-        if (line.json)
-            transport.SetCommandObserver(&json_);
-        else if (line.verbose)
-            transport.SetCommandObserver(&commandLog_);
+        if (line.verbose) services.devices.transport().SetCommandObserver(&commandLog_);
     }
     ~FlashRun() { services_.devices.transport().SetCommandObserver(nullptr); }
     FlashRun(const FlashRun&) = delete;
     FlashRun& operator=(const FlashRun&) = delete;
 
-    int List();
-    int Info();
-    int Upgrade();
-    int Save();
-    int Verify();
+    FlashEnd List();
+    FlashEnd Info();
+    FlashEnd Upgrade();
+    FlashEnd Save();
+    FlashEnd Verify();
     // With --image: makes the image file the run's package; false (with the
     // error printed) when it cannot.
     bool LoadImage();
     // With --json: the first object, naming the action.
     void Start(const char* action);
-    // With --json: the last object, the outcome; returns `exitStatus`.
-    int Finish(int exitStatus);
+    // With --json: the last object, the outcome; returns the exit status of `end`.
+    int Finish(FlashEnd end);
 
 private:
-    // The backup and the comparison with the image, once every check of
-    // the upgrade has passed (the drive is open).
-    bool Run() override;
-    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override {
-        ReportCheck(UpgradeCheckName(check), passed, text);
-    }
+    // The steps of the upgrade of `drive`, with ktxflash's own work between
+    // the drive's checks and the questions.
+    FlashEnd UpgradeDrive(const FirmwareContext& context, FirmwareState& state, const DeviceRecord& drive);
+    // With the checked drive open: the volume lock, the comparison with the
+    // image and the backup. Empty: the questions and the download follow.
+    std::optional<FlashEnd> PrepareDownload(const DeviceRecord& drive);
     // Writes the drive's firmware in `image` as the backup; false (with
     // the error printed) when it could not.
     bool WriteBackup(const DeviceRecord& drive, const std::uint8_t* image);
@@ -83,8 +75,9 @@ private:
     void ExplainLastCommand();
     // The package ktxflash carries, in one line.
     void ShowPackage();
-    // The operations' context: this run's services, the terminal's face and `files`.
-    FirmwareContext Context(FileService& files);
+    // The operations' context: this run's services and the terminal's face;
+    // no file service (ktxflash writes its files itself).
+    FirmwareContext Context();
     // Reads the open drive's whole firmware into `image` (taken here);
     // false, with the read's status shown, when it failed.
     bool ReadFirmware(OwnedBuffer& image);
@@ -101,15 +94,12 @@ private:
     const FlashCommandLine& line_;
     FlashServices& services_;
     std::FILE* textOut_;
+    JsonReport json_;
     TerminalFace face_;
     CommandLog commandLog_;
-    JsonReport json_;
     // The package the run works with: the embedded one, or --image's.
     FirmwarePackage package_;
     OwnedBuffer imageBlock_;
-    // The drive the upgrade works on, while it runs.
-    const DeviceRecord* upgradeDrive_ = nullptr;
-    CheckedDriveOutcome checkedDriveOutcome_ = CheckedDriveOutcome::GoOn;
 };
 
 }  // namespace terminal

@@ -1,7 +1,8 @@
-// ktxflash's upgrade: the checks it makes before the upgrade procedure
-// (the drive's model, the power, the rights to send firmware), and its
-// work once the procedure's own checks have passed: the comparison with
-// the image and the backup of the drive's firmware.
+// ktxflash's upgrade: the checks it makes before the upgrade's steps (the
+// drive's model, the power, the rights to send firmware), the steps
+// themselves, and its work between the drive's checks and the questions:
+// the volume lock, the comparison with the image and the backup of the
+// drive's firmware.
 
 #include <cstring>
 
@@ -13,7 +14,7 @@
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 #include "platform/local_time.h"
-#include "platform/replacing_file_service.h"
+#include "firmware/shared_texts.h"
 
 namespace terminal {
 namespace {
@@ -106,7 +107,7 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
     return true;
 }
 
-bool FlashRun::Run() {
+std::optional<FlashEnd> FlashRun::PrepareDownload(const DeviceRecord& drive) {
     // The NT family: the drive's volume locked and dismounted for the
     // download where Windows allows it; said where it does not. A dry run
     // leaves the volume alone.
@@ -129,70 +130,79 @@ bool FlashRun::Run() {
         face_.PrintLine("No backup of the drive's firmware (--no-backup).");
         if (line_.json) json_.Backup(nullptr, "--no-backup");
     }
-    if (!compares && !backs) return true;
+    if (!compares && !backs) return std::nullopt;
 
-    OwnedBuffer drive(services_.memory);
+    OwnedBuffer firmware(services_.memory);
     face_.PrintLine(backs ? "Reading the drive's firmware for the backup..." : "Reading the drive's firmware...");
-    if (!ReadFirmware(drive)) {
+    if (!ReadFirmware(firmware)) {
         ExplainLastCommand();
         Error(nullptr, "the drive's firmware could not be read; the upgrade stops before any firmware command");
-        checkedDriveOutcome_ = CheckedDriveOutcome::Failed;
-        return false;
+        return FlashEnd::Refused;
     }
-    const bool equal = compares && CompareBlocks(drive.get(), package_.image()).allSame();
+    const bool equal = compares && CompareBlocks(firmware.get(), package_.image()).allSame();
     ReportCheck("differs", !equal, equal ? "the drive's firmware already equals the image" : nullptr);
     if (equal) {
         face_.PrintLine(
             "The drive's firmware already equals the image: not flashed again (--allow-reinstall flashes it anyway).");
-        checkedDriveOutcome_ = CheckedDriveOutcome::AlreadyEqual;
-        return false;
+        return FlashEnd::AlreadyCurrent;
     }
-    if (!backs) return true;
+    if (!backs) return std::nullopt;
     if (line_.dryRun && line_.backupFile == nullptr) {
         face_.PrintLine("Dry run: the drive's firmware was read as the backup reads it; no file written "
                         "(--backup FILE writes one).");
         if (line_.json) json_.Backup(nullptr, "--dry-run");
-        return true;
+        return std::nullopt;
     }
-    if (!WriteBackup(*upgradeDrive_, drive.get())) {
-        checkedDriveOutcome_ = CheckedDriveOutcome::Failed;
-        return false;
-    }
-    return true;
+    if (!WriteBackup(drive, firmware.get())) return FlashEnd::Refused;
+    return std::nullopt;
 }
 
-int FlashRun::Upgrade() {
-    FirmwareState state;
-    if (!FindDevice(state)) return kExitFailed;
-    upgradeDrive_ = state.devices.RecordAt(0);
-    ShowDrive(*upgradeDrive_, false);
-    ShowPackage();
-    if (!package_.isUncombined() && !UpgradeMayStart(*upgradeDrive_)) return kExitFailed;
+FlashEnd FlashRun::UpgradeDrive(const FirmwareContext& context, FirmwareState& state, const DeviceRecord& drive) {
+    UpgradeSession session(context);
+    if (const std::optional<UpgradeExit> refused = session.CheckDrive(drive)) {
+        ExplainLastCommand();
+        return FlashEndOfUpgrade(*refused, DownloadEnd{});
+    }
+    if (const std::optional<FlashEnd> stopped = PrepareDownload(drive)) return *stopped;
+    if (line_.dryRun) {
+        face_.PrintLine(kDryRunStoppedText);
+        return FlashEnd::DryRunPassed;
+    }
+    if (const std::optional<UpgradeExit> refused = session.Confirm(KTX_TEXT_UPGRADE_WARNING))
+        return FlashEndOfUpgrade(*refused, DownloadEnd{});
+    DownloadEnd download;
+    const UpgradeExit exit = session.Download(state, download);
+    if (exit != UpgradeExit::Upgraded) {
+        // The block refused at every try, with its tries.
+        if (line_.json) json_.Block(download.block, download.tries, false);
+        ExplainLastCommand();
+    }
+    return FlashEndOfUpgrade(exit, download);
+}
 
-    ReplacingFileService files;  // the upgrade writes no file
-    const FirmwareContext context = Context(files);
-    face_.SetCheckedDriveStep(this);
+FlashEnd FlashRun::Upgrade() {
+    FirmwareState state;
+    if (!FindDevice(state)) return FlashEnd::Refused;
+    const DeviceRecord& drive = *state.devices.RecordAt(0);
+    ShowDrive(drive, false);
+    ShowPackage();
+    const FirmwareContext context = Context();
+    if (const std::optional<UpgradeExit> refused = CheckPackage(context))
+        return FlashEndOfUpgrade(*refused, DownloadEnd{});
+    if (!UpgradeMayStart(drive)) return FlashEnd::Refused;
+
     services_.devices.transport().ForgetLastCommand();
     services_.devices.OpenExclusively(true);
-    RunUpgrade(context, state);
+    const FlashEnd end = UpgradeDrive(context, state, drive);
     services_.devices.OpenExclusively(false);
-    face_.SetCheckedDriveStep(nullptr);
+    if (end != FlashEnd::Upgraded) return end;
 
-    if (checkedDriveOutcome_ == CheckedDriveOutcome::AlreadyEqual) return kExitSuccess;
-    if (checkedDriveOutcome_ == CheckedDriveOutcome::Failed) return kExitFailed;
-    if (face_.problemShown() || state.restartNeeded == 0) ExplainLastCommand();
-    if (face_.problemShown()) return kExitFailed;
-    if (line_.dryRun && face_.dryRunStopped()) {
-        face_.PrintLine(kDryRunStoppedText);
-        return kExitSuccess;
-    }
-    if (state.restartNeeded == 0) return kExitFailed;
     face_.PrintLine(kRestartNote);
     MessageText verify;
     verify.Assign("After the restart, check what the drive runs with: ktxflash --verify ");
     AppendDisplayText(verify, line_.device);
     face_.PrintLine(verify.c_str());
-    return kExitSuccess;
+    return end;
 }
 
 }  // namespace terminal

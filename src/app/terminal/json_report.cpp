@@ -62,39 +62,15 @@ void JsonReport::Error(const char* subject, const char* message) {
     line.Text("message", message).WriteTo(out_);
 }
 
-void JsonReport::Outcome(int exitStatus, const char* result, const char* status) {
+void JsonReport::Block(int number, int tries, bool accepted) {
+    JsonLine("block").Number("block", number).Number("tries", tries).Flag("accepted", accepted).WriteTo(out_);
+}
+
+void JsonReport::Outcome(const char* end, int exitStatus, const char* result, const char* status) {
     JsonLine line("outcome");
-    line.Text("result", result).Number("exit", exitStatus);
+    line.Text("result", result).Number("exit", exitStatus).Text("end", end);
     if (status != nullptr && status[0] != '\0') line.Text("status", status);
     line.WriteTo(out_);
-}
-
-void JsonReport::CommandStarts(const CommandReport& report) {
-    if (next_ != nullptr) next_->CommandStarts(report);
-}
-
-void JsonReport::CommandEnded(const CommandReport& report) {
-    if (next_ != nullptr) next_->CommandEnded(report);
-    if (report.cdb[0] != commands::kOpVendorDownload) return;
-    // The block number travels in the command (byte 10).
-    const int block = report.cdb[10];
-    if (block != block_) {
-        FlushBlock();
-        block_ = block;
-        tries_ = 0;
-    }
-    ++tries_;
-    if (!report.good) return;
-    JsonLine("block").Number("block", block_).Number("tries", tries_).Flag("accepted", true).WriteTo(out_);
-    block_ = 0;
-    tries_ = 0;
-}
-
-void JsonReport::FlushBlock() {
-    if (block_ == 0 || tries_ == 0) return;
-    JsonLine("block").Number("block", block_).Number("tries", tries_).Flag("accepted", false).WriteTo(out_);
-    block_ = 0;
-    tries_ = 0;
 }
 
 }  // namespace terminal

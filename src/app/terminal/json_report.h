@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "device/command_report.h"
 #include "device/device_record.h"
 #include "firmware/firmware_package.h"
 
@@ -17,12 +16,12 @@ namespace terminal {
 
 // The version of the objects' layout: raised when a field changes meaning
 // or goes away (new fields and objects leave it as it is).
-constexpr int kJsonSchemaVersion = 1;
+constexpr int kJsonSchemaVersion = 2;
 
-class JsonReport : public CommandObserver {
+class JsonReport {
 public:
-    // `out` takes the lines; `next` (may be null) sees every command too.
-    JsonReport(std::FILE* out, CommandObserver* next) : out_(out), next_(next) {}
+    // `out` takes the lines.
+    explicit JsonReport(std::FILE* out) : out_(out) {}
 
     void Start(const char* action);
     // A drive: its name, INQUIRY strings and, when probed, whether it is a
@@ -34,21 +33,15 @@ public:
     void Backup(const char* file, const char* why);
     void BlockCompared(int number, bool same);
     void Error(const char* subject, const char* message);
-    void Outcome(int exitStatus, const char* result, const char* status);
-
-    // Passed on to `next`.
-    void CommandStarts(const CommandReport& report) override;
-    // Counts each block's tries from the vendor download commands sent.
-    void CommandEnded(const CommandReport& report) override;
-    // Writes the block whose tries were counted last and did not end in an
-    // accepted try (a block that failed all of them).
-    void FlushBlock();
+    // One block of a download: accepted at try `tries`, or refused at
+    // every one of its `tries`.
+    void Block(int number, int tries, bool accepted);
+    // The last object: how the run ended (its name), its exit status, and
+    // the last status text shown (none: left out).
+    void Outcome(const char* end, int exitStatus, const char* result, const char* status);
 
 private:
     std::FILE* out_;
-    CommandObserver* next_;
-    int block_ = 0;  // the block whose tries are being counted; 0 none
-    int tries_ = 0;
 };
 
 }  // namespace terminal

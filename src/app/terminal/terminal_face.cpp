@@ -10,8 +10,8 @@
 namespace terminal {
 
 TerminalFace::TerminalFace(std::FILE* out, std::FILE* in, bool outIsTerminal, TerminalAnswers answers,
-                           TerminalGuards guards)
-    : out_(out), in_(in), answers_(answers), guards_(guards), progress_(out, outIsTerminal) {}
+                           TerminalGuards guards, JsonReport* json)
+    : out_(out), in_(in), answers_(answers), guards_(guards), json_(json), progress_(out, outIsTerminal) {}
 
 void TerminalFace::PrintLine(const char* text) {
     progress_.EndLine();
@@ -40,23 +40,14 @@ void TerminalFace::PrintText(const char* text) {
 
 void TerminalFace::ShowStatus(const char* text) {
     lastStatus_.Assign(text);
-    // A dry run's stop is no cancel by the user; the program says what it is.
     // After a problem of the system, what failed because of it goes unsaid.
-    if (dryRunStopped_ || problemShown_) return;
-    if (std::strcmp(text, kStartFlashingText) == 0) {
-        startFlashingHeld_ = true;
-        return;
-    }
+    if (systemProblemSaid_) return;
     PrintText(text);
 }
 
 void TerminalFace::ShowProgress(int percent) { progress_.Show(percent); }
 
 Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) {
-    if (answers_.dryRun) {
-        dryRunStopped_ = true;
-        return Answer::No;
-    }
     if (question != Question::OverwriteFile) PrintText(KTX_TEXT_WARNING_CAPTION ":");
     PrintText(text);
     const bool yesByDefault = suggested == Answer::Yes;
@@ -78,48 +69,42 @@ Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) 
     return yes ? Answer::Yes : Answer::No;
 }
 
-int TerminalFace::LoadUpgradeWarning(char* buffer, int room) {
-    if (room <= 0) return 0;
-    static const char kWarning[] = KTX_TEXT_UPGRADE_WARNING;
-    const int length = static_cast<int>(sizeof kWarning - 1);
-    const int copied = length < room ? length : room - 1;
-    std::memcpy(buffer, kWarning, static_cast<std::size_t>(copied));
-    buffer[copied] = '\0';
-    return copied;
-}
-
 void TerminalFace::CheckEnded(UpgradeCheck check, bool passed, const char* text) {
-    if (checkedDriveStep_ != nullptr) checkedDriveStep_->CheckEnded(check, passed, text);
+    if (json_ != nullptr) json_->Check(UpgradeCheckName(check), passed, text);
 }
 
-bool TerminalFace::ChecksPassed() { return checkedDriveStep_ == nullptr || checkedDriveStep_->Run(); }
-
-void TerminalFace::DownloadBegins() {
-    if (startFlashingHeld_) {
-        startFlashingHeld_ = false;
-        PrintText(kStartFlashingText);
+void TerminalFace::PhaseBegins(Phase phase) {
+    switch (phase) {
+    case Phase::Checks:
+        return;
+    case Phase::Download:
+        if (!systemProblemSaid_) PrintText(kStartFlashingText);
+        progress_.Restart();
+        guards_.system.KeepSystemAwake(true);
+        if (guards_.interrupts != nullptr) guards_.interrupts->Hold();
+        return;
+    case Phase::ReadOut:
+        progress_.Restart();
+        guards_.system.KeepSystemAwake(true);
+        return;
     }
-    progress_.Restart();
-    guards_.system.KeepSystemAwake(true);
-    if (guards_.interrupts != nullptr) guards_.interrupts->Hold();
 }
 
-void TerminalFace::DownloadEnds() {
-    if (guards_.interrupts != nullptr) guards_.interrupts->Release();
+void TerminalFace::PhaseEnds(Phase phase, bool) {
+    if (phase == Phase::Checks) return;
+    if (phase == Phase::Download && guards_.interrupts != nullptr) guards_.interrupts->Release();
     guards_.system.KeepSystemAwake(false);
 }
 
-void TerminalFace::ReadOutBegins() {
-    progress_.Restart();
-    guards_.system.KeepSystemAwake(true);
+void TerminalFace::BlockAttempted(Phase phase, int block, int attempt, bool accepted) {
+    // A block that failed every try is told with the download's end.
+    if (json_ != nullptr && phase == Phase::Download && accepted) json_->Block(block, attempt, true);
 }
-
-void TerminalFace::ReadOutEnds() { guards_.system.KeepSystemAwake(false); }
 
 void TerminalFace::SystemProblem(const char* text) {
     // Said once: the failures that follow it have the same cause.
-    if (problemShown_) return;
-    problemShown_ = true;
+    if (systemProblemSaid_) return;
+    systemProblemSaid_ = true;
     MessageText line;
     line.Assign("ktxflash: ");
     AppendDisplayText(line, text);

@@ -1,20 +1,18 @@
 #pragma once
 // ktxflash's face of the firmware operations: status texts become printed
-// lines, progress a ProgressDisplay, and questions questions on the
-// terminal with the default the operations suggest (or answered by --yes).
-// Under --dry-run the first question is not asked: the checks have all run
-// by then, so the run stops there with nothing sent. While firmware goes to
-// the drive the system is kept awake and interruptions wait; during a
-// read-out the system is kept awake. A problem the system reported is
-// printed once, in place of the status texts of what fails after it. The
-// dialog's commands and file chooser have no terminal form: one command
-// runs per invocation, on the one drive and file the command line names.
-// The upgrade's first status, "Start Flashing...", is shown as the
-// download starts, not before the checks and questions; each transfer's
-// progress starts at 0 and never goes back.
+// lines, progress a ProgressDisplay, questions questions on the terminal
+// with the default the operations suggest (or answered by --yes); with
+// --json, the checks and the accepted blocks of a download become JSON
+// objects too. While firmware goes to the drive the system is kept awake
+// and interruptions wait; during a read-out the system is kept awake. A
+// problem the system reported is printed once, in place of the status
+// texts of what fails after it. The upgrade's "Start Flashing..." is shown
+// as the download begins; each transfer's progress starts at 0 and never
+// goes back. There is no file chooser: the command line names the file.
 
 #include <cstdio>
 
+#include "app/terminal/json_report.h"
 #include "app/terminal/progress_display.h"
 #include "firmware/operations_port.h"
 #include "platform/fixed_text.h"
@@ -29,7 +27,6 @@ constexpr char kDryRunStoppedText[] =
 
 struct TerminalAnswers {
     bool assumeYes = false;  // --yes
-    bool dryRun = false;     // --dry-run
     // Answers typed at a terminal show themselves; answers from a file or a
     // pipe are echoed after the question, so the session reads whole.
     bool echoAnswers = false;
@@ -42,50 +39,28 @@ struct TerminalGuards {
     InterruptGuard* interrupts;
 };
 
-// What ktxflash does with the upgrade's checks: each is reported as it
-// ends, and once every one has passed the step works with the drive before
-// the first question (the backup); false from Run ends the upgrade.
-class CheckedDriveStep {
-public:
-    virtual ~CheckedDriveStep() = default;
-    virtual void CheckEnded(UpgradeCheck check, bool passed, const char* text) = 0;
-    virtual bool Run() = 0;
-};
-
 class TerminalFace : public OperationsPort {
 public:
     // `out` takes the session, `in` the answers; `outIsTerminal` chooses the
-    // progress bar over plain lines. The guards' objects must outlive the face.
-    TerminalFace(std::FILE* out, std::FILE* in, bool outIsTerminal, TerminalAnswers answers, TerminalGuards guards);
+    // progress bar over plain lines; `json` (may be null) takes the checks
+    // and blocks. The guards' objects and `json` must outlive the face.
+    TerminalFace(std::FILE* out, std::FILE* in, bool outIsTerminal, TerminalAnswers answers, TerminalGuards guards,
+                 JsonReport* json);
 
     void ShowStatus(const char* text) override;
     void ShowProgress(int percent) override;
-    void EnableCommand(Command, bool) override {}
-    void ShowFirmwareFile(const char*) override {}
-    // The one drive the command line named, entry 0 of the device list.
-    int ChosenDrive() override { return 0; }
-    int LoadUpgradeWarning(char* buffer, int room) override;
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override;
+    void PhaseBegins(Phase phase) override;
+    void PhaseEnds(Phase phase, bool succeeded) override;
+    void BlockAttempted(Phase phase, int block, int attempt, bool accepted) override;
+    void SystemProblem(const char* text) override;
     Answer Ask(Question question, const char* text, Answer suggested) override;
     bool ChooseFile(const FileChoice&, ChosenFile&) override { return false; }
-    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override;
-    bool ChecksPassed() override;
-    void DownloadBegins() override;
-    void DownloadEnds() override;
-    void ReadOutBegins() override;
-    void ReadOutEnds() override;
-    void SystemProblem(const char* text) override;
 
-    // True when a dry run stopped at the first question.
-    bool dryRunStopped() const { return dryRunStopped_; }
     // The last status text the operations showed ("" before the first).
     const char* lastStatus() const { return lastStatus_.c_str(); }
-    // True once a problem of the system was printed.
-    bool problemShown() const { return problemShown_; }
     // Prints one line of the program's own (ends the progress bar's line first).
     void PrintLine(const char* text);
-    // The step ChecksPassed runs; null: none, the upgrade goes on. It must
-    // outlive the face's use.
-    void SetCheckedDriveStep(CheckedDriveStep* step) { checkedDriveStep_ = step; }
 
 private:
     // Prints `text` line by line, outside characters shown escaped.
@@ -95,12 +70,11 @@ private:
     std::FILE* in_;
     TerminalAnswers answers_;
     TerminalGuards guards_;
+    JsonReport* json_;
     ProgressDisplay progress_;
-    CheckedDriveStep* checkedDriveStep_ = nullptr;
     MessageText lastStatus_;
-    bool startFlashingHeld_ = false;
-    bool dryRunStopped_ = false;
-    bool problemShown_ = false;
+    // A problem of the system was printed: what fails after it goes unsaid.
+    bool systemProblemSaid_ = false;
 };
 
 }  // namespace terminal

@@ -147,7 +147,7 @@ TEST_F(AppTest, DialogRunsWithTheDrivesFoundAndItsAnswerDecidesTheRestart) {
         dialogs.whileModal = [this](const FirmwareContext& context, FirmwareState& state) {
             log.push_back("while modal: restartOnExit=" + std::to_string(app->restartOnExit));
             // The browse button's operation, through the dialog's face.
-            RunBrowse(context, state);
+            BrowseFirmwareFile(context, state);
         };
         EXPECT_FALSE(RunInitInstance());
         EXPECT_THAT(log, ElementsAre("CreateDialog", "MakePassThrough(mask=0x5A)", "Enumerate",

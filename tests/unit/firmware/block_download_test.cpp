@@ -35,7 +35,7 @@ protected:
 
 TEST_F(BlockDownload, AllAcceptedSendsEightBlocksWithTheirSumsThenPausesAndFillsTheBar) {
     transport.duringCommand = [&] { EXPECT_FALSE(gui.enabled(kUpgradeButton)); };
-    EXPECT_NE(RunBlockDownload(Context(), state, working.data()), 0);
+    EXPECT_TRUE(RunBlockDownload(Context(), state, working.data()).succeeded);
 
     ASSERT_EQ(transport.downloads.size(), 8u);
     for (std::size_t n = 0; n < 8; ++n) {
@@ -73,7 +73,7 @@ TEST_P(BlockDownloadRefusals, EachBlockHasFiveAttemptsOfItsOwn) {
     const RefusalCase& c = GetParam();
     for (const auto& r : c.refusals) Refuse(r.first, r.second);
     gui.at(kProgressBar).position = 100;  // what an earlier run left
-    const int result = RunBlockDownload(Context(), state, working.data());
+    const DownloadEnd end = RunBlockDownload(Context(), state, working.data());
 
     EXPECT_EQ(BlockNumbers(), c.blocks);
     // One bar step per accepted block (and the final 100); none before the first.
@@ -81,12 +81,14 @@ TEST_P(BlockDownloadRefusals, EachBlockHasFiveAttemptsOfItsOwn) {
     EXPECT_EQ(gui.progressHistory.size(), accepted + (c.failure ? 0 : 1));
     EXPECT_EQ(Count("Sleep(200)"), c.failure ? 0 : 1) << "no pause between attempts";
     if (c.failure) {
-        EXPECT_EQ(result, 0);
+        EXPECT_FALSE(end.succeeded);
+        EXPECT_EQ(end.block, c.blocks.back()) << "the download names the block it gave up on";
+        EXPECT_EQ(end.tries, 5);
         EXPECT_EQ(gui.text(kStatusLine), std::string("Error Happen in ID ") + c.failure +
                                              "\nPlease check whether your selected device is fit for the F/W !");
-        EXPECT_FALSE(gui.enabled(kUpgradeButton)) << "left for the upgrade procedure to enable";
+        EXPECT_FALSE(gui.enabled(kUpgradeButton)) << "left for the upgrade command to enable";
     } else {
-        EXPECT_NE(result, 0);
+        EXPECT_TRUE(end.succeeded);
         EXPECT_EQ(gui.at(kProgressBar).position, 100);
         EXPECT_TRUE(gui.enabled(kUpgradeButton));
     }

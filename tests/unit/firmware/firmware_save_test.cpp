@@ -26,7 +26,7 @@ public:
 };
 
 TEST_F(Browse, AsksForABinFileStartingInTheCurrentDirectory) {
-    RunBrowse(Context(), state);
+    RunBrowseCommand(gui, Context(), state);
     ASSERT_EQ(gui.fileDialogs.size(), 1u);
     const RecordingGui::SeenFileRequest& request = gui.fileDialogs[0];
     EXPECT_EQ(request.defaultExtension, "bin");
@@ -39,11 +39,11 @@ TEST_F(Browse, AsksForABinFileStartingInTheCurrentDirectory) {
 
 TEST_F(Browse, InitialDirectoryOnlyWhenItFitsIn256WithItsTerminator) {
     system.currentDirectory = std::string(255, 'd');
-    RunBrowse(Context(), state);
+    RunBrowseCommand(gui, Context(), state);
     system.currentDirectory = std::string(256, 'd');
-    RunBrowse(Context(), state);
+    RunBrowseCommand(gui, Context(), state);
     system.currentDirectoryFails = true;
-    RunBrowse(Context(), state);
+    RunBrowseCommand(gui, Context(), state);
     ASSERT_EQ(gui.fileDialogs.size(), 3u);
     EXPECT_EQ(gui.fileDialogs[0].initialDirectory, std::string(255, 'd'));
     EXPECT_FALSE(gui.fileDialogs[1].hasInitialDirectory);
@@ -53,7 +53,7 @@ TEST_F(Browse, InitialDirectoryOnlyWhenItFitsIn256WithItsTerminator) {
 TEST_F(Browse, ABinFileOfAnyCaseIsTakenAndEnablesUpgrade) {
     gui.EnableItem(kUpgradeButton, false);  // as for an uncombined package
     Choose("C:\\FW\\FW.BIN", "BIN");
-    RunBrowse(Context(), state);
+    RunBrowseCommand(gui, Context(), state);
     EXPECT_EQ(Path(), "C:\\FW\\FW.BIN");
     EXPECT_EQ(gui.text(kPathField), "C:\\FW\\FW.BIN");
     EXPECT_TRUE(gui.enabled(kUpgradeButton));
@@ -62,10 +62,10 @@ TEST_F(Browse, ABinFileOfAnyCaseIsTakenAndEnablesUpgrade) {
 
 TEST_F(Browse, CancelOrAnotherExtensionChangesNothing) {
     gui.EnableItem(kUpgradeButton, false);
-    RunBrowse(Context(), state);  // not confirmed
+    RunBrowseCommand(gui, Context(), state);  // not confirmed
     for (const char* extension : {"rom", "", "bin2", "bi"}) {
         Choose(std::string("C:\\fw.") + extension, extension);
-        RunBrowse(Context(), state);
+        RunBrowseCommand(gui, Context(), state);
     }
     EXPECT_EQ(Path(), "");
     EXPECT_FALSE(gui.enabled(kUpgradeButton));
@@ -78,7 +78,7 @@ TEST_F(Browse, CancelOrAnotherExtensionChangesNothing) {
 class Save : public OpsTest {
 public:
     Save() { state.firmwarePath.Assign(scratch.Path("fw.bin").c_str()); }
-    void Run() { RunSave(Context(), state); }
+    void Run() { RunSaveCommand(gui, Context(), state); }
     std::vector<std::uint8_t> DriveFirmware() const {
         std::vector<std::uint8_t> bytes(kImageSize);
         for (std::uint32_t i = 0; i < kImageSize; ++i) bytes[i] = FakeTransport::FirmwareByte(i);
@@ -184,7 +184,7 @@ public:
 };
 
 TEST_F(ReadOut, ReadsEightBlocksByBufferIdAndOffsetMovingTheBar) {
-    EXPECT_EQ(ReadOutFirmware(Context(), state, read.data()), 1);
+    EXPECT_EQ(ReadOutFirmware(Context(), state, read.data()), ReadOutExit::Read);
     ASSERT_EQ(transport.reads.size(), 8u);
     for (std::uint32_t n = 0; n < 8; ++n) {
         EXPECT_EQ(transport.reads[n].bufferId, n / 4);
@@ -198,7 +198,7 @@ TEST_F(ReadOut, ReadsEightBlocksByBufferIdAndOffsetMovingTheBar) {
 
 TEST_F(ReadOut, FourFailuresOfABlockAreRetriedAtOnceAndTheCountStartsAfresh) {
     transport.readResults = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0};
-    EXPECT_EQ(ReadOutFirmware(Context(), state, read.data()), 1);
+    EXPECT_EQ(ReadOutFirmware(Context(), state, read.data()), ReadOutExit::Read);
     EXPECT_EQ(transport.reads.size(), 16u);
     EXPECT_EQ(Count("Sleep(200)"), 0);
 }
@@ -211,7 +211,7 @@ TEST_F(ReadOut, KeepsTheSystemAwakeWhileReadingOnEveryEnd) {
         if (failing) transport.readResults = {0, 0, 0, 0, 0};
         std::size_t awakeDuringCommands = 0;
         transport.duringCommand = [&] { awakeDuringCommands += system.keptAwake ? 1 : 0; };
-        EXPECT_EQ(ReadOutFirmware(Context(), state, read.data()), failing ? 0 : 1);
+        EXPECT_EQ(ReadOutFirmware(Context(), state, read.data()), failing ? ReadOutExit::BlockUnread : ReadOutExit::Read);
         EXPECT_EQ(awakeDuringCommands, transport.reads.size());
         EXPECT_FALSE(system.keptAwake);
         EXPECT_EQ(Count("KeepSystemAwake(true)"), 1);

@@ -23,6 +23,7 @@
 #include "faulty_file_service.h"
 #include "firmware/firmware_context.h"
 #include "recording_gui.h"
+#include "ui/dialog_commands.h"
 #include "ui/dialog_port.h"
 
 #include "firmware/package_layout.h"
@@ -82,7 +83,7 @@ public:
     }
 
     // The context of one operation; the fixture's members outlive it.
-    FirmwareContext Context() { return FirmwareContext{port, system, files, memory, transport, &package, mask}; }
+    FirmwareContext Context() { return FirmwareContext{port, system, &files, memory, transport, &package, mask}; }
     // The firmware file path as a text.
     std::string Path() const { return state.firmwarePath.c_str(); }
 

@@ -30,8 +30,8 @@ public:
         aspi = std::make_unique<AspiTransport>(*library);
         ASSERT_EQ(aspi->initOk, 1);
     }
-    void Upgrade() { RunUpgrade(AspiContext(), state); }
-    FirmwareContext AspiContext() { return FirmwareContext{port, system, files, memory, *aspi, &package, 0x0E}; }
+    void Upgrade() { RunUpgradeCommand(gui, AspiContext(), state); }
+    FirmwareContext AspiContext() { return FirmwareContext{port, system, &files, memory, *aspi, &package, 0x0E}; }
     int VendorCommands() {
         const auto lines = machine.trace().lines();
         return static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
@@ -86,7 +86,7 @@ TEST_F(SimulatedDriveRun, SaveWritesExactlyTheDrivesFirmware) {
     for (std::size_t i = 0; i < firmware.size(); ++i) firmware[i] = static_cast<std::uint8_t>(i ^ (i >> 9));
     Start({});
     state.firmwarePath.Assign(scratch.Path("drive.bin").c_str());
-    RunSave(AspiContext(), state);
+    RunSaveCommand(gui, AspiContext(), state);
     EXPECT_EQ(gui.text(kStatusLine), "Upgrade Firmware Successful!!");
     EXPECT_EQ(scratch.Read("drive.bin"), firmware);
 }
@@ -96,7 +96,7 @@ TEST_F(SimulatedDriveRun, ReadFailureOnBlock6LeavesTheFileEmpty) {
     config.vanishAfterCommand = 5;  // blocks 1 to 5 are read, then no answer
     Start(config);
     state.firmwarePath.Assign(scratch.Path("drive.bin").c_str());
-    RunSave(AspiContext(), state);
+    RunSaveCommand(gui, AspiContext(), state);
     EXPECT_EQ(gui.text(kStatusLine), "Error Happen in ID 1 OFFSET 0x4000");
     EXPECT_TRUE(scratch.Read("drive.bin").empty());
     EXPECT_EQ(drive->commandCount(), 10u);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "ops_fixture.h"
 
@@ -16,7 +17,7 @@ namespace {
 class UpgradeProcedure : public OpsTest {
 public:
     // The drive's "P1.2" fits the tag "P1.3" in "P1." with the mask 0x0E.
-    void Run() { RunUpgrade(Context(), state); }
+    std::optional<UpgradeExit> Run() { return RunUpgradeCommand(gui, Context(), state); }
 };
 
 struct ExitCase {
@@ -32,10 +33,24 @@ struct ExitCase {
 
 class UpgradeExits : public UpgradeProcedure, public ::testing::WithParamInterface<ExitCase> {};
 
+// The exit each case takes, by its letter.
+UpgradeExit ExitOf(const std::string& name) {
+    const std::map<std::string, UpgradeExit> exits = {
+        {"A", UpgradeExit::OpenFailed},         {"B", UpgradeExit::TypeUnknown},
+        {"C", UpgradeExit::NotDvdRomOnly},      {"D", UpgradeExit::WrongImageSize},
+        {"E", UpgradeExit::NoImageMemory},      {"F", UpgradeExit::NoReadMemory},
+        {"G", UpgradeExit::RevisionMismatch},   {"H", UpgradeExit::SumMismatch},
+        {"I", UpgradeExit::NoWarningText},      {"J", UpgradeExit::FirstNo},
+        {"K", UpgradeExit::SecondNo},           {"J_BoxFailed", UpgradeExit::NotAsked},
+        {"K_BoxFailed", UpgradeExit::NotAsked}, {"L", UpgradeExit::Upgraded},
+        {"M", UpgradeExit::DownloadFailed}};
+    return exits.at(name);
+}
+
 TEST_P(UpgradeExits, LeaveTheStatedTextDeviceBuffersAndButtons) {
     const ExitCase& c = GetParam();
     c.arrange(*this);
-    Run();
+    EXPECT_EQ(Run(), ExitOf(c.exit));
     EXPECT_EQ(gui.text(kStatusLine), c.status);
     EXPECT_EQ(transport.opened.size(), 1u);
     EXPECT_EQ(transport.closes, c.closed ? 1 : 0);
@@ -172,7 +187,7 @@ TEST_F(UpgradeProcedure, UncombinedPackageIsRefusedBeforeTheDriveIsTouched) {
     std::memcpy(uncombined.data(), package_layout::kUncombinedMarker, package_layout::kUncombinedMarkerLength);
     SetPackage(uncombined);
     mask = 0;  // the template's mask byte: every revision would pass
-    Run();
+    EXPECT_EQ(Run(), UpgradeExit::Uncombined);
     EXPECT_EQ(gui.text(kStatusLine), "Need Combine firmware first !!");
     EXPECT_FALSE(gui.enabled(kUpgradeButton));
     EXPECT_TRUE(transport.opened.empty());
@@ -186,6 +201,38 @@ TEST_F(UpgradeProcedure, TheMaskComesFromTheContext) {
     mask = 0x0E;
     Run();
     EXPECT_EQ(gui.text(kStatusLine), "Upgrade Firmware Successful!!");
+}
+
+// What a face does between the steps (ktxflash's backup) may end the
+// upgrade: the session then closes the drive and releases both buffers as
+// it goes, and later steps find nothing open.
+TEST_F(UpgradeProcedure, ASessionLeftAfterItsChecksClosesTheDriveAndReleasesTheBuffers) {
+    {
+        UpgradeSession session(Context());
+        ASSERT_FALSE(session.CheckDrive(*state.devices.RecordAt(0)).has_value());
+        EXPECT_TRUE(session.open());
+        EXPECT_EQ(memory.live.size(), 2u);
+        EXPECT_EQ(transport.closes, 0);
+        EXPECT_NE(session.image(), package.image()) << "the working copy";
+    }
+    EXPECT_EQ(transport.closes, 1);
+    EXPECT_TRUE(memory.live.empty());
+    EXPECT_TRUE(transport.downloads.empty());
+}
+
+TEST_F(UpgradeProcedure, TheDownloadNamesTheBlockItGaveUpOnAndEndsTheSession) {
+    transport.downloadResults = {1, 1, 0, 0, 0, 0, 0};
+    UpgradeSession session(Context());
+    ASSERT_FALSE(session.CheckDrive(*state.devices.RecordAt(0)).has_value());
+    ASSERT_FALSE(session.Confirm("warning").has_value());
+    DownloadEnd end;
+    EXPECT_EQ(session.Download(state, end), UpgradeExit::DownloadFailed);
+    EXPECT_EQ(end.block, 3);
+    EXPECT_EQ(end.tries, 5);
+    EXPECT_TRUE(end.reachedDrive);
+    EXPECT_FALSE(session.open());
+    EXPECT_EQ(transport.closes, 1);
+    EXPECT_TRUE(memory.live.empty());
 }
 
 struct RevisionCase {

@@ -30,15 +30,21 @@ TEST_F(DialogPortTest, EachEventReachesItsControlOrSystemCall) {
     } cases[] = {
         {"status", [](OperationsPort& p) { p.ShowStatus("Save Firmware..."); }, {"SetItemText(1004,Save Firmware...)"}},
         {"progress", [](OperationsPort& p) { p.ShowProgress(37); }, {"ProgressSetPos(1001,37)"}},
-        {"browse", [](OperationsPort& p) { p.EnableCommand(Command::Browse, false); }, {"EnableItem(1014,0)"}},
-        {"upgrade", [](OperationsPort& p) { p.EnableCommand(Command::Upgrade, true); }, {"EnableItem(1010,1)"}},
-        {"exit", [](OperationsPort& p) { p.EnableCommand(Command::Exit, false); }, {"EnableItem(1011,0)"}},
-        {"file", [](OperationsPort& p) { p.ShowFirmwareFile("C:\\fw.bin"); }, {"SetItemText(1002,C:\\fw.bin)"}},
-        {"drive", [](OperationsPort& p) { p.ChosenDrive(); }, {"ComboGetCurSel(1000)"}},
-        {"download", [](OperationsPort& p) { p.DownloadBegins(); p.DownloadEnds(); },
+        // Upgrade is disabled for the download and enabled again only after one that succeeded.
+        {"download", [](OperationsPort& p) { p.PhaseBegins(Phase::Download); p.PhaseEnds(Phase::Download, true); },
+         {"KeepSystemAwake(true)", "EnableItem(1010,0)", "EnableItem(1010,1)", "KeepSystemAwake(false)"}},
+        {"failed download",
+         [](OperationsPort& p) { p.PhaseBegins(Phase::Download); p.PhaseEnds(Phase::Download, false); },
+         {"KeepSystemAwake(true)", "EnableItem(1010,0)", "KeepSystemAwake(false)"}},
+        {"read-out", [](OperationsPort& p) { p.PhaseBegins(Phase::ReadOut); p.PhaseEnds(Phase::ReadOut, false); },
          {"KeepSystemAwake(true)", "KeepSystemAwake(false)"}},
-        {"read-out", [](OperationsPort& p) { p.ReadOutBegins(); p.ReadOutEnds(); },
-         {"KeepSystemAwake(true)", "KeepSystemAwake(false)"}},
+        {"checks", [](OperationsPort& p) { p.PhaseBegins(Phase::Checks); p.PhaseEnds(Phase::Checks, true); }, {}},
+        {"attempts and checks",
+         [](OperationsPort& p) {
+             p.BlockAttempted(Phase::Download, 1, 1, true);
+             p.CheckEnded(UpgradeCheck::Revision, false, "F/W Version Not Match");
+         },
+         {}},
         // The status text that follows says what failed; the dialog shows that alone.
         {"problem", [](OperationsPort& p) { p.SystemProblem("/dev/sg0: not permitted"); }, {}},
     };
@@ -76,15 +82,7 @@ TEST_F(DialogPortTest, QuestionsAreOwnerlessBoxesWhoseButtonsBecomeAnswers) {
     }
 }
 
-TEST_F(DialogPortTest, TheWarningIsStringThreeAndTheChooserHidesReadOnly) {
-    gui.strings[3] = "string three";
-    char text[300] = {};
-    EXPECT_EQ(port.LoadUpgradeWarning(text, 300), 12);
-    EXPECT_STREQ(text, "string three");
-    EXPECT_EQ(gui.calls.back(), "LoadText(3,300)");
-    gui.strings.clear();
-    EXPECT_EQ(port.LoadUpgradeWarning(text, 300), 0) << "the missing string stays missing";
-
+TEST_F(DialogPortTest, TheChooserHidesReadOnly) {
     FileChoice choice;
     choice.defaultExtension = "bin";
     choice.initialFileName = "*.bin";

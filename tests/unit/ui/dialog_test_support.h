@@ -64,7 +64,7 @@ protected:
     // Operations whose events go to `port`, not to the window: what a test
     // sees of them there tells that they ran.
     FirmwareContext RecordedOperations() {
-        return FirmwareContext{port, system, files, memory, transport, &combined_, 0x0E};
+        return FirmwareContext{port, system, &files, memory, transport, &combined_, 0x0E};
     }
 
     RecordingGui gui;

@@ -109,7 +109,14 @@ TEST(FlashCommandLine, HelpTextNamesEveryOptionAndTheExitStatuses) {
                                "DEVICE", "--verify", "--backup FILE", "--no-backup", "--allow-reinstall",
                                "--allow-other-model", "--ignore-power", "--json", "--verbose"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
-    EXPECT_NE(usage.find("0 success, 1 refused or failed, 2 malformed"), std::string::npos);
+    for (const char* status : {"\n  0  success", "\n  1  a firmware download", "\n  2  malformed", "\n  3  any other",
+                               "\n  4  --verify found differences"})
+        EXPECT_NE(usage.find(status), std::string::npos) << status;
+    // The table's lines fit a terminal of 80 columns.
+    std::size_t start = usage.find("Exit status:");
+    ASSERT_NE(start, std::string::npos);
+    for (std::size_t end = usage.find('\n', start); end != std::string::npos; start = end + 1, end = usage.find('\n', start))
+        EXPECT_LE(end - start, 79u) << usage.substr(start, end - start);
 }
 
 }  // namespace

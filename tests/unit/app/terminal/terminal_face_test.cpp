@@ -1,7 +1,7 @@
 // The terminal's face of the operations: status texts as lines, questions
-// with their suggested answer, --yes and --dry-run, a problem of the system
-// printed once in place of what fails after it, and what is held while
-// firmware moves.
+// with their suggested answer and --yes, a problem of the system printed
+// once in place of what fails after it, what is held while firmware moves,
+// and --json's checks and blocks.
 
 #include "app/terminal/terminal_face.h"
 #include "app/terminal/command_log.h"
@@ -37,7 +37,7 @@ protected:
     std::unique_ptr<TerminalFace> MakeFace(const std::string& input, TerminalAnswers answers = {}) {
         in_ = std::make_unique<CapturedFile>(input);
         return std::make_unique<TerminalFace>(out_.file(), in_->file(), false, answers,
-                                              terminal::TerminalGuards{system_, &interrupts_});
+                                              terminal::TerminalGuards{system_, &interrupts_}, json_);
     }
 
     CapturedFile out_;
@@ -45,30 +45,29 @@ protected:
     std::vector<std::string> log_;
     FakeSystem system_{log_};
     LoggedInterrupts interrupts_{log_};
+    terminal::JsonReport* json_ = nullptr;
 };
 
-TEST_F(TerminalFaceTest, StatusTextsBecomeLinesWithOutsideBytesEscapedAndDialogEventsAreSilent) {
+TEST_F(TerminalFaceTest, StatusTextsBecomeLinesWithOutsideBytesEscaped) {
     auto face = MakeFace("");
     face->ShowStatus("Cant open the file a\x1b[2Jb\r\nnext");
-    face->ShowFirmwareFile("not shown");
-    face->EnableCommand(Command::Upgrade, false);
+    face->PhaseBegins(Phase::Checks);
+    face->PhaseEnds(Phase::Checks, true);
     EXPECT_EQ(out_.Text(), "Cant open the file a\\x1B[2Jb\nnext\n");
-    EXPECT_EQ(face->ChosenDrive(), 0) << "the one drive the command line named";
     FileChoice choice;
     ChosenFile chosen;
     EXPECT_FALSE(face->ChooseFile(choice, chosen));
     EXPECT_TRUE(log_.empty());
 }
 
-TEST_F(TerminalFaceTest, StartFlashingWaitsForTheDownloadWhoseProgressNeverGoesBack) {
+TEST_F(TerminalFaceTest, StartFlashingIsShownAsTheDownloadBeginsWhoseProgressNeverGoesBack) {
     auto face = MakeFace("");
-    face->ShowStatus("Start Flashing...\r\nDon't turn off the power!!");
     face->ShowProgress(50);  // a read-out before the download (the backup)
     face->ShowStatus("after the checks");
     EXPECT_EQ(out_.Text(), "Progress: 50%\nafter the checks\n");
-    face->DownloadBegins();
+    face->PhaseBegins(Phase::Download);
     for (int percent : {12, 87, 75, 100}) face->ShowProgress(percent);
-    face->DownloadEnds();
+    face->PhaseEnds(Phase::Download, true);
     EXPECT_EQ(out_.Text(), "Progress: 50%\nafter the checks\nStart Flashing...\nDon't turn off the power!!\n"
                            "Progress: 12%\nProgress: 87%\nProgress: 100%\n");
 }
@@ -90,25 +89,17 @@ TEST_F(TerminalFaceTest, OnlyYesGoesOnUnlessTheSuggestionIsYesAndTheEndOfInputIs
 }
 
 TEST_F(TerminalFaceTest, EchoedAnswersKeepAPipedSessionReadable) {
-    auto face = MakeFace("y\n", TerminalAnswers{false, false, true});
+    auto face = MakeFace("y\n", TerminalAnswers{false, true});
     face->Ask(Question::OverwriteFile, "first", Answer::No);
     face->Ask(Question::OverwriteFile, "second", Answer::No);
     EXPECT_EQ(out_.Text(), "first\nContinue? [y/N] (yes)\nsecond\nContinue? [y/N] (no)\n");
 }
 
 TEST_F(TerminalFaceTest, YesAnswersEveryQuestionWithoutReading) {
-    auto face = MakeFace("n\n", TerminalAnswers{true, false, false});
+    auto face = MakeFace("n\n", TerminalAnswers{true, false});
     EXPECT_EQ(face->Ask(Question::UpgradeWarning, "first", Answer::No), Answer::Yes);
     EXPECT_EQ(face->Ask(Question::FlashingStart, "second", Answer::No), Answer::Yes);
     EXPECT_NE(out_.Text().find("Continue? [y/N] yes (--yes)\n"), std::string::npos);
-}
-
-TEST_F(TerminalFaceTest, ADryRunStopsAtTheFirstQuestionWithoutShowingTheCancel) {
-    auto face = MakeFace("y\ny\n", TerminalAnswers{true, true, false});
-    EXPECT_EQ(face->Ask(Question::UpgradeWarning, "first", Answer::No), Answer::No);
-    EXPECT_TRUE(face->dryRunStopped());
-    face->ShowStatus("User cancel!!");
-    EXPECT_EQ(out_.Text(), "");
 }
 
 TEST_F(TerminalFaceTest, AProblemOfTheSystemIsPrintedOnceInPlaceOfTheStatusTexts) {
@@ -118,7 +109,6 @@ TEST_F(TerminalFaceTest, AProblemOfTheSystemIsPrintedOnceInPlaceOfTheStatusTexts
     face->ShowStatus("Error Happen in ID 1 OFFSET 0x0000");
     face->SystemProblem("/dev/sg0: run as root to flash");
     face->ShowStatus("another");
-    EXPECT_TRUE(face->problemShown());
     EXPECT_EQ(out_.Text(), "Start Flashing...\nktxflash: /dev/sg0: run as root to flash\n");
 }
 
@@ -128,9 +118,9 @@ TEST_F(TerminalFaceTest, DownloadsKeepThePcAwakeAndHoldInterruptionsReadOutsOnly
         std::function<void(TerminalFace&)> run;
         std::vector<std::string> calls;
     } cases[] = {
-        {"download", [](TerminalFace& f) { f.DownloadBegins(); f.DownloadEnds(); },
+        {"download", [](TerminalFace& f) { f.PhaseBegins(Phase::Download); f.PhaseEnds(Phase::Download, false); },
          {"KeepSystemAwake(true)", "Hold", "Release", "KeepSystemAwake(false)"}},
-        {"read-out", [](TerminalFace& f) { f.ReadOutBegins(); f.ReadOutEnds(); },
+        {"read-out", [](TerminalFace& f) { f.PhaseBegins(Phase::ReadOut); f.PhaseEnds(Phase::ReadOut, true); },
          {"KeepSystemAwake(true)", "KeepSystemAwake(false)"}},
     };
     for (const auto& c : cases) {
@@ -142,14 +132,21 @@ TEST_F(TerminalFaceTest, DownloadsKeepThePcAwakeAndHoldInterruptionsReadOutsOnly
     }
 }
 
-TEST_F(TerminalFaceTest, TheUpgradeWarningIsTheSharedTextCutToTheRoomGiven) {
+// --json: each check as it ends, each accepted block of a download with
+// its tries; a read-out's blocks and refused tries write nothing (the
+// download's end names a block that failed every try).
+TEST_F(TerminalFaceTest, JsonTakesTheChecksAndTheAcceptedBlocksOfADownload) {
+    CapturedFile json;
+    terminal::JsonReport report(json.file());
+    json_ = &report;
     auto face = MakeFace("");
-    char text[300] = {};
-    EXPECT_EQ(face->LoadUpgradeWarning(text, sizeof text), 267);
-    EXPECT_EQ(std::string(text).substr(0, 41), "1.Please remove any media from the device");
-    char small[10] = {};
-    EXPECT_EQ(face->LoadUpgradeWarning(small, sizeof small), 9);
-    EXPECT_STREQ(small, "1.Please ");
+    face->CheckEnded(UpgradeCheck::Revision, false, "F/W Version Not Match");
+    face->BlockAttempted(Phase::ReadOut, 1, 1, true);
+    face->BlockAttempted(Phase::Download, 3, 1, false);
+    face->BlockAttempted(Phase::Download, 3, 2, true);
+    EXPECT_EQ(json.Text(),
+              "{\"type\":\"check\",\"name\":\"revision\",\"passed\":false,\"text\":\"F/W Version Not Match\"}\n"
+              "{\"type\":\"block\",\"block\":3,\"tries\":2,\"accepted\":true}\n");
 }
 
 // -v: each command's line ends with the milliseconds between its start and

@@ -104,7 +104,7 @@ TEST_F(WindowsFlashDevicesTest, UpgradesTheNamedDriveWhateverTheCaseOfItsLetter)
     EXPECT_EQ(drive->image(), image_);
     EXPECT_EQ(drive->revision(), "P1.3");
 
-    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 1) << out_;
+    EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "1:0"}), 3) << out_;
     EXPECT_TRUE(Printed("the drive reports vendor \"TAVRINE\", product \"OTHER\", not")) << out_;
     EXPECT_EQ(Run(kPlatformWindows, {"--dry-run", "--allow-other-model", "--allow-reinstall", "1:0"}), 0) << out_;
     EXPECT_TRUE(Printed(terminal::kDryRunStoppedText));
@@ -119,7 +119,7 @@ TEST_F(WindowsFlashDevicesTest, OnAnAlmostEmptyBatteryOnlyIgnorePowerFlashes) {
         int exit;
         bool flashed;
     } cases[] = {
-        {PowerStatusFromWindows(0, 24), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 1, false},
+        {PowerStatusFromWindows(0, 24), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 3, false},
         {PowerStatusFromWindows(0, 24), {"--dry-run", "--allow-reinstall", "E:"}, 0, false},  // a warning
         {PowerStatusFromWindows(1, 10), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},    // on mains
         {PowerStatusFromWindows(0, 255), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},   // charge unknown
@@ -153,9 +153,9 @@ TEST_F(WindowsFlashDevicesTest, TheVolumeIsLockedForTheDownloadWhereWindowsAllow
 }
 
 TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeUpAreRefused) {
-    EXPECT_EQ(Run(kPlatformNt, {"--yes", "C:"}), 1);
+    EXPECT_EQ(Run(kPlatformNt, {"--yes", "C:"}), 3);
     EXPECT_TRUE(Printed("ktxflash: C:: No support device Found!! (no CD/DVD drive of that name; see --list)")) << out_;
-    EXPECT_EQ(Run(kPlatformNt, {"--yes", "E:x"}), 1);
+    EXPECT_EQ(Run(kPlatformNt, {"--yes", "E:x"}), 3);
 
     sim::AspiLibraryFaults faults;
     faults.libraryAbsent = true;

@@ -1,0 +1,53 @@
+#pragma once
+// How a run of ktxflash ends, and what each end means to a script: its
+// exit status, the outcome's result and name in --json. The status tells
+// whether anything reached the drive: 1 only when firmware was sent and
+// the upgrade did not succeed.
+
+#include "firmware/block_download.h"
+#include "firmware/upgrade_procedure.h"
+
+namespace terminal {
+
+enum class FlashEnd {
+    Done,            // listed the drives, showed the package
+    Saved,           // --save wrote the drive's firmware
+    Same,            // --verify: the drive holds the image
+    Different,       // --verify: it does not
+    AlreadyCurrent,  // the drive already holds the image: nothing sent
+    DryRunPassed,    // --dry-run: every check passed, nothing sent
+    Upgraded,        // exit L
+    DownloadFailed,  // exit M, with firmware commands that reached the drive
+    DownloadRefused, // exit M, the system refused every firmware command
+    // The upgrade's refusals (exits A to K, an uncombined package, a
+    // question not asked), in the order of UpgradeExit.
+    OpenFailed,
+    TypeUnknown,
+    NotDvdRomOnly,
+    WrongImageSize,
+    NoImageMemory,
+    NoReadMemory,
+    RevisionMismatch,
+    SumMismatch,
+    NoWarningText,
+    FirstNo,
+    SecondNo,
+    Uncombined,
+    NotAsked,
+    Refused,  // refused or failed before the drive's checks, or around them (model, rights, read, backup, file)
+};
+
+struct FlashEndRow {
+    FlashEnd end;
+    const char* name;    // --json's outcome "end"
+    int exitStatus;
+    const char* result;  // --json's outcome "result"
+};
+
+// The row of `end`.
+const FlashEndRow& FlashEndOf(FlashEnd end);
+// The end of an upgrade that ended in `exit` (`download`: how the download
+// went, for exit M).
+FlashEnd FlashEndOfUpgrade(UpgradeExit exit, const DownloadEnd& download);
+
+}  // namespace terminal
