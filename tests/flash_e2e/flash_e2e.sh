@@ -376,7 +376,7 @@ expect_no_text "WARNING:"
 [ "$(read_commands)" = 0 ] || fail "the drive's firmware was read"
 expect_vendor_commands 0
 WRAP=$NO_RAWIO run "" --dry-run /dev/sg0
-expect_status 0
+expect_status 3
 expect_text "Warning: /dev/sg0: the kernel refused the firmware command"
 expect_text "Dry run: every check passed"
 WRAP=$NO_RAWIO run "" --verify /dev/sg0

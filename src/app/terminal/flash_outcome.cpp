@@ -12,6 +12,7 @@ constexpr FlashEndRow kFlashEnds[] = {
     {FlashEnd::Different, "different", kExitDifferent, "different"},
     {FlashEnd::AlreadyCurrent, "already-current", kExitSuccess, "success"},
     {FlashEnd::DryRunPassed, "dry-run-passed", kExitSuccess, "success"},
+    {FlashEnd::DryRunRefused, "dry-run-refused", kExitRefused, "failed"},
     {FlashEnd::Upgraded, "upgraded", kExitSuccess, "success"},
     {FlashEnd::DownloadFailed, "download-failed", kExitDownloadFailed, "failed"},
     {FlashEnd::DownloadRefused, "download-refused", kExitRefused, "failed"},

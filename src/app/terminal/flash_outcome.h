@@ -16,6 +16,7 @@ enum class FlashEnd {
     Different,       // --verify: it does not
     AlreadyCurrent,  // the drive already holds the image: nothing sent
     DryRunPassed,    // --dry-run: every check passed, nothing sent
+    DryRunRefused,   // --dry-run: a real run would have been refused (the power, the rights)
     Upgraded,        // exit L
     DownloadFailed,  // exit M, with firmware commands that reached the drive
     DownloadRefused, // exit M, the system refused every firmware command

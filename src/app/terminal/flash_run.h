@@ -100,6 +100,8 @@ private:
     // The package the run works with: the embedded one, or --image's.
     FirmwarePackage package_;
     OwnedBuffer imageBlock_;
+    // A dry run went past a refusal of a real run (a warning in its place).
+    bool dryRunWouldBeRefused_ = false;
 };
 
 }  // namespace terminal

@@ -56,6 +56,7 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
                 return false;
             }
             Warn(text.c_str());
+            dryRunWouldBeRefused_ = true;
         } else {
             ReportCheck("power", true, nullptr);
         }
@@ -69,6 +70,7 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
             return false;
         }
         Warn(why.c_str());
+        dryRunWouldBeRefused_ = true;
     }
     return true;
 }
@@ -166,7 +168,7 @@ FlashEnd FlashRun::UpgradeDrive(const FirmwareContext& context, FirmwareState& s
     if (const std::optional<FlashEnd> stopped = PrepareDownload(drive)) return *stopped;
     if (line_.dryRun) {
         face_.PrintLine(kDryRunStoppedText);
-        return FlashEnd::DryRunPassed;
+        return dryRunWouldBeRefused_ ? FlashEnd::DryRunRefused : FlashEnd::DryRunPassed;
     }
     if (const std::optional<UpgradeExit> refused = session.Confirm(KTX_TEXT_UPGRADE_WARNING))
         return FlashEndOfUpgrade(*refused, DownloadEnd{});

@@ -31,6 +31,7 @@ TEST(FlashOutcome, EachEndHasItsExitStatusAndNames) {
         {false, {}, false, FlashEnd::Different, 4, "different", "different"},
         {false, {}, false, FlashEnd::AlreadyCurrent, 0, "already-current", "success"},
         {false, {}, false, FlashEnd::DryRunPassed, 0, "dry-run-passed", "success"},
+        {false, {}, false, FlashEnd::DryRunRefused, 3, "dry-run-refused", "failed"},
         {false, {}, false, FlashEnd::Refused, 3, "refused", "failed"},
         {true, UpgradeExit::OpenFailed, false, {}, 3, "open-failed", "failed"},
         {true, UpgradeExit::TypeUnknown, false, {}, 3, "drive-type-unknown", "failed"},

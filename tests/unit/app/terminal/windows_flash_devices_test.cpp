@@ -120,7 +120,7 @@ TEST_F(WindowsFlashDevicesTest, OnAnAlmostEmptyBatteryOnlyIgnorePowerFlashes) {
         bool flashed;
     } cases[] = {
         {PowerStatusFromWindows(0, 24), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 3, false},
-        {PowerStatusFromWindows(0, 24), {"--dry-run", "--allow-reinstall", "E:"}, 0, false},  // a warning
+        {PowerStatusFromWindows(0, 24), {"--dry-run", "--allow-reinstall", "E:"}, 3, false},  // a warning
         {PowerStatusFromWindows(1, 10), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},    // on mains
         {PowerStatusFromWindows(0, 255), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},   // charge unknown
         {PowerStatusFromWindows(0, 25), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},
