@@ -79,7 +79,7 @@ bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
     // A request the transport gave up on may still be completed into the
     // transport's request block: the transport is then kept, not freed,
     // until the program ends.
-    if (transport_->requestAbandoned()) static_cast<void>(transport_.release());
+    if (transport_->lastCommand().abandoned) static_cast<void>(transport_.release());
     transport_.reset();
     dialog.reset();
     return false;

@@ -23,7 +23,8 @@
 //  - the library is not released at destruction, since ASPI may still be
 //    running code of its own for the request;
 //  - a caller's buffer (READ BUFFER data, vendor download data) is kept by
-//    the caller: requestAbandoned() tells it, and the firmware operations
+//    the caller: the command's report says it is abandoned (and so does
+//    that of every command after it, none of which is sent), and callers
 //    then do not free their buffers (they stay until the program ends).
 // What remains is the transport's own memory after the transport is
 // destroyed at the end of the run. The bound is long enough that this is a
@@ -131,8 +132,10 @@ int AspiTransport::Send(const commands::Command& command, std::uint8_t* data) {
     }
     // The vendor download, whose flash write takes long, waits on an event;
     // every other command is polled.
-    if (command.cdb[0] == commands::kOpVendorDownload) return ExecuteWithEvent(command, data);
-    return ExecutePolled(command, data);
+    const int result = command.cdb[0] == commands::kOpVendorDownload ? ExecuteWithEvent(command, data)
+                                                                      : ExecutePolled(command, data);
+    report().abandoned = requestAbandoned_;
+    return result;
 }
 
 std::uint32_t AspiTransport::BoundMs(const commands::Command& command) const {

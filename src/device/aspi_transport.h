@@ -28,10 +28,6 @@ public:
     int Open(const DeviceRecord& record) override;
     void Close() override;
 
-    // True once a request has outlived its bound. ASPI still owns that
-    // request, so the transport sends nothing more (see aspi_transport.cpp).
-    bool requestAbandoned() const override { return requestAbandoned_; }
-
 protected:
     int Send(const commands::Command& command, std::uint8_t* data) override;
     const std::uint8_t* Reply() const override { return dataBuffer_; }

@@ -10,6 +10,13 @@ void CommandReport::Begin(const commands::Command& command) {
     length = command.transferLength;
 }
 
+void CommandReport::Refuse(const char* text) {
+    std::size_t length = std::strlen(text);
+    if (length >= kRefusalRoom) length = kRefusalRoom - 1;
+    std::memcpy(refusal, text, length);
+    refusal[length] = '\0';
+}
+
 void CommandReport::Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length) {
     answered = true;
     scsiStatus = status;

@@ -1,15 +1,21 @@
 #pragma once
-// What happened to the last command a transport sent: its bytes, and what
-// the drive and the system said about it (SCSI status, sense data, the
-// host adapter's or the kernel's status). Every transport fills it from the
-// request it already had back; nothing extra is asked of the drive.
+// What happened to the last request a transport made of a drive: a
+// command, with its bytes, or opening the drive (no bytes then); what the
+// drive and the system said about it (SCSI status, sense data, the host
+// adapter's or the kernel's status, the system's error code and its words
+// for a refusal); and whether the transport gave up on it while it may still
+// be running. Every transport fills it from the request it already had back;
+// nothing extra is asked of the drive. Fixed size: no heap.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "device/command_set.h"
 
 // Sense bytes kept: the fixed format's first 18 (key, ASC, ASCQ and more).
 constexpr std::uint8_t kKeptSenseLength = 18;
+// Room for the system's words for a refusal, terminator included.
+constexpr std::size_t kRefusalRoom = 160;
 
 struct CommandReport {
     std::uint8_t cdb[16] = {};
@@ -35,7 +41,19 @@ struct CommandReport {
     // device could see it (no rights for it), or the transport had stopped
     // sending to the device. Whatever else failed may have reached the drive.
     bool neverSent = false;
+    // The transport gave up waiting for it, or sends nothing because it gave
+    // up on an earlier one: that request may still be completed later into
+    // the memory it names, a caller's data buffer included. The caller must
+    // then keep such buffers, not free them, until the program ends.
+    bool abandoned = false;
+    // The system refused the request (a firmware command without the rights
+    // for it, a busy or vanished device), in words that say why; empty when
+    // it did not.
+    char refusal[kRefusalRoom] = {};
 
+    bool refused() const { return refusal[0] != '\0'; }
+    // Sets `refusal` to `text`, cut to the room.
+    void Refuse(const char* text);
     // Starts the report of `command`: everything but its bytes cleared.
     void Begin(const commands::Command& command);
     // The drive's SCSI status and the sense data it returned (`length` bytes,

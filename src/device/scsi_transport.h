@@ -49,21 +49,8 @@ public:
     enum class VolumeLock { NotApplicable, Locked, Refused };
     virtual VolumeLock LockVolume() { return VolumeLock::NotApplicable; }
 
-    // True once a request the back end gave up on may still be completed
-    // later into the memory it names, a caller's data buffer included: the
-    // caller must then keep such buffers, not free them, until the program
-    // ends.
-    virtual bool requestAbandoned() const { return false; }
-    // True, with what the system said in `text`, when the system itself
-    // refused a request since the last Open (a firmware command without the
-    // rights for it, a busy device). The Windows transports learn of
-    // failures only as results: they have nothing to say here.
-    virtual bool DescribeSystemProblem(TextBuffer& text) const {
-        static_cast<void>(text);
-        return false;
-    }
-
-    // The last command sent and what the drive and the system said of it.
+    // The last request (a command, or an Open) and what the drive and the
+    // system said of it (see CommandReport: its refusal and abandoned).
     const CommandReport& lastCommand() const { return lastCommand_; }
     // Forgets it: what a caller explains afterwards is sent from now on.
     void ForgetLastCommand() { lastCommand_ = CommandReport{}; }
@@ -82,7 +69,8 @@ public:
 
 protected:
     // What the drive and the system said of the command being sent; each
-    // transport's Send fills it from the request it had back.
+    // transport's Send fills it from the request it had back. An Open that
+    // the system refused starts a report of its own (no command bytes).
     CommandReport& report() { return lastCommand_; }
 
     // Sends `command` to the device `current` names and waits for it.

@@ -77,12 +77,13 @@ const char* SgIoTransport::PathOf(const DeviceRecord& record) const {
     return entry.path;
 }
 
-bool SgIoTransport::DescribeSystemProblem(TextBuffer& text) const {
-    if (lastError_ == DeviceError::None) return false;
+void SgIoTransport::NoteRefusal() {
+    if (lastError_ == DeviceError::None) return;
+    MessageText text;
     text.Assign(PathOf(current));
     text.Append(": ");
     text.Append(DeviceErrorText(lastError_));
-    return true;
+    report().Refuse(text.c_str());
 }
 
 int SgIoTransport::Open(const DeviceRecord& record) {
@@ -93,9 +94,12 @@ int SgIoTransport::Open(const DeviceRecord& record) {
     if (path[0] == '\0') {
         device_.Close();
         lastError_ = DeviceError::NoSuchDevice;
-        return 0;
+    } else {
+        lastError_ = OpenScsiDevice(devices_, path, device_, exclusiveOpens_);
     }
-    lastError_ = OpenScsiDevice(devices_, path, device_, exclusiveOpens_);
+    // The open's own report: no command; the system's words when it refused.
+    report() = CommandReport{};
+    NoteRefusal();
     return lastError_ == DeviceError::None ? 1 : 0;
 }
 
@@ -113,6 +117,7 @@ int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
         // Not sent: what the system said of the request it refused stands.
         report().systemError = lastErrno_;
         report().neverSent = true;
+        NoteRefusal();
         return 0;
     }
     if (command.usesReplyArea) {
@@ -125,6 +130,7 @@ int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
     report().systemError = lastErrno_;
     // The kernel's command filter refuses before the request is queued.
     report().neverSent = outcome.error == DeviceError::NotPermitted || outcome.error == DeviceError::AccessDenied;
+    NoteRefusal();
     if (outcome.error == DeviceError::None) {
         report().Answer(outcome.scsiStatus, outcome.sense, outcome.senseLength);
         report().hasAdapterStatus = true;

@@ -54,8 +54,6 @@ public:
     // The error the system reported since the last Open or Probe; None
     // while every request was carried.
     DeviceError lastError() const { return lastError_; }
-    // "<path>: <what the error means>" while lastError() is not None.
-    bool DescribeSystemProblem(TextBuffer& text) const override;
     // The device path of a record this transport made ("" for any other).
     const char* PathOf(const DeviceRecord& record) const;
 
@@ -67,6 +65,9 @@ protected:
 private:
     // True after an error that means the device will never take a request.
     bool stopped() const;
+    // The report's refusal: "<path>: <what the error means>" while
+    // lastError() is not None.
+    void NoteRefusal();
     // Probe without zeroing the current record at its end.
     DeviceError ProbeOne(const char* path, DeviceList& list);
     // The number of `path`'s entry, made when it is new; -1 when the path

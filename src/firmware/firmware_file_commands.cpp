@@ -65,7 +65,7 @@ SaveExit SaveRun::Run(const DeviceRecord& drive) {
     const SaveExit exit = ReadAndWrite(drive);
     // A request the transport gave up on may still be completed into the
     // buffer: it is then kept, not freed, until the program ends.
-    if (context_.transport.requestAbandoned()) image_.Abandon();
+    if (context_.transport.lastCommand().abandoned) image_.Abandon();
     image_.Release();
     return exit;
 }

@@ -1,7 +1,7 @@
 #include "firmware/status_report.h"
 
 void ReportStatus(const FirmwareContext& context, const char* text) {
-    MessageText problem;
-    if (context.transport.DescribeSystemProblem(problem)) context.port.SystemProblem(problem.c_str());
+    const CommandReport& last = context.transport.lastCommand();
+    if (last.refused()) context.port.SystemProblem(last.refusal);
     context.port.ShowStatus(text);
 }

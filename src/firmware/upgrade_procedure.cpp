@@ -98,7 +98,7 @@ void UpgradeSession::End() {
         transport.Close();
         deviceOpen_ = false;
     }
-    if (transport.requestAbandoned()) {
+    if (transport.lastCommand().abandoned) {
         // A request the transport gave up on may still be completed into
         // these buffers: they are kept, not freed, until the program ends.
         image_.Abandon();

@@ -141,7 +141,7 @@ int main() {
             Check(std::strcmp(devices.RecordAt(0)->productId, "KTX7724R05      ") == 0, "product id");
             DownloadAndReadBack(transport, *devices.RecordAt(0));
         }
-        Check(!transport.requestAbandoned(), "no request outlived its bound");
+        Check(!transport.lastCommand().abandoned, "no request outlived its bound");
     }
     CheckTrace(tracePath);
     std::remove(configPath.c_str());

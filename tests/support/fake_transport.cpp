@@ -28,8 +28,11 @@ void FakeTransport::Enumerate(DeviceList& list) {
 int FakeTransport::Open(const DeviceRecord& record) {
     log_.push_back("Open(" + std::to_string(record.hostAdapter) + ":" + std::to_string(record.targetId) + ")");
     opened.push_back(record);
-    lastOpenFailed_ = openResult == 0;
-    if (!openResult) return 0;
+    if (!openResult) {
+        report() = CommandReport{};
+        if (!systemProblem.empty()) report().Refuse(systemProblem.c_str());
+        return 0;
+    }
     CopyToCurrent(record);
     if (imageSizeAfterOpen != 0) current.imageSize = imageSizeAfterOpen;
     return 1;
@@ -61,6 +64,7 @@ int FakeTransport::Send(const commands::Command& command, std::uint8_t* data) {
             const Read read{command.cdb[2], word(4), word(7)};
             reads.push_back(read);
             if (duringCommand) duringCommand();
+            report().abandoned = abandoned;
             if (!Next(readResults)) return 0;
             const std::uint32_t start = (std::uint32_t{read.bufferId} << 16) + read.offset;
             for (std::uint32_t i = 0; i < read.length; ++i) data[i] = FirmwareByte(start + i);
@@ -70,6 +74,7 @@ int FakeTransport::Send(const commands::Command& command, std::uint8_t* data) {
             downloads.push_back({data, command.cdb[10], word(6),
                                  static_cast<std::uint16_t>(command.transferLength), word(8)});
             if (duringCommand) duringCommand();
+            report().abandoned = abandoned;
             return Next(downloadResults);
         default:
             return Unexpected(command);
@@ -83,8 +88,4 @@ int FakeTransport::Unexpected(const commands::Command& command) {
     return 0;
 }
 
-bool FakeTransport::DescribeSystemProblem(TextBuffer& text) const {
-    if (systemProblem.empty() || !lastOpenFailed_) return false;
-    text.Assign(systemProblem.c_str());
-    return true;
-}
+

@@ -43,10 +43,10 @@ public:
     std::deque<int> downloadResults, readResults;
     // Runs inside each vendor download / read, before it answers.
     std::function<void()> duringCommand;
-    // What requestAbandoned() reports.
+    // Every command's report says it was abandoned.
     bool abandoned = false;
-    // What the system said, reported as its problem while the last Open
-    // failed ("" for none).
+    // What the system said, as the refusal in the report of an Open that
+    // fails ("" for none).
     std::string systemProblem;
 
     // Every command that reached Send, with the data pointer it carried.
@@ -72,8 +72,6 @@ public:
     void Enumerate(DeviceList& list) override;
     int Open(const DeviceRecord& record) override;
     void Close() override;
-    bool requestAbandoned() const override { return abandoned; }
-    bool DescribeSystemProblem(TextBuffer& text) const override;
 
 protected:
     int Send(const commands::Command& command, std::uint8_t* data) override;
@@ -86,5 +84,4 @@ private:
 
     std::vector<std::string>& log_;
     std::array<std::uint8_t, 512> reply_{};
-    bool lastOpenFailed_ = false;
 };

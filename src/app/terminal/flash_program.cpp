@@ -135,8 +135,9 @@ bool FlashRun::ReadFirmware(OwnedBuffer& image) {
     const bool read = ReadOutFirmware(Context(), scratch, image.get()) == ReadOutExit::Read;
     // A request the transport gave up on may still be completed into the
     // buffer: it is then kept, not freed, until the program ends.
-    if (transport.requestAbandoned()) image.Abandon();
-    return read && !transport.requestAbandoned();
+    const bool abandoned = transport.lastCommand().abandoned;
+    if (abandoned) image.Abandon();
+    return read && !abandoned;
 }
 
 bool FlashRun::OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image) {

@@ -167,6 +167,11 @@ TEST_F(AppTest, DialogRunsWithTheDrivesFoundAndItsAnswerDecidesTheRestart) {
 TEST_F(AppTest, ATransportWithAnAbandonedRequestIsKeptWhenTheDialogEnds) {
     transports.abandonsRequest = true;
     Construct(kPlatformWindows);
+    // The dialog's read-out gives up on a request.
+    dialogs.whileModal = [](const FirmwareContext& context, FirmwareState&) {
+        std::uint8_t block[16] = {};
+        context.transport.ReadBufferMode1(block, 0, 0, sizeof block);
+    };
     EXPECT_FALSE(RunInitInstance());
     EXPECT_THAT(log, ElementsAre("CreateDialog", "MakeAspi(mask=0x5A)", "Enumerate", "DoModal(devices=1)", "~Dialog"));
     delete transports.last;  // the end of the program, for this test

@@ -201,7 +201,7 @@ TEST(AspiTransportRequests, VendorDownloadClosesItsEventOnEveryEndAndSendsNothin
         const auto calls = setup.library.calls();
         EXPECT_EQ(calls[calls.size() - 2], "wait");
         EXPECT_EQ(setup.library.eventsOpen(), 0);
-        EXPECT_FALSE(transport->requestAbandoned());
+        EXPECT_FALSE(transport->lastCommand().abandoned);
     }
     {
         SCOPED_TRACE("no event: nothing sent");
@@ -269,7 +269,7 @@ TEST(AspiTransportCompletion, ARequestThatNeverCompletesFailsWithinTheBound) {
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_GE(took, std::chrono::milliseconds(149)) << "the bound is counted in whole clock ticks";
         EXPECT_LT(took, std::chrono::seconds(10));
-        EXPECT_TRUE(transport->requestAbandoned());
+        EXPECT_TRUE(transport->lastCommand().abandoned);
 
         const std::size_t before = setup.Sent();
         EXPECT_EQ(transport->TestUnitReady(), 0);
@@ -290,7 +290,7 @@ TEST(AspiTransportCompletion, AVendorDownloadThatNeverCompletesFailsWithinTheBou
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(transport->VendorDownload(block, 1, 0, kBlockSize, 0), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-    EXPECT_TRUE(transport->requestAbandoned());
+    EXPECT_TRUE(transport->lastCommand().abandoned);
     // ASPI still holds the request that names the event: it stays open.
     EXPECT_EQ(setup.library.eventsOpen(), 1);
     setup.library.aspi().WaitUntilIdle();
@@ -306,12 +306,13 @@ TEST(AspiTransportCompletion, AnEventSetWhileTheRequestIsPendingAbandonsIt) {
     auto transport = setup.Open();
     const std::uint8_t block[kBlockSize] = {};
     EXPECT_EQ(transport->VendorDownload(block, 1, 0, kBlockSize, 0), 0);
-    EXPECT_TRUE(transport->requestAbandoned());
+    EXPECT_TRUE(transport->lastCommand().abandoned);
     EXPECT_EQ(setup.library.eventsOpen(), 1) << "the manager may still set it";
 
     const std::size_t before = setup.Sent();
     EXPECT_EQ(transport->TestUnitReady(), 0);
     EXPECT_EQ(setup.Sent(), before) << "the block still queued is not reused";
+    EXPECT_TRUE(transport->lastCommand().abandoned) << "every command after it says so too";
     // The late completion lands in the transport's block, which is still there.
     setup.library.aspi().WaitUntilIdle();
     EXPECT_EQ(setup.library.lateSignals(), 0);
@@ -337,7 +338,7 @@ TEST(AspiTransportCompletion, BackToBackRequestsThroughTheCompletionThreadStayAp
     EXPECT_EQ(setup.library.eventsCreated(), kRounds);
     EXPECT_EQ(setup.library.eventsOpen(), 0);
     EXPECT_EQ(setup.library.lateSignals(), 0);
-    EXPECT_FALSE(transport->requestAbandoned());
+    EXPECT_FALSE(transport->lastCommand().abandoned);
 }
 
 }  // namespace

@@ -136,9 +136,8 @@ TEST_F(SgIoTransportTest, AFirmwareCommandRefusedByTheKernelStopsEverythingUntil
     const std::size_t before = devices_.requests().size();
     EXPECT_EQ(transport_.VendorDownload(image.data(), 1, byteSum16(image.data(), kBlockSize), kBlockSize, imageSum), 0);
     EXPECT_EQ(transport_.lastError(), DeviceError::NotPermitted);
-    MessageText problem;
-    ASSERT_TRUE(transport_.DescribeSystemProblem(problem));
-    EXPECT_EQ(std::string(problem.c_str()).rfind("/dev/sg0: ", 0), 0u) << problem.c_str();
+    ASSERT_TRUE(transport_.lastCommand().refused());
+    EXPECT_EQ(std::string(transport_.lastCommand().refusal).rfind("/dev/sg0: ", 0), 0u) << transport_.lastCommand().refusal;
     // The download's retries and any other command go nowhere.
     EXPECT_EQ(transport_.VendorDownload(image.data(), 1, byteSum16(image.data(), kBlockSize), kBlockSize, imageSum), 0);
     EXPECT_EQ(transport_.TestUnitReady(), 0);
@@ -147,7 +146,7 @@ TEST_F(SgIoTransportTest, AFirmwareCommandRefusedByTheKernelStopsEverythingUntil
 
     ASSERT_EQ(transport_.Open(*list.RecordAt(0)), 1);
     EXPECT_EQ(transport_.lastError(), DeviceError::None);
-    EXPECT_FALSE(transport_.DescribeSystemProblem(problem));
+    EXPECT_FALSE(transport_.lastCommand().refused());
     EXPECT_EQ(transport_.TestUnitReady(), 1);
     transport_.Close();
 }

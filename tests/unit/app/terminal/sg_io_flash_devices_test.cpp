@@ -63,8 +63,7 @@ TEST_F(SgIoFlashDevicesTest, FindingNamesWhatIsWrongWithTheDevice) {
     EXPECT_NE(std::string(why_.c_str()).find("another program has the drive open"), std::string::npos);
     devices_.RefuseOpens(DeviceError::None);
     EXPECT_TRUE(flash_.Find("/dev/sg0", list_, why_));
-    MessageText problem;
-    EXPECT_FALSE(flash_.transport().DescribeSystemProblem(problem));
+    EXPECT_FALSE(flash_.transport().lastCommand().refused());
 }
 
 TEST_F(SgIoFlashDevicesTest, ARefusedFirmwareCommandReadsAsTheRootRule) {
@@ -75,9 +74,10 @@ TEST_F(SgIoFlashDevicesTest, ARefusedFirmwareCommandReadsAsTheRootRule) {
     ASSERT_EQ(transport.Open(*list_.RecordAt(0)), 1);
     std::uint8_t block[kBlockSize] = {};
     EXPECT_EQ(transport.VendorDownload(block, 1, 0, kBlockSize, 0), 0);
-    MessageText problem;
-    ASSERT_TRUE(transport.DescribeSystemProblem(problem));
-    EXPECT_EQ(std::string(problem.c_str()).rfind("/dev/sg0: the kernel refused the firmware command", 0), 0u);
+    const CommandReport& report = transport.lastCommand();
+    ASSERT_TRUE(report.refused());
+    EXPECT_EQ(std::string(report.refusal).rfind("/dev/sg0: the kernel refused the firmware command", 0), 0u);
+    EXPECT_TRUE(report.neverSent) << "the kernel's filter stops it before the drive";
     transport.Close();
 }
 
