@@ -1,7 +1,7 @@
 #include "firmware/block_download.h"
 
 #include "firmware/byte_sum.h"
-#include "firmware/status_report.h"
+#include "firmware/status_text.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "firmware/firmware_readout.h"
-#include "firmware/status_report.h"
 #include "firmware/status_text.h"
 #include "platform/ascii_case.h"
 #include "platform/owned_handle.h"

@@ -1,6 +1,8 @@
 #include "firmware/firmware_readout.h"
 
-#include "firmware/status_report.h"
+#include <cstring>
+
+#include "firmware/status_text.h"
 
 ReadOutExit ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image) {
     OperationsReport& report = context.port;
@@ -38,4 +40,14 @@ ReadOutExit ReadOutFirmware(const FirmwareContext& context, FirmwareState& state
     }
     readOut.Succeeded();
     return ReadOutExit::Read;
+}
+
+BlockComparison CompareBlocks(const std::uint8_t* drive, const std::uint8_t* image) {
+    BlockComparison result;
+    for (std::size_t block = 0; block < package_layout::kBlockCount; ++block) {
+        const std::size_t offset = block * kBlockSize;
+        result.same[block] = std::memcmp(drive + offset, image + offset, kBlockSize) == 0;
+        if (!result.same[block]) ++result.differing;
+    }
+    return result;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "firmware/firmware_context.h"
+#include "firmware/package_layout.h"
 
 constexpr int kReadAttemptsPerBlock = 5;
 
@@ -19,3 +20,15 @@ enum class ReadOutExit {
 
 // `image` has room for the opened record's imageSize bytes.
 ReadOutExit ReadOutFirmware(const FirmwareContext& context, FirmwareState& state, std::uint8_t* image);
+
+// The drive's firmware against an image, block by block (the 16 KiB blocks
+// the download sends): which blocks hold the same bytes.
+
+struct BlockComparison {
+    bool same[package_layout::kBlockCount] = {};
+    int differing = 0;
+    bool allSame() const { return differing == 0; }
+};
+
+// Compares two images of kImageSize bytes.
+BlockComparison CompareBlocks(const std::uint8_t* drive, const std::uint8_t* image);

@@ -10,8 +10,20 @@
 // operations say how they ended by the exit they return, never through the
 // port. Every call takes effect at once, on the calling thread.
 
-#include "firmware/upgrade_check.h"
 #include "platform/fixed_text.h"
+
+// The upgrade's own checks of the drive and the image, in the order they
+// run.
+enum class UpgradeCheck {
+    DvdRomOnly,  // the drive answers MODE SENSE as a DVD-ROM-only drive
+    ImageSize,   // the drive takes an image of the package's size
+    Revision,    // the drive's revision fits the package's tag under the mask
+    ImageSum,    // the image's byte sum is the package's
+};
+
+// The names ktxflash reports the checks by: "dvd-rom-only", "image-size",
+// "revision", "image-sum".
+const char* UpgradeCheckName(UpgradeCheck check);
 
 // The stretches of work a face may hold something around: the drive's
 // checks, reading its firmware, and sending firmware to it (the system

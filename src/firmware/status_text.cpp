@@ -9,3 +9,19 @@ MessageText OpenDeviceFailedText(const DeviceRecord& record) {
                 static_cast<int>(sizeof record.productId), record.productId);
     return text;
 }
+
+void ReportStatus(const FirmwareContext& context, const char* text) {
+    const CommandReport& last = context.transport.lastCommand();
+    if (last.refused()) context.port.SystemProblem(last.refusal);
+    context.port.ShowStatus(text);
+}
+
+const char* UpgradeCheckName(UpgradeCheck check) {
+    switch (check) {
+    case UpgradeCheck::DvdRomOnly: return "dvd-rom-only";
+    case UpgradeCheck::ImageSize: return "image-size";
+    case UpgradeCheck::Revision: return "revision";
+    case UpgradeCheck::ImageSum: break;
+    }
+    return "image-sum";
+}

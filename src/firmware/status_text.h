@@ -1,8 +1,10 @@
 #pragma once
 // The texts the firmware operations and start-up show more than once, each
-// in one place, and the text that names a drive that could not be opened.
+// in one place, the text that names a drive that could not be opened, and
+// how an operation shows a status text.
 
 #include "device/device_record.h"
+#include "firmware/firmware_context.h"
 #include "platform/fixed_text.h"
 
 // No drive to work on: start-up's message box and the status line.
@@ -19,3 +21,8 @@ constexpr char kWriteMemoryFailedText[] = "Memory (Write) Initialization Failed!
 // "Open Device (%d %d)%s%s Failed!!" with the record's host adapter, target,
 // vendor and product texts.
 MessageText OpenDeviceFailedText(const DeviceRecord& record);
+
+// Shows `text` as the status. A refusal of the system in the last request's
+// report (see CommandReport::refusal) goes to the port first, so that a
+// face can explain the failure instead of only naming it.
+void ReportStatus(const FirmwareContext& context, const char* text);

@@ -3,8 +3,7 @@
 #include <cstring>
 
 #include "firmware/byte_sum.h"
-#include "firmware/revision_check.h"
-#include "firmware/status_report.h"
+#include "platform/ascii_case.h"
 #include "firmware/status_text.h"
 
 std::optional<UpgradeExit> CheckPackage(const FirmwareContext& context) {
@@ -117,4 +116,20 @@ UpgradeExit UpgradeSession::Exit(UpgradeExit exit, const char* status) {
     End();
     if (status != nullptr) ReportStatus(context_, status);
     return exit;
+}
+
+RevisionText MakeRevisionText(const char* revision) {
+    RevisionText text{};
+    for (std::size_t i = 0; i < 4 && revision[i] != '\0'; ++i) text[i] = revision[i];
+    return text;
+}
+
+bool RevisionMatches(const RevisionText& drive, const RevisionText& tag, std::uint8_t mask) {
+    // Bit 0 selects the last character, bit 3 the first; checked in bit order.
+    for (int bit = 0; bit < 4; ++bit) {
+        if ((mask & (1u << bit)) == 0) continue;
+        const int index = 3 - bit;
+        if (AsciiUpper(drive[index]) != AsciiUpper(tag[index])) return false;
+    }
+    return true;
 }

@@ -10,7 +10,7 @@
 #include "app/terminal/drive_model_check.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_run.h"
-#include "firmware/block_comparison.h"
+#include "firmware/firmware_readout.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 #include "platform/local_time.h"

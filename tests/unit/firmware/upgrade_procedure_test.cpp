@@ -9,7 +9,7 @@
 
 #include "ops_fixture.h"
 
-#include "firmware/revision_check.h"
+#include "firmware/upgrade_procedure.h"
 #include "firmware/upgrade_procedure.h"
 
 namespace {
