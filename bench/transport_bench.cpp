@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "device/aspi_transport.h"
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "device/device_record.h"
 #include "device/pass_through_transport.h"
 #include "sample_image.h"

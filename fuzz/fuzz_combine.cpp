@@ -26,7 +26,7 @@
 
 #include "package_info.h"
 
-#include "firmware/package_layout.h"
+#include "firmware/firmware_package.h"
 
 namespace {
 

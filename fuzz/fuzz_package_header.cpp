@@ -20,7 +20,6 @@
 #include "firmware/firmware_package.h"
 #include "fuzz_support.h"
 
-#include "firmware/package_layout.h"
 #include "sample_image.h"
 
 

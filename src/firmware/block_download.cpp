@@ -1,6 +1,6 @@
 #include "firmware/block_download.h"
 
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "firmware/status_text.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "firmware/firmware_context.h"
-#include "firmware/package_layout.h"
+#include "firmware/firmware_package.h"
 
 constexpr int kReadAttemptsPerBlock = 5;
 

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "firmware/byte_sum.h"
-#include "firmware/hex_digit.h"
+#include "firmware/firmware_package.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "platform/ascii_case.h"
 #include "firmware/status_text.h"
 

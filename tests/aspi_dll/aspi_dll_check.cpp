@@ -15,7 +15,7 @@
 
 #include "platform/win32/aspi_library_win32.h"
 #include "device/aspi_transport.h"
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "sample_image.h"
 
 

@@ -6,9 +6,7 @@
 
 #include <cstdio>
 
-#include "firmware/byte_sum.h"
 #include "firmware/firmware_package.h"
-#include "firmware/package_layout.h"
 
 int main() {
     const FirmwarePackage package = FirmwarePackage::Embedded();

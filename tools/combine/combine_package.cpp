@@ -4,12 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "byte_sum.h"
+#include "firmware_package.h"
 #include "display_text.h"
 #include "file_io.h"
 #include "file_system.h"
-#include "firmware_package.h"
-#include "package_layout.h"
 #include "package_locator.h"
 
 using namespace package_layout;

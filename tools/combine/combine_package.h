@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "package_header.h"
+#include "firmware_package.h"
 #include "tool_outcome.h"
 
 // The largest template (and --info file) the tool reads: far above any
@@ -24,7 +24,7 @@ struct CombineRequest {
 
 ToolOutcome CombinePackage(const CombineRequest& request);
 
-// The header as package_header.h writes it, for a tag of at most 4 characters.
+// The header as WriteCombinedHeader (firmware_package.h) writes it, for a tag of at most 4 characters.
 inline void WriteCombinedHeader(std::uint8_t* block, const std::string& revisionTag, std::uint16_t imageSum,
                                 std::uint8_t mask) {
     WriteCombinedHeader(block, revisionTag.data(), revisionTag.size(), imageSum, mask);

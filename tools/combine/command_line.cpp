@@ -4,9 +4,8 @@
 
 #include "combine_package.h"
 #include "display_text.h"
-#include "hex_digit.h"
+#include "firmware_package.h"
 #include "ktx_release_version.h"
-#include "package_header.h"
 #include "package_info.h"
 
 namespace {

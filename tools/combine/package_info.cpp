@@ -7,9 +7,8 @@
 #include "combine_package.h"
 #include "display_text.h"
 #include "file_io.h"
-#include "firmware/package_description.h"
+#include "firmware/firmware_package.h"
 #include "firmware_package.h"
-#include "package_layout.h"
 #include "package_locator.h"
 
 using namespace package_layout;

@@ -4,7 +4,6 @@
 #include <functional>
 
 #include "firmware_package.h"
-#include "package_layout.h"
 
 PackageArea LocatePackageArea(const std::vector<std::uint8_t>& file) {
     using namespace package_layout;

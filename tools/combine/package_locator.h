@@ -1,6 +1,6 @@
 #pragma once
 // Finds the firmware package area in a program file by its anchor (see
-// package_layout.h): the 131,104 bytes right after the only occurrence of
+// firmware_package.h): the 131,104 bytes right after the only occurrence of
 // the anchor. Templates and combined programs are found the same way; the
 // marker in the first 15 bytes of the area tells them apart.
 

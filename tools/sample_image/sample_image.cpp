@@ -2,8 +2,7 @@
 
 #include <cstddef>
 
-#include "byte_sum.h"
-#include "package_layout.h"
+#include "firmware_package.h"
 
 namespace {
 

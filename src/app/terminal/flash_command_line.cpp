@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "firmware/package_header.h"
+#include "firmware/firmware_package.h"
 
 namespace terminal {
 namespace {

@@ -3,9 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "firmware/byte_sum.h"
-#include "firmware/package_header.h"
-#include "firmware/package_layout.h"
+#include "firmware/firmware_package.h"
 
 ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block, std::uint16_t& imageSum) {
     if (!block.Allocate(package_layout::kPackageSize)) return ImageFileProblem::NoMemory;

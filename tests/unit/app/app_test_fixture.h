@@ -14,7 +14,7 @@
 #include "faulty_file_service.h"
 
 #include "app/firmware_upgrade_app.h"
-#include "firmware/package_layout.h"
+#include "firmware/firmware_package.h"
 
 class AppTest : public ::testing::Test {
 protected:

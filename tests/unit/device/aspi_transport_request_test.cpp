@@ -10,7 +10,7 @@
 #include "aspi_test_support.h"
 
 #include "device/aspi_transport.h"
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "simulated_aspi_library.h"
 
 

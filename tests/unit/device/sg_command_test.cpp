@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "sample_image.h"
 #include "simulated_machine.h"
 #include "simulated_sg_devices.h"

@@ -1,4 +1,4 @@
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 
 #include <gtest/gtest.h>
 

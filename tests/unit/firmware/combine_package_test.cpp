@@ -15,7 +15,7 @@
 #endif
 
 #include "combine_test_files.h"
-#include "firmware/package_layout.h"
+#include "firmware/firmware_package.h"
 #include "interrupt_cleanup.h"
 #include "sample_image.h"
 

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "firmware/package_layout.h"
+#include "firmware/firmware_package.h"
 
 namespace fs = std::filesystem;
 using namespace package_layout;

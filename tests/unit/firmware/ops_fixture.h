@@ -13,10 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "combine_package.h"
 
-#include "firmware/firmware_package.h"
 #include "counting_allocator.h"
 #include "fake_system.h"
 #include "fake_transport.h"
@@ -26,7 +25,6 @@
 #include "ui/dialog_commands.h"
 #include "ui/dialog_port.h"
 
-#include "firmware/package_layout.h"
 #include "sample_image.h"
 
 

@@ -1,11 +1,10 @@
-#include "firmware/package_header.h"
+#include "firmware/firmware_package.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "firmware/firmware_package.h"
 
 namespace {
 

@@ -5,8 +5,7 @@
 
 #include <set>
 
-#include "firmware/byte_sum.h"
-#include "firmware/package_layout.h"
+#include "firmware/firmware_package.h"
 
 using package_layout::kBlockCount;
 

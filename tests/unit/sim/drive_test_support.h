@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "device/command_set.h"
 #include "simulated_drive.h"
 

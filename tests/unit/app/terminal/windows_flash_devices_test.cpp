@@ -13,7 +13,7 @@
 #include "app/service_transport_factory.h"
 #include "captured_file.h"
 #include "fake_system.h"
-#include "firmware/byte_sum.h"
+#include "firmware/firmware_package.h"
 #include "ops_fixture.h"
 #include "platform/page_aligned_allocator.h"
 #include "platform/win32_power_status.h"
