@@ -1,6 +1,6 @@
 #include "app/firmware_upgrade_app.h"
 
-#include "app/platform_transport.h"
+#include "app/transport_factory.h"
 #include "firmware/firmware_context.h"
 #include "firmware/status_text.h"
 #include "platform/owned_handle.h"

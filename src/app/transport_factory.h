@@ -1,11 +1,14 @@
 #pragma once
-// How start-up obtains the one transport of the run. The product builds the
-// real transports over the platform's services; tests hand out fakes and can
-// refuse, as a system out of memory would.
+// How start-up obtains the one transport of the run: the factory that makes
+// each kind (the product builds the real transports over the platform's
+// services; tests hand out fakes and can refuse, as a system out of memory
+// would), and the choice of kind for the running Windows system.
 
 #include <memory>
 
 #include "device/scsi_transport.h"
+#include "platform/aspi_library.h"
+#include "platform/os_version.h"
 #include "platform/volume_service.h"
 
 class TransportFactory {
@@ -18,3 +21,33 @@ public:
     // be had for it.
     virtual std::unique_ptr<ScsiTransport> MakeAspi() = 0;
 };
+
+// The product's TransportFactory: a PassThroughTransport over a volume
+// service, an AspiTransport over an ASPI library service. Both services are
+// the caller's and must outlive every transport made here.
+class ServiceTransportFactory : public TransportFactory {
+public:
+    ServiceTransportFactory(platform::AspiLibrary& aspi, platform::VolumeService& volumes)
+        : aspi_(aspi), volumes_(volumes) {}
+
+    std::unique_ptr<ScsiTransport> MakePassThrough(platform::VolumeAccess access) override;
+    std::unique_ptr<ScsiTransport> MakeAspi() override;
+
+private:
+    platform::AspiLibrary& aspi_;
+    platform::VolumeService& volumes_;
+};
+
+// The one transport for the running Windows system: the NT pass-through on
+// the NT family (volumes opened read-write from Windows 2000 on, read-only
+// on NT 4.0), ASPI for Win32 otherwise. Shared by the dialog program and
+// the console ktxflash.
+// What start-up says when the system's version could not be read, and
+// when the platform's transport did not come up.
+constexpr char kInitFailedText[] = "Flash ROM Upgrade Program Initialized Failed!!";
+constexpr char kNtInitFailedText[] = "Flash ROM Upgrade Program Initialized Failed (Windows NT/2000)!!";
+constexpr char kAspiInitFailedText[] =
+    "Flash ROM Upgrade Program Initialized Failed (Windows 95/98)!!\nASPI for Win32 is not initialized!!";
+
+// Null when no storage can be had for the transport.
+std::unique_ptr<ScsiTransport> MakePlatformTransport(const OsVersionRecord& version, TransportFactory& transports);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 class BufferAllocator {
 public:
@@ -24,7 +25,13 @@ public:
     OwnedBuffer& operator=(const OwnedBuffer&) = delete;
 
     // Takes a zero-filled block of `size` bytes; false when none can be had.
-    bool Allocate(std::size_t size);
+    bool Allocate(std::size_t size) {
+        Release();
+        block_ = memory_.Allocate(size);
+        if (block_ == nullptr) return false;
+        std::memset(block_, 0, size);
+        return true;
+    }
     void Release() {
         if (block_ == nullptr) return;
         memory_.Release(block_);

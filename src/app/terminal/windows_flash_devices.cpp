@@ -1,6 +1,6 @@
 #include "app/terminal/windows_flash_devices.h"
 
-#include "app/platform_transport.h"
+#include "app/transport_factory.h"
 #include "firmware/status_text.h"
 #include "platform/ascii_case.h"
 #include "platform/display_text.h"

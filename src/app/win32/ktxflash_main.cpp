@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "app/service_transport_factory.h"
+#include "app/transport_factory.h"
 #include "app/terminal/flash_program.h"
 #include "app/terminal/windows_flash_devices.h"
 #include "firmware/firmware_package.h"

@@ -1,7 +1,9 @@
 #include "app/win32/upgrade_program.h"
 
+#include <new>
+
 #include "app/firmware_upgrade_app.h"
-#include "app/service_transport_factory.h"
+#include "app/transport_factory.h"
 #include "app/win32/modal_upgrade_dialog.h"
 #include "firmware/firmware_package.h"
 #include "platform/page_aligned_allocator.h"
@@ -10,7 +12,21 @@
 #include "platform/win32/message_service_win32.h"
 #include "platform/win32/restart_service_win32.h"
 #include "platform/win32/system_services_win32.h"
+#include "ui/win32/dialog_host.h"
 #include "ui/win32/win32_gui.h"
+
+// The modal result says nothing start-up needs: what matters is the answer
+// to the restart prompt, which the dialog keeps in restartConfirmed (0 when
+// the window could not be created at all).
+void ModalUpgradeDialog::DoModal(const FirmwareContext& context) {
+    dialog_.SetOperations(&context);
+    RunDialogModal(dialog_, gui_);
+    dialog_.SetOperations(nullptr);
+}
+
+std::unique_ptr<MainDialog> ModalUpgradeDialogFactory::Create() {
+    return std::unique_ptr<MainDialog>(new (std::nothrow_t{}) ModalUpgradeDialog(services_, gui_, system_));
+}
 
 int RunUpgradeProgram(platform::VolumeService& volumes) {
     // Objects of one scope are destroyed in the reverse order of their

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/service_transport_factory.h"
+#include "app/transport_factory.h"
 #include "captured_file.h"
 #include "fake_system.h"
 #include "firmware/firmware_package.h"
