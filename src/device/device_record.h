@@ -20,7 +20,7 @@ struct DeviceRecord {
     char productId[16 + 1];          // INQUIRY bytes 16..31, NUL at [16]
     char productRevision[6 + 1];     // INQUIRY bytes 32..37, NUL at [6]
     char identity[24 + 1];           // INQUIRY bytes 8..31, NUL at [24]
-    std::uint8_t dosDeviceName[64];  // SG_IO: the device path; otherwise all zero
+    std::uint8_t dosDeviceName[64];  // written by no transport: all zero (the layout keeps it)
     char driveLetter;                // pass-through: 'C'..'Z'; ASPI: 0
 };
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/fixed_text.h"
-#include "platform/replacing_file_service.h"
+#include "platform/file_replacement.h"
 
 bool FileIsThere(const char* path) {
     errno = 0;

@@ -8,7 +8,7 @@
 std::FILE* CreateNewFile(const char* path) { return std::fopen(path, "wbx"); }
 
 // rename replaces the target atomically.
-bool ReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
+bool MoveReplacingFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
 Placement PlaceNewFile(const char* from, const char* to) {
 #ifdef RENAME_NOREPLACE

@@ -5,10 +5,6 @@
 
 #include <cerrno>
 #include <cstdint>
-// <windows.h> names its own ReplaceFile (ReplaceFileA); this file defines ours.
-#undef ReplaceFile
-
-#include "platform/replace_through_moves.h"
 
 namespace {
 
@@ -58,7 +54,7 @@ Placement PlaceNewFile(const char* from, const char* to) {
     return errno == EEXIST ? Placement::NameTaken : Placement::Failed;
 }
 
-bool ReplaceFile(const char* from, const char* to) {
+bool MoveReplacingFile(const char* from, const char* to) {
     // Never removes the old file before the new one has its name.
     Win32FileMoves moves;
     return ReplaceThroughMoves(moves, from, to);

@@ -1,7 +1,7 @@
 // The save that is complete or nothing: the target changes only when a
 // closed file had every write succeed; a partial file never stays behind.
 
-#include "platform/replacing_file_service.h"
+#include "platform/file_replacement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,26 @@
-#include "platform/replacing_file_service.h"
-
 #include "platform/file_replacement.h"
+
+#include "platform/fixed_text.h"
+
+bool ReplaceThroughMoves(FileMoves& moves, const char* from, const char* to) {
+    const ReplacingMove replacing = moves.MoveReplacing(from, to);
+    if (replacing != ReplacingMove::NotSupported) return replacing == ReplacingMove::Done;
+
+    // Nothing of that name yet: a plain move is enough.
+    if (moves.Move(from, to)) return true;
+
+    FixedText<kPathCapacity + 8> aside;
+    aside.Format("%s.old", to);
+    if (aside.truncated()) return false;
+    // An old file that cannot be moved aside stays where it is.
+    if (!moves.Move(to, aside.c_str())) return false;
+    if (moves.Move(from, to)) {
+        moves.Remove(aside.c_str());
+        return true;
+    }
+    moves.Move(aside.c_str(), to);
+    return false;
+}
 
 ReplacingFileService::~ReplacingFileService() {
     if (stream_ != nullptr) {
@@ -51,7 +71,7 @@ void ReplacingFileService::Close(FileHandle file) {
     stream_ = nullptr;
     if (!failed_ && written_ > 0 && flushed && closed) {
         if (existing_ == ExistingTarget::Replace) {
-            committed_ = ReplaceFile(temporary_.c_str(), target_.c_str());
+            committed_ = MoveReplacingFile(temporary_.c_str(), target_.c_str());
         } else {
             const Placement placed = PlaceNewFile(temporary_.c_str(), target_.c_str());
             committed_ = placed == Placement::Placed;
