@@ -6,8 +6,7 @@
 
 #include <cstring>
 
-#include "app/terminal/backup_file_name.h"
-#include "app/terminal/drive_model_check.h"
+#include "app/terminal/drive_rules.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_run.h"
 #include "firmware/firmware_readout.h"
