@@ -8,6 +8,9 @@
 
 #include "device/command_set.h"
 
+// The transport that carried a command.
+enum class CommandCarrier : std::uint8_t { None, Aspi, PassThrough, SgIo };
+
 // Sense bytes kept: the fixed format's first 18 (key, ASC, ASCQ and more).
 constexpr std::uint8_t kKeptSenseLength = 18;
 
@@ -23,14 +26,22 @@ struct CommandReport {
     std::uint8_t scsiStatus = 0;
     std::uint8_t sense[kKeptSenseLength] = {};
     std::uint8_t senseLength = 0;
-    // The transport's own statuses: ASPI SRB_Status and SRB_HaStat; SG_IO
-    // host_status and driver_status. hasAdapterStatus says whether they are set.
-    bool hasAdapterStatus = false;
-    std::uint16_t adapterStatus = 0;
+    // Which transport carried the command: it says how the statuses below
+    // read. ASPI: requestStatus is SRB_Status, hostStatus SRB_HaStat. SG_IO:
+    // hostStatus and driverStatus are the header's host_status and
+    // driver_status. The NT pass-through has only the SCSI status and the
+    // system's error code.
+    CommandCarrier carrier = CommandCarrier::None;
+    std::uint8_t requestStatus = 0;
+    std::uint16_t hostStatus = 0;
     std::uint16_t driverStatus = 0;
     // The system's error code when it did not carry the request (errno on
     // Linux, the error code on Windows); 0 when none was reported.
     std::uint32_t systemError = 0;
+    // The transport looked after the command failed, without sending
+    // anything, and found the device no longer there (unplugged, deleted):
+    // a further try cannot reach it. Only SG_IO can tell.
+    bool deviceGone = false;
 
     // Starts the report of `command`: everything but its bytes cleared.
     void Begin(const commands::Command& command);

@@ -28,6 +28,7 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
     int failures = 0;
     std::uint16_t blockSum = byteSum16(image, kBlockSize);
     int result = 0;
+    bool deviceGone = false;
 
     // No sleep and no interruption while blocks go to the flash, until
     // every exit below.
@@ -38,8 +39,12 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
         result = transport.VendorDownload(image + offset, blockNumber, blockSum,
                                           static_cast<std::uint16_t>(kBlockSize), imageSum);
         if (result == 0) {
-            // Sent again at once: no pause, no other command in between.
+            // Sent again at once: no pause, no other command in between;
+            // but a drive that has gone away takes no further try (only the
+            // SG_IO transport can tell).
             ++failures;
+            deviceGone = transport.lastCommand().deviceGone;
+            if (deviceGone) break;
             continue;
         }
         failures = 0;
@@ -61,5 +66,6 @@ int RunBlockDownload(const FirmwareContext& context, FirmwareState& state, const
     text.Format("Error Happen in ID %x OFFSET 0x%04X\nPlease check whether your selected device is fit for the F/W !",
                 static_cast<unsigned>(blockNumber), static_cast<unsigned>(offset & 0xFFFFu));
     ReportStatus(context, text.c_str());
+    if (deviceGone) port.DeviceWentAway(blockNumber - 1);
     return 0;
 }

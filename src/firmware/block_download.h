@@ -8,7 +8,9 @@
 // Returns the result of the last command (nonzero) when every block was
 // accepted; the progress then stands at 100 and the upgrade command is
 // enabled. Returns 0 after a block was refused 5 times in a row, with the
-// failing block named in the status and the upgrade command left disabled.
+// failing block named in the status and the upgrade command left disabled;
+// or at once when the transport found the drive gone after a refusal, with
+// the same status and then the port told how many blocks were accepted.
 
 #include <cstdint>
 

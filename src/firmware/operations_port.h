@@ -85,4 +85,10 @@ public:
     // for it, a busy device), in words that say why; it comes before the
     // status text of the failure it caused.
     virtual void SystemProblem(const char* text) = 0;
+
+    // The drive went away during the download, after `blocksAccepted` blocks
+    // had been accepted: the download stopped without further tries. It
+    // comes after the status text of the failure. The dialog's face adds
+    // nothing to its status text; ktxflash says what to do.
+    virtual void DeviceWentAway(int blocksAccepted) { static_cast<void>(blocksAccepted); }
 };

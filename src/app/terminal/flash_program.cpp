@@ -126,6 +126,13 @@ bool FlashRun::FindDevice(FirmwareState& state) {
     return false;
 }
 
+bool FlashRun::TransfersFit(const DeviceRecord& drive) {
+    MessageText why;
+    if (services_.devices.TakesWholeBlocks(drive, why)) return true;
+    Error(nullptr, why.c_str());
+    return false;
+}
+
 bool FlashRun::ReadFirmware(OwnedBuffer& image) {
     ScsiTransport& transport = services_.devices.transport();
     if (!image.Allocate(transport.current.imageSize)) {
@@ -171,6 +178,7 @@ int FlashRun::Save() {
     if (!FindDevice(state)) return kExitFailed;
     const DeviceRecord& drive = *state.devices.RecordAt(0);
     ShowDrive(drive, false);
+    if (!TransfersFit(drive)) return kExitFailed;
 
     OwnedBuffer image(services_.memory);
     if (!OpenAndReadFirmware(drive, image)) {
@@ -202,6 +210,7 @@ int FlashRun::Verify() {
     const DeviceRecord& drive = *state.devices.RecordAt(0);
     ShowDrive(drive, false);
     ShowPackage();
+    if (!TransfersFit(drive)) return kExitFailed;
 
     OwnedBuffer image(services_.memory);
     if (!OpenAndReadFirmware(drive, image)) {

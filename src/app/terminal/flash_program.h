@@ -17,6 +17,7 @@
 #include "platform/interrupt_guard.h"
 #include "platform/power_source.h"
 #include "platform/system_services.h"
+#include "platform/wait_timer.h"
 
 namespace terminal {
 
@@ -39,6 +40,9 @@ public:
     // Whether this process may send firmware commands to `record`'s drive;
     // when not, `why` says so in the words the refused command would get.
     virtual bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) = 0;
+    // Whether the system passes a whole 16 KiB block to `record`'s drive in
+    // one command; when not, `why` names the limit and where it comes from.
+    virtual bool TakesWholeBlocks(const DeviceRecord& record, TextBuffer& why) = 0;
 };
 
 struct FlashServices {
@@ -55,6 +59,9 @@ struct FlashServices {
     bool inIsTerminal;
     // Whether the system runs on battery; null: not looked at.
     PowerSource* power;
+    // Times each command for the notice that the drive is slow to answer;
+    // null: nothing is said.
+    WaitTimer* waitTimer = nullptr;
 };
 
 // The exit status: 0 success, 1 refused or failed, 2 malformed command line.

@@ -7,6 +7,7 @@
 #include "app/terminal/flash_command_line.h"
 #include "app/terminal/flash_program.h"
 #include "app/terminal/json_report.h"
+#include "app/terminal/waiting_notice.h"
 #include "firmware/firmware_context.h"
 #include "platform/buffer_allocator.h"
 
@@ -33,13 +34,11 @@ public:
                 TerminalGuards{services.system, services.interrupts}),
           commandLog_(face_, services.system),
           json_(services.out, line.verbose ? &commandLog_ : nullptr),
+          waitingNotice_(face_, services.waitTimer,
+                         line.json ? static_cast<CommandObserver*>(&json_) : line.verbose ? &commandLog_ : nullptr),
           package_(services.package),
           imageBlock_(services.memory) {
-        ScsiTransport& transport = services.devices.transport();
-        if (line.json)
-            transport.SetCommandObserver(&json_);
-        else if (line.verbose)
-            transport.SetCommandObserver(&commandLog_);
+        services.devices.transport().SetCommandObserver(&waitingNotice_);
     }
     ~FlashRun() { services_.devices.transport().SetCommandObserver(nullptr); }
     FlashRun(const FlashRun&) = delete;
@@ -97,6 +96,16 @@ private:
     }
     // Prints a warning (a dry run passes where the upgrade would stop).
     void Warn(const char* text);
+    // False, with the refusal printed, when the system passes less than a
+    // block in one command to `drive`: checked before any command that
+    // moves a block.
+    bool TransfersFit(const DeviceRecord& drive);
+    // After the drive went away during the download: how far it got and
+    // what to do now.
+    void ExplainDriveWentAway(int blocksAccepted);
+    // The command that flashes the backup back onto the drive; the one
+    // place that builds it.
+    void AppendRestoreCommand(TextBuffer& text);
 
     const FlashCommandLine& line_;
     FlashServices& services_;
@@ -104,12 +113,16 @@ private:
     TerminalFace face_;
     CommandLog commandLog_;
     JsonReport json_;
+    WaitingNotice waitingNotice_;
     // The package the run works with: the embedded one, or --image's.
     FirmwarePackage package_;
     OwnedBuffer imageBlock_;
     // The drive the upgrade works on, while it runs.
     const DeviceRecord* upgradeDrive_ = nullptr;
     CheckedDriveOutcome checkedDriveOutcome_ = CheckedDriveOutcome::GoOn;
+    // The backup written for the upgrade ("" for none) and its byte sum.
+    PathText backupFile_;
+    std::uint16_t backupSum_ = 0;
 };
 
 }  // namespace terminal

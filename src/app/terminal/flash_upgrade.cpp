@@ -10,6 +10,8 @@
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_run.h"
 #include "firmware/block_comparison.h"
+#include "firmware/byte_sum.h"
+#include "firmware/package_layout.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 #include "platform/local_time.h"
@@ -103,7 +105,39 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
     AppendDisplayText(text, name.c_str());
     face_.PrintLine(text.c_str());
     if (line_.json) json_.Backup(name.c_str(), nullptr);
+    backupFile_.Assign(name.c_str());
+    backupSum_ = byteSum16(image, kImageSize);
     return true;
+}
+
+void FlashRun::AppendRestoreCommand(TextBuffer& text) {
+    text.Append("ktxflash --image ");
+    AppendDisplayText(text, backupFile_.c_str());
+    text.AppendFormat(" --sum %04X", static_cast<unsigned>(backupSum_));
+    if (line_.allowOtherModel) text.Append(" --allow-other-model");
+    text.Append(" DEVICE");
+}
+
+void FlashRun::ExplainDriveWentAway(int blocksAccepted) {
+    MessageText text;
+    text.Assign("ktxflash: ");
+    AppendDisplayText(text, line_.device);
+    text.AppendFormat(": the drive went away after %d of the %u blocks were accepted; the download stopped, as "
+                      "further tries cannot reach it.",
+                      blocksAccepted, static_cast<unsigned>(package_layout::kBlockCount));
+    face_.PrintLine(text.c_str());
+    face_.PrintLine("  Reconnect the drive (its cable, its enclosure's power). Do not restart the PC or power the "
+                    "drive off yet: the drive may need the download again before it can start.");
+    face_.PrintLine("  Then find it with ktxflash --list (its name may have changed) and run the upgrade again.");
+    if (backupFile_.empty()) {
+        face_.PrintLine("  No backup of the drive's old firmware was written in this run.");
+        return;
+    }
+    text.Assign("  The drive's old firmware is in the backup ");
+    AppendDisplayText(text, backupFile_.c_str());
+    text.Append("; keep it. It goes back onto the drive with: ");
+    AppendRestoreCommand(text);
+    face_.PrintLine(text.c_str());
 }
 
 bool FlashRun::Run() {
@@ -167,7 +201,8 @@ int FlashRun::Upgrade() {
     upgradeDrive_ = state.devices.RecordAt(0);
     ShowDrive(*upgradeDrive_, false);
     ShowPackage();
-    if (!package_.isUncombined() && !UpgradeMayStart(*upgradeDrive_)) return kExitFailed;
+    if (!package_.isUncombined() && (!UpgradeMayStart(*upgradeDrive_) || !TransfersFit(*upgradeDrive_)))
+        return kExitFailed;
 
     ReplacingFileService files;  // the upgrade writes no file
     const FirmwareContext context = Context(files);
@@ -181,6 +216,10 @@ int FlashRun::Upgrade() {
     if (checkedDriveOutcome_ == CheckedDriveOutcome::AlreadyEqual) return kExitSuccess;
     if (checkedDriveOutcome_ == CheckedDriveOutcome::Failed) return kExitFailed;
     if (face_.problemShown() || state.restartNeeded == 0) ExplainLastCommand();
+    if (face_.blocksAcceptedBeforeGone() >= 0) {
+        ExplainDriveWentAway(face_.blocksAcceptedBeforeGone());
+        return kExitFailed;
+    }
     if (face_.problemShown()) return kExitFailed;
     if (line_.dryRun && face_.dryRunStopped()) {
         face_.PrintLine(kDryRunStoppedText);

@@ -58,3 +58,21 @@ bool SgIoFlashDevices::MaySendFirmware(const DeviceRecord& record, TextBuffer& w
     why.Append(sgio::DeviceErrorText(sgio::DeviceError::NotPermitted));
     return false;
 }
+
+bool SgIoFlashDevices::TakesWholeBlocks(const DeviceRecord& record, TextBuffer& why) {
+    const char* path = transport_.PathOf(record);
+    const sgio::TransferLimit limit = devices_.ReadTransferLimit(path);
+    if (limit.source == sgio::TransferLimitSource::None || limit.bytes >= kBlockSize) return true;
+    why.Assign("");
+    AppendDisplayText(why, path);
+    why.AppendFormat(": the system passes at most %lu KiB in one command to this drive (%s), and the firmware "
+                     "moves in %lu KiB blocks; nothing was sent. Connect the drive through another USB port or "
+                     "enclosure: this limit usually comes from the USB bridge (some are limited by a quirk of "
+                     "the kernel's usb-storage driver)",
+                     static_cast<unsigned long>(limit.bytes / 1024u),
+                     limit.source == sgio::TransferLimitSource::Queue
+                         ? "max_hw_sectors_kb of its queue in sysfs"
+                         : "max_sectors of its SCSI device in sysfs, which usb-storage makes its queue's max_hw_sectors_kb",
+                     static_cast<unsigned long>(kBlockSize / 1024u));
+    return false;
+}

@@ -74,6 +74,7 @@ public:
     void ReadOutBegins() override;
     void ReadOutEnds() override;
     void SystemProblem(const char* text) override;
+    void DeviceWentAway(int blocksAccepted) override { blocksAcceptedBeforeGone_ = blocksAccepted; }
 
     // True when a dry run stopped at the first question.
     bool dryRunStopped() const { return dryRunStopped_; }
@@ -81,6 +82,9 @@ public:
     const char* lastStatus() const { return lastStatus_.c_str(); }
     // True once a problem of the system was printed.
     bool problemShown() const { return problemShown_; }
+    // The blocks the drive had accepted when it went away during the
+    // download; -1 while it has not gone.
+    int blocksAcceptedBeforeGone() const { return blocksAcceptedBeforeGone_; }
     // Prints one line of the program's own (ends the progress bar's line first).
     void PrintLine(const char* text);
     // The step ChecksPassed runs; null: none, the upgrade goes on. It must
@@ -101,6 +105,7 @@ private:
     bool startFlashingHeld_ = false;
     bool dryRunStopped_ = false;
     bool problemShown_ = false;
+    int blocksAcceptedBeforeGone_ = -1;
 };
 
 }  // namespace terminal

@@ -57,7 +57,7 @@ TEST_F(SgIoFlashDevicesTest, ListingSaysWhyWhenNoDeviceCouldBeOpened) {
 TEST_F(SgIoFlashDevicesTest, FindingNamesWhatIsWrongWithTheDevice) {
     AddDrives(1);
     EXPECT_FALSE(flash_.Find("/dev/sg4", list_, why_));
-    EXPECT_STREQ(why_.c_str(), "no such device");
+    EXPECT_STREQ(why_.c_str(), "no such file; name a drive that --list shows (a /dev/sg* device)");
     devices_.RefuseOpens(DeviceError::Busy);
     EXPECT_FALSE(flash_.Find("/dev/sg0", list_, why_));
     EXPECT_NE(std::string(why_.c_str()).find("another program has the drive open"), std::string::npos);
