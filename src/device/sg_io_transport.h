@@ -27,7 +27,7 @@
 namespace sgio {
 
 // Longest device path the transport keeps, terminator included.
-constexpr std::size_t kKeptPathCapacity = 64;
+constexpr std::size_t kKeptPathCapacity = kDevicePathCapacity;
 // Most devices whose paths one transport keeps.
 constexpr std::size_t kMaxKeptPaths = 64;
 

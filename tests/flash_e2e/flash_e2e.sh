@@ -139,7 +139,7 @@ CASE="no drive behind the device"
 drive
 run "" --yes /dev/sg7
 expect_status 1
-expect_text "no such device"
+expect_text "/dev/sg7: no such file; name a drive that --list shows"
 
 CASE="retries"
 drive "fault = refuse-block 3 4"
@@ -166,7 +166,7 @@ EXTRA_ENV=KTX_SGIO_NO_RAWIO=1 run "" --yes /dev/sg0
 expect_status 1
 expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
 expect_no_text "Error Happen"
-expect_text "  its outcome: no SCSI status (the request did not complete); system error code 1"
+expect_text "  its outcome: no SCSI status (the request did not complete); the system refused it: errno 1 EPERM (operation not permitted)"
 expect_vendor_commands 0
 
 CASE="another program has the drive open: refused before anything is asked or sent"
@@ -194,6 +194,89 @@ EXTRA_ENV=KTX_SGIO_HELD=0 run "" --yes --no-backup /dev/sg0
 expect_status 0
 expect_vendor_commands 8
 rm -rf "$WORK/dev/sysfs" "$WORK/dev/sr0"
+
+# Device paths named by what they are, before anything is opened: the same
+# words for root and for another user. CASE | path | text
+mkdir -p "$WORK/a folder" && echo text > "$WORK/plain.txt" && chmod 0600 "$WORK/plain.txt"
+while IFS='|' read -r name path text; do
+  for who in root nobody; do
+    CASE="device path: $name ($who)"
+    drive
+    WRAP=$([ "$who" = nobody ] && echo "setpriv --reuid=nobody --regid=nogroup --clear-groups") run "" --yes "$path"
+    expect_status 1
+    expect_text "$path: $text"
+    expect_vendor_commands 0
+  done
+done <<EOF
+a directory|$WORK/a folder|is a directory, not a device; name a drive that --list shows
+a plain file|$WORK/plain.txt|not a SCSI generic device; name a drive that --list shows
+missing|$WORK/none|no such file; name a drive that --list shows
+EOF
+
+# The drive goes away during the download. sysfs lists sg0 until the
+# simulated kernel takes it away (KTX_SGIO_VANISH=unplug) when the drive
+# stops answering after command N: 3 of the probe, MODE SENSE, 8 reads of
+# the backup, then the blocks.
+mkdir -p "$WORK/dev/sysfs/sg0/device" && echo running > "$WORK/dev/sysfs/sg0/device/state"
+CASE="the drive goes away during the download: no further tries, and what to do"
+drive "fault = vanish-after 14"
+rm -f "$WORK/gone-backup.bin"
+EXTRA_ENV=KTX_SGIO_VANISH=unplug run "" --yes --backup "$WORK/gone-backup.bin" /dev/sg0
+expect_status 1
+expect_text "Error Happen in ID 3 OFFSET 0x8000"
+expect_text "  its outcome: no SCSI status (the request did not complete); host status 0x01 DID_NO_CONNECT"
+expect_text "ktxflash: /dev/sg0: the drive went away after 2 of the 8 blocks were accepted"
+expect_text "Reconnect the drive"
+expect_text "Do not restart the PC or power the drive off yet"
+expect_text "run the upgrade again"
+expect_text "The drive's old firmware is in the backup $WORK/gone-backup.bin; keep it. It goes back onto the drive with: ktxflash --image $WORK/gone-backup.bin --sum 0000"
+[ "$(grep 'CDB FD ' "$WORK/trace.log" | grep -c ' 03 08 ')" = 1 ] || fail "block 3 was tried more than once"
+expect_no_text "Restart the PC"
+mkdir -p "$WORK/dev/sysfs/sg0/device"
+CASE="a drive that stops answering but is still there keeps its five tries"
+drive "fault = vanish-after 8"
+run "" --yes --no-backup --allow-reinstall /dev/sg0
+expect_status 1
+expect_text "Error Happen in ID 5 OFFSET 0x0000"
+expect_no_text "went away"
+[ "$(grep 'CDB FD ' "$WORK/trace.log" | grep -c ' 05 08 ')" = 5 ] || fail "block 5 not tried five times"
+rm -rf "$WORK/dev/sysfs"
+
+# A transfer limit below one block, read from sysfs: refused before any
+# command that moves a block. CASE | arguments
+mkdir -p "$WORK/dev/sysfs/sg0/device/block/sr0/queue" && touch "$WORK/dev/sr0"
+echo 8 > "$WORK/dev/sysfs/sg0/device/block/sr0/queue/max_hw_sectors_kb"
+while IFS='|' read -r name arguments; do
+  CASE="transfer limit of 8 KiB: $name"
+  drive
+  # shellcheck disable=SC2086
+  run "" $arguments
+  expect_status 1
+  expect_text "ktxflash: /dev/sg0: the system passes at most 8 KiB in one command to this drive (max_hw_sectors_kb of its queue in sysfs), and the firmware moves in 16 KiB blocks"
+  expect_text "another USB port or enclosure"
+  [ "$(read_commands)" = 0 ] || fail "a block was read"
+  expect_vendor_commands 0
+done <<EOF
+upgrade|--yes /dev/sg0
+dry run|--dry-run /dev/sg0
+save|--save $WORK/limited.bin /dev/sg0
+verify|--verify /dev/sg0
+EOF
+[ ! -e "$WORK/limited.bin" ] || fail "--save wrote a file"
+CASE="a transfer limit of a whole block"
+echo 16 > "$WORK/dev/sysfs/sg0/device/block/sr0/queue/max_hw_sectors_kb"
+drive
+run "" --dry-run /dev/sg0
+expect_status 0
+rm -rf "$WORK/dev/sysfs" "$WORK/dev/sr0"
+
+CASE="a block answered late: the wait is said, the upgrade goes on"
+drive
+EXTRA_ENV=KTX_SGIO_LATE_BLOCK=3:10500 run "" --yes --no-backup /dev/sg0
+expect_status 0
+expect_text "ktxflash: waiting for the drive to answer for block 3 of 8 of the download (10 s so far); the drive may take minutes: do not unplug it or turn it off."
+[ "$(grep -c 'waiting for the drive' "$WORK/out")" = 1 ] || fail "said more than once in 10.5 s"
+expect_text "Upgrade Firmware Successful!!"
 
 CASE="listing and saving work without root"
 drive "image = sample"
