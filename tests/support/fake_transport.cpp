@@ -70,7 +70,11 @@ int FakeTransport::Send(const commands::Command& command, std::uint8_t* data) {
             downloads.push_back({data, command.cdb[10], word(6),
                                  static_cast<std::uint16_t>(command.transferLength), word(8)});
             if (duringCommand) duringCommand();
-            return Next(downloadResults);
+            if (!Next(downloadResults)) {
+                report().deviceGone = goneOnRefusal;
+                return 0;
+            }
+            return 1;
         default:
             return Unexpected(command);
     }

@@ -5,6 +5,7 @@
 
 #include "app/terminal/terminal_face.h"
 #include "app/terminal/command_log.h"
+#include "app/terminal/waiting_notice.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +166,69 @@ TEST_F(TerminalFaceTest, TheCommandLogTimesEachCommandAcrossTheClocksWrap) {
     log.CommandStarts(report);
     log.CommandEnded(report);
     EXPECT_EQ(out_.Text(), "  command 00 00 00 00 00 00 00 00 00 00 00 00 (no data): good (25 ms)\n");
+}
+
+// A timer the test runs by hand: it keeps what it was started with.
+class HandTimer : public WaitTimer {
+public:
+    bool Start(WaitListener& listener, std::uint32_t firstMs, std::uint32_t everyMs) override {
+        listener_ = &listener;
+        first = firstMs;
+        every = everyMs;
+        return true;
+    }
+    void Stop() override { listener_ = nullptr; }
+    // What the timer's thread would do after `ms` of waiting.
+    void Elapse(std::uint32_t ms) {
+        if (listener_ != nullptr) listener_->StillWaiting(ms);
+    }
+    bool running() const { return listener_ != nullptr; }
+    std::uint32_t first = 0, every = 0;
+
+private:
+    WaitListener* listener_ = nullptr;
+};
+
+// Each command is timed while it is out, and the notice says which block it
+// waits for; the command's end stops the timer before the log sees it.
+TEST_F(TerminalFaceTest, ASlowCommandIsSaidWithItsBlockAndTheTimerStopsAtItsEnd) {
+    auto face = MakeFace("");
+    HandTimer timer;
+    terminal::CommandLog log(*face, system_);
+    terminal::WaitingNotice notice(*face, &timer, &log);
+    const struct {
+        commands::Command command;
+        const char* purpose;
+    } cases[] = {
+        {commands::VendorDownload(5, 0x1234, 0x4000, 0x0E89), "block 5 of 8 of the download"},
+        {commands::ReadBufferMode1(1, 0x4000, 0x4000), "block 6 of 8 of the read-out"},
+        {commands::TestUnitReady(), "command 00h"},
+    };
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        CommandReport report;
+        report.Begin(c.command);
+        notice.CommandStarts(report);
+        EXPECT_EQ(timer.first, 10000u);
+        EXPECT_EQ(timer.every, 30000u);
+        timer.Elapse(10000);
+        timer.Elapse(40000);
+        notice.CommandEnded(report);
+        EXPECT_FALSE(timer.running());
+        timer.Elapse(70000);  // a timer that ignored Stop would be heard here
+        const std::string said = std::string("ktxflash: waiting for the drive to answer for ") + c.purpose;
+        expected.push_back(said + " (10 s so far); the drive may take minutes: do not unplug it or turn it off.");
+        expected.push_back(said + " (40 s so far); the drive may take minutes: do not unplug it or turn it off.");
+        expected.push_back("  command ");  // handed on to the log after the timer stopped
+    }
+    const std::string text = out_.Text();
+    std::size_t at = 0;
+    for (const std::string& line : expected) {
+        const std::size_t found = text.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << "\nin:\n" << text;
+        at = found + line.size();
+    }
+    EXPECT_EQ(text.find("70 s"), std::string::npos);
 }
 
 }  // namespace
