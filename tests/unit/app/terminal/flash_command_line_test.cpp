@@ -3,6 +3,8 @@
 
 #include "app/terminal/flash_command_line.h"
 
+#include "app/terminal/flash_conventions.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -99,17 +101,37 @@ TEST(FlashCommandLine, MalformedLinesNameTheirProblemAndArgument) {
         const auto line = terminal::ParseFlashCommandLine(static_cast<int>(list.size()), list.data());
         EXPECT_EQ(line.problem, c.problem);
         EXPECT_EQ(Text(line.offending), Text(c.offending));
-        EXPECT_STRNE(terminal::UsageProblemText(line.problem), "");
+        MessageText message;
+        terminal::AppendUsageProblem(line, message);
+        EXPECT_FALSE(message.empty());
     }
 }
 
-TEST(FlashCommandLine, HelpTextNamesEveryOptionAndTheExitStatuses) {
-    const std::string usage = terminal::kFlashUsage;
-    for (const char* option : {"--list", "--info", "--save FILE", "--force", "--yes", "--dry-run", "--help", "--version",
-                               "DEVICE", "--verify", "--backup FILE", "--no-backup", "--allow-reinstall",
-                               "--allow-other-model", "--ignore-power", "--json", "--verbose"})
-        EXPECT_NE(usage.find(option), std::string::npos) << option;
-    EXPECT_NE(usage.find("0 success, 1 refused or failed, 2 malformed"), std::string::npos);
+TEST(FlashCommandLine, HelpOfEachSystemNamesEveryOptionItsExamplesAndFitsAnOldConsole) {
+    struct Case {
+        const terminal::FlashConventions& conventions;
+        std::vector<const char*> examples;
+    };
+    const Case cases[] = {
+        {terminal::kLinuxFlashConventions, {"/dev/sg", "sudo ktxflash /dev/sg1", "ktxflash --list"}},
+        {terminal::kWindowsFlashConventions, {"ktxflash.exe --list", "ktxflash.exe E:", "ktxflash.exe 0:1"}},
+    };
+    for (const Case& c : cases) {
+        const std::string usage = std::string(c.conventions.usage) + terminal::kFlashOptionsHelp;
+        SCOPED_TRACE(usage);
+        for (const char* option :
+             {"--list", "--info", "--save FILE", "--force", "--yes", "--dry-run", "-h, --help", "--version", "DEVICE",
+              "--verify", "--backup FILE", "--no-backup", "--allow-reinstall", "--allow-other-model",
+              "--ignore-power", "--json", "--verbose", "--image FILE", "--sha256 HEX", "--sum HEX",
+              "--unchecked-image", "--revision TAG", "--mask N", "0x0C", "0x0F"})
+            EXPECT_NE(usage.find(option), std::string::npos) << option;
+        for (const char* example : c.examples) EXPECT_NE(usage.find(example), std::string::npos) << example;
+        EXPECT_NE(usage.find("0 success, 1 refused or failed, 2 malformed"), std::string::npos);
+        // An old console adds a blank line after a full 80 columns.
+        std::size_t start = 0;
+        for (std::size_t end; (end = usage.find('\n', start)) != std::string::npos; start = end + 1)
+            EXPECT_LE(end - start, 79u) << usage.substr(start, end - start);
+    }
 }
 
 }  // namespace

@@ -48,8 +48,10 @@ protected:
         CapturedFile in(input);
         const FirmwarePackage package(packageBlock_.data());
         terminal::FlashServices services{devices,    system_,    &guard_,   memory_, package, out.file(),
-                                         out.file(), in.file(), false,      false,   &power_};
-        const int status = terminal::RunFlashProgram(static_cast<int>(args.size()), args.data(), services);
+                                         out.file(), in.file(), false,      false,   &power_,
+                                         terminal::kWindowsFlashConventions};
+        const int status =
+            terminal::RunFlashProgram("ktxflash.exe", static_cast<int>(args.size()), args.data(), services);
         out_ = out.Text();
         return status;
     }
