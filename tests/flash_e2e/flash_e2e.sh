@@ -293,8 +293,8 @@ run "" --info
 expect_status 0
 expect_text 'revision tag:        "P1"'
 expect_text "block 1 (image 0x00000..0x03FFF) sum: 7E45"
-expect_text "image SHA-256:       $IMAGE_SHA256"
-expect_text "image byte sum:      0E89"
+expect_text "  image SHA-256:       $IMAGE_SHA256"
+expect_text "  image byte sum:      0E89"
 
 CASE="uncombined template"
 FLASH_UNDER_TEST=$FLASH_TEMPLATE

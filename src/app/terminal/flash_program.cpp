@@ -122,7 +122,7 @@ int FlashRun::Info() {
     const ImageFingerprints fingerprints = FingerprintImage(package.image(), kImageSize);
     char sha256[kSha256TextSize];
     FormatSha256(fingerprints.sha256, sha256);
-    std::fprintf(textOut_, "image SHA-256:       %s\nimage byte sum:      %04X\n", sha256,
+    std::fprintf(textOut_, "  image SHA-256:       %s\n  image byte sum:      %04X\n", sha256,
                  static_cast<unsigned>(fingerprints.byteSum));
     std::fflush(textOut_);
     return kExitSuccess;
