@@ -440,7 +440,7 @@ expect_no_text "Saved the drive's firmware"
 run_json() {
   rm -rf "$WORK/cwd" && mkdir -p "$WORK/cwd"
   (cd "$WORK/cwd" && env KTX_SGIO_DIR="$WORK/dev" KTX_SIM_CONFIG="$WORK/machine.cfg" \
-    "${PRELOADED[@]}" "$FLASH_UNDER_TEST" --json "$@" < /dev/null > "$WORK/json" 2> "$WORK/out")
+    ${WRAP:-} "${PRELOADED[@]}" "$FLASH_UNDER_TEST" --json "$@" < /dev/null > "$WORK/json" 2> "$WORK/out")
   status=$?
 }
 # expect_json PYTHON-CHECK: the check sees `objects` (the parsed lines) and
@@ -502,6 +502,16 @@ expect_json '
 assert [(c["name"], c["passed"]) for c in by_type["check"]][-3:] == [("dvd-rom-only", True), ("image-size", True), ("revision", False)], by_type["check"]
 assert by_type["check"][-1]["text"] == "F/W Version Not Match"
 assert objects[-1]["status"] == "F/W Version Not Match"
+'
+
+CASE="json: a dry run without the rights ends as the refusal would"
+drive
+WRAP=$NO_RAWIO run_json --dry-run /dev/sg0
+expect_status 1
+expect_json '
+assert [(c["name"], c["passed"]) for c in by_type["check"]][:3] == [("model", True), ("power", True), ("rights", False)], by_type["check"]
+assert by_type["error"][-1]["message"].startswith("Dry run: a real upgrade would be refused: /dev/sg0: the kernel refused"), by_type["error"]
+assert objects[-1]["exit"] == 1
 '
 
 CASE="json: verify, and strings escaped"

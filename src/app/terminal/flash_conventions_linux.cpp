@@ -21,7 +21,7 @@ const char kUsage[] =
     "only the rights to open the device.\n"
     "Examples:\n"
     "  ktxflash --list\n"
-    "  ktxflash --dry-run /dev/sg1\n"
+    "  sudo ktxflash --dry-run /dev/sg1\n"
     "  sudo ktxflash /dev/sg1\n";
 
 }  // namespace

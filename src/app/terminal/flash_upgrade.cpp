@@ -236,6 +236,7 @@ int FlashRun::Upgrade() {
             refused.Append(dryRunRefusal_.c_str());
             face_.PrintLine(refused.c_str());
             face_.PrintLine("No firmware command was sent to the drive.");
+            if (line_.json) json_.Error(nullptr, refused.c_str());
             return kExitFailed;
         }
         face_.PrintLine(kDryRunStoppedText);
