@@ -122,8 +122,10 @@ int FlashRun::Info() {
     const ImageFingerprints fingerprints = FingerprintImage(package.image(), kImageSize);
     char sha256[kSha256TextSize];
     FormatSha256(fingerprints.sha256, sha256);
-    std::fprintf(textOut_, "  image SHA-256:       %s\n  image byte sum:      %04X\n", sha256,
+    MessageText lines;
+    lines.Format("  image SHA-256:       %s\n  image byte sum:      %04X\n", sha256,
                  static_cast<unsigned>(fingerprints.byteSum));
+    std::fputs(lines.c_str(), textOut_);
     std::fflush(textOut_);
     return kExitSuccess;
 }
@@ -336,7 +338,11 @@ int RunFlashProgram(const char* programName, int count, const char* const* args,
             JsonReport json(services.out, nullptr);
             json.Error(nullptr, problem.c_str());
         }
-        std::fprintf(services.err, "ktxflash: %s\nSee --help for the command line.\n", problem.c_str());
+        // The Windows programs print through fputs only (fprintf would
+        // bring MinGW's own printf, and the imports it needs).
+        std::fputs("ktxflash: ", services.err);
+        std::fputs(problem.c_str(), services.err);
+        std::fputs("\nSee --help for the command line.\n", services.err);
         return kExitUsage;
     }
     if (line.action == FlashAction::Help) {
