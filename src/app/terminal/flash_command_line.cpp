@@ -176,10 +176,10 @@ FlashCommandLine ParseFlashCommandLine(int count, const char* const* args) { ret
 
 namespace {
 
-// The offending argument in quotes, shown escaped.
+// The offending argument in quotes, as typed (control characters escaped).
 void AppendQuoted(TextBuffer& out, const char* argument) {
     out.Append('"');
-    AppendDisplayText(out, argument != nullptr ? argument : "");
+    AppendDisplayPath(out, argument != nullptr ? argument : "");
     out.Append('"');
 }
 

@@ -157,6 +157,8 @@ TEST(FlashCommandLine, UsageMessagesReadAsOneSentence) {
         {{"--image", "a.bin", "x"},
          "--image needs the check its maker published: --sha256 HEX or --sum HEX (--unchecked-image: none)"},
         {{"--\x1b[1m"}, "unknown option \"--\\x1B[1m\""},
+        // A Windows path as typed, not with its backslashes escaped.
+        {{"E:", "C:\\fw\\P13.BIN"}, "unexpected argument \"C:\\fw\\P13.BIN\""},
     };
     for (const auto& c : cases) {
         const std::vector<const char*> list(c.args);
