@@ -388,6 +388,7 @@ drive "product = KTX9000"
 run "" --yes --no-backup --allow-other-model /dev/sg0
 expect_status 0
 expect_text 'the drive reports vendor "TAVRINE", product "KTX9000": flashed as a KTX7724R05 (--allow-other-model)'
+expect_text "  WARN  TAVRINE KTX7724R05 drive"
 expect_vendor_commands 8
 
 CASE="without CAP_SYS_RAWIO nothing is asked, read or sent; a dry run warns"

@@ -49,7 +49,7 @@ const char* CheckLabel(const char* name) {
 
 void FlashRun::ReportCheck(const char* name, CheckMark mark, const char* text) {
     MessageText line;
-    line.Assign(mark == CheckMark::Passed ? "  ok    " : mark == CheckMark::Failed ? "  FAIL  " : "  let   ");
+    line.Assign(mark == CheckMark::Passed ? "  ok    " : mark == CheckMark::Failed ? "  FAIL  " : "  WARN  ");
     line.Append(CheckLabel(name));
     face_.PrintLine(line.c_str());
     if (line_.json) json_.Check(name, mark == CheckMark::Passed, text);
