@@ -68,9 +68,9 @@ expect_text "Backup of the drive's firmware: $backup"
 # The tip: the backup's absolute Windows path as typed (no \x5C), the
 # command that restores it with the backup's SHA-256, no sudo.
 sha=$(sha256sum "$backup" | cut -d' ' -f1)
-grep -q "^Keep the backup, the drive's old firmware byte for byte: [A-Z]:\\.*\\$backup\$" out ||
+grep -q '^Keep the backup, the drive'"'"'s old firmware byte for byte: [A-Z]:\\.*\\'"$backup\$" out ||
   fail "no absolute Windows path of the backup"
-grep -q "^  [^ ]*ktxflash\(.exe\)\? --image [A-Z]:\\.*\\$backup --sha256 $sha 0:1\$" out || fail "no restore command"
+grep -q '^  [^ ]*ktxflash\(\.exe\)\? --image [A-Z]:\\.*\\'"$backup --sha256 $sha 0:1\$" out || fail "no restore command"
 grep -qF 'x5C' out && fail "a backslash shown escaped"
 
 CASE="verify"
