@@ -69,10 +69,11 @@ public:
                 line_.imageFile = TakeFile(count, args, i);
                 imageOption = arg;
             } else if (Is(arg, "--revision") || Is(arg, "--mask") || Is(arg, "--sum") || Is(arg, "--sha256")) {
-                TakeImageSetting(arg, i + 1 < count ? args[i + 1] : nullptr);
+                const char* value = i + 1 < count ? args[i + 1] : nullptr;
+                TakeImageSetting(arg, value);
                 ++i;
                 imageSettingOption = arg;
-                if (Is(arg, "--mask")) maskValue = args[i];
+                if (Is(arg, "--mask")) maskValue = value;
             } else if (Is(arg, "--unchecked-image")) {
                 line_.imageUnchecked = true;
                 imageSettingOption = arg;

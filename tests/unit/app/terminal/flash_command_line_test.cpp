@@ -100,6 +100,7 @@ TEST(FlashCommandLine, MalformedLinesNameTheirProblemAndArgument) {
         {{"--image", "a.bin", "--revision", "P1", "--mask", "0x0C", "/dev/sg0"}, UsageProblem::ImageUnchecked, "--image"},
         {{"--sha256", "ab", "--image", "a.bin", "/dev/sg0"}, UsageProblem::BadSha256, "ab"},
         {{"--image", "a.bin", "--sha256"}, UsageProblem::BadSha256, "--sha256"},
+        {{"--image", "a.bin", "--sum", "1", "--mask"}, UsageProblem::BadNumber, "--mask"},
         {{"--sha256", kSha256, "/dev/sg0"}, UsageProblem::ImageOptionAlone, "--sha256"},
         {{"--unchecked-image", "/dev/sg0"}, UsageProblem::ImageOptionAlone, "--unchecked-image"},
         // A mask selects characters 1..4 of the tag, and only those it has.
