@@ -85,17 +85,12 @@ std::string RangeProblem(const BufferRange& range, std::size_t size) {
            " beyond the " + std::to_string(size) + "-byte buffer";
 }
 
+// The vendor command is 12 bytes; every other opcode has the length its
+// group code gives (00h-1Fh six bytes, the kernel's PREVENT ALLOW MEDIUM
+// REMOVAL among them).
 std::size_t RequiredCdbLength(std::uint8_t opcode) {
-    switch (opcode) {
-        case commands::kOpInquiry:
-        case commands::kOpTestUnitReady:
-        case kOpRequestSense:
-            return 6;
-        case commands::kOpVendorDownload:
-            return kVendorDownloadCdbLength;
-        default:
-            return 10;
-    }
+    if (opcode == commands::kOpVendorDownload) return kVendorDownloadCdbLength;
+    return opcode < 0x20 ? 6 : 10;
 }
 
 std::string DirectionText(DataDirection direction) {
