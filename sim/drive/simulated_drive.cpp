@@ -188,7 +188,12 @@ ScsiOutcome SimulatedDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLeng
     const bool requestSense = cdb != nullptr && cdbLength != 0 && cdb[0] == kOpRequestSense;
     if (!requestSense) lastSense_ = reply.sense;
 
-    if (reply.lateMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.lateMs));
+    if (reply.lateMs != 0) {
+        // Said at once, so that whoever follows the trace knows the answer is pending.
+        trace_.Write(name_ + " #" + std::to_string(sequence) + " answer held back " + std::to_string(reply.lateMs) +
+                     " ms (fault: late-block)");
+        std::this_thread::sleep_for(std::chrono::milliseconds(reply.lateMs));
+    }
     trace_.Write(TraceLine(name_, sequence, cdb, cdbLength, direction, data, length, reply));
 
     if (reply.installed) {

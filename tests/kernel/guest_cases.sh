@@ -59,7 +59,7 @@ start_drive() {
   DRIVE_PID=$!
   wait_for 10 test -e /ffs/ep1 || echo "guest: the device program did not start"
   echo dummy_udc.0 >$G/UDC
-  wait_for 30 drive_node || echo "guest: no sg and sr node for the drive"
+  wait_for 60 drive_node || echo "guest: no sg and sr node for the drive"
 }
 stop_drive() {
   echo "" >$G/UDC 2>/dev/null
@@ -182,12 +182,14 @@ end
 stop_drive
 
 # in_flight_then HOW...: the upgrade in the background; block 3's answer
-# comes 4 s late, and 1 s into that wait HOW takes the device away.
+# comes 4 s late, and 1 s into that wait HOW takes the device away (the
+# cable pulled: the answer is lost; the SCSI device deleted: the kernel
+# waits for the answer, and the next block finds the device gone).
 in_flight_then() {
   rm -f /tmp/status
   (run --yes --no-backup "$SG"; echo $status >/tmp/status) &
   local flash=$!
-  wait_for 60 grep -q 'block 2 of 8 accepted' $TRACE || bad "block 2 never went in"
+  wait_for 60 grep -q 'answer held back' $TRACE || bad "block 3 never reached the drive"
   sleep 1
   "$@"
   wait $flash

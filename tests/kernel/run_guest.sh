@@ -21,7 +21,7 @@ end=$(date +%s)
 echo "guest made in $((made - start)) s, qemu ran $((end - made)) s"
 if grep -q '^FAIL' "$work/console.log"; then
   echo "--- the failed cases, with ktxflash's output and the drive's new trace lines:"
-  awk '/^FAIL/{p=1; print; next} /^(PASS|FAIL)|passed, [0-9]+ failed$/{p=0} p' "$work/console.log"
+  awk '/^FAIL/{p=1; print; next} /^(PASS|FAIL|guest:)|passed, [0-9]+ failed$/{p=0} p' "$work/console.log"
   exit 1
 fi
 grep -qE '^[0-9]+ passed, 0 failed$' "$work/console.log" || { echo "the guest never finished (no count line): $work/console.log"; exit 1; }

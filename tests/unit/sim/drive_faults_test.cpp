@@ -193,7 +193,10 @@ TEST_F(DriveFaults, LateBlockIsAnsweredLateAndOnlyThatBlock) {
     };
     EXPECT_LT(timed(1), std::chrono::milliseconds(300));
     EXPECT_GE(timed(2), std::chrono::milliseconds(300));
-    EXPECT_THAT(LastLine(trace), HasSubstr("good: block 2 of 8 accepted (answered 300 ms late: fault: late-block)"));
+    const std::vector<std::string> lines = trace.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "0:0 #2 answer held back 300 ms (fault: late-block)");
+    EXPECT_THAT(lines.back(), HasSubstr("good: block 2 of 8 accepted (answered 300 ms late: fault: late-block)"));
     EXPECT_LT(timed(3), std::chrono::milliseconds(300));
 }
 
