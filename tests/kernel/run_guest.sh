@@ -16,7 +16,7 @@ case $arch in
   x86_64) qemu=(qemu-system-x86_64 -cpu max "${common[@]}" -append "console=ttyS0 edd=off $append") ;;
   arm64) qemu=(qemu-system-aarch64 -M virt -cpu cortex-a57 "${common[@]}" -append "console=ttyAMA0 $append") ;;
 esac
-timeout 780 "${qemu[@]}" </dev/null 2>&1 | tr -d '\r' | tee "$work/console.log" | grep -E '^(PASS|FAIL|guest:|  note:)|passed, [0-9]+ failed$'
+timeout 780 "${qemu[@]}" </dev/null 2>&1 | tr -d '\r' | tee "$work/console.log" | grep -E '^(PASS|FAIL|  note:)|guest:|passed, [0-9]+ failed$'
 end=$(date +%s)
 echo "guest made in $((made - start)) s, qemu ran $((end - made)) s"
 if grep -q '^FAIL' "$work/console.log"; then
