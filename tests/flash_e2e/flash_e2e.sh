@@ -172,7 +172,7 @@ expect_text "Error Happen in ID 5 OFFSET 0x0000"
 expect_text "Please check whether your selected device is fit for the F/W !"
 # After the dialog's texts, what the drive said of the last try.
 expect_text "  the last command: FD "
-expect_text "  its outcome: SCSI status 0x02 CHECK CONDITION, sense key 0x5 ILLEGAL REQUEST, ASC/ASCQ 0x00/0x00"
+expect_text "  its outcome: SCSI status 0x02 CHECK CONDITION, sense key 0x5 ILLEGAL REQUEST, ASC/ASCQ 0x24/0x00"
 expect_no_text "Restart the PC"
 
 CASE="firmware commands need root"
