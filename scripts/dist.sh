@@ -3,7 +3,7 @@
 #   ktx7724-tools-VERSION-windows.zip         32-bit programs, 64-bit ones in x64/,
 #                                             ktxcombine.exe, README.txt, LICENSE.txt
 #   ktx7724-tools-VERSION-linux-ARCH.tar.gz   ktxflash, ktxcombine, man pages,
-#                                             README (the Linux section), LICENSE;
+#                                             README (packaging/linux), LICENSE;
 #                                             ARCH x86_64 and arm64
 #   ktx7724-tools_VERSION_DEBARCH.deb         the same, installed under /usr;
 #                                             DEBARCH amd64 and arm64
@@ -102,9 +102,6 @@ crlf LICENSE "$win/LICENSE.txt"
 normalize "$win"
 zip_dir "$win" "$out/ktx7724-tools-$version-windows.zip"
 
-# The README's Linux section, from its heading to the next one of its level.
-linux_readme() { awk '/^## On Linux/{p=1; print; next} p && /^## /{exit} p' README.md; }
-
 # The Linux tarball and package of one architecture.
 linux_release() {
   local arch=$1 debarch=$2 bin=$work/linux-$1
@@ -112,7 +109,7 @@ linux_release() {
   mkdir -p "$dir/man/man1"
   cp "$bin/src/app/ktxflash" "$bin/tools/combine/ktxcombine" "$dir/"
   cp packaging/man/ktxflash.1 packaging/man/ktxcombine.1 "$dir/man/man1/"
-  linux_readme >"$dir/README"
+  sed "s/@VERSION@/$version/g" packaging/linux/README >"$dir/README"
   cp LICENSE "$dir/LICENSE"
   normalize "$dir" "$dir/ktxflash" "$dir/ktxcombine"
   tar_dir "$dir" "$out/ktx7724-tools-$version-linux-$arch.tar.gz"

@@ -30,15 +30,13 @@ install -m 0644 packaging/debian/lintian-overrides "$pkg/usr/share/lintian/overr
   sed -n '/^Permission/,$p' LICENSE | sed 's/^$/./; s/^/ /'
 } >"$doc/copyright"
 
-# A native package's changelog: one entry for this version, dated by
-# SOURCE_DATE_EPOCH.
+# A native package's changelog, made from CHANGELOG.md (the entry of this
+# version dated by SOURCE_DATE_EPOCH), and the README for Linux users.
 maintainer=$(sed -n 's/^Maintainer: //p' packaging/debian/control)
-{ echo "$name ($version) unstable; urgency=medium"
-  echo
-  echo "  * Release $version: see the README for what it contains."
-  echo
-  echo " -- $maintainer  $(date -u -R -d "@$SOURCE_DATE_EPOCH")"
-} | gzip -9n >"$doc/changelog.gz"
+python3 scripts/deb_changelog.py CHANGELOG.md "$name" "$maintainer" "$version" "$SOURCE_DATE_EPOCH" \
+  | gzip -9n >"$doc/changelog.gz"
+sed "s/@VERSION@/$version/g" packaging/linux/README >"$doc/README"
+chmod 0644 "$doc/README"
 
 installed_kib=$(du -sk --exclude=DEBIAN "$pkg" | cut -f1)
 sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$debarch/" -e "s/@INSTALLED_SIZE@/$installed_kib/" \

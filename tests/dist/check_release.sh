@@ -71,6 +71,19 @@ for text in README.txt LICENSE.txt; do
   if grep -q $'[^\r]$' "$win/$text" || grep -q $'^$' "$win/$text"; then fail "$text has lines without CRLF"; fi
 done
 
+# The Linux users' README in each tarball and package: of this release, and
+# about what they hold (not the repository's ./run or the Windows dialog).
+while IFS= read -r readme; do
+  name=${readme#"$unpacked"/}
+  grep -q "@VERSION@" "$readme" && fail "$name: the version was not filled in"
+  grep -q "tools $version for Linux" "$readme" || fail "$name does not name release $version"
+  grep -n -E '\./run |ktxupgrade' "$readme" >&2 && fail "$name names what the release does not hold"
+done < <(find "$unpacked/linux" -mindepth 2 -maxdepth 2 -name README; find "$unpacked/deb" -path '*/usr/share/doc/*/README')
+[ "$(find "$unpacked/deb" -path '*/usr/share/doc/*/README' | wc -l)" -eq 2 ] || fail "a package lacks its README"
+for changelog in "$unpacked"/deb/*/usr/share/doc/*/changelog.gz; do
+  zcat "$changelog" | head -n1 | grep -q "($version)" || fail "${changelog#"$unpacked"/}: no entry for $version first"
+done
+
 # The Linux programs: for their archive's architecture, static, and they
 # answer (the arm64 ones under qemu-user).
 while IFS= read -r -d '' program; do

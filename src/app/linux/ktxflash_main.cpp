@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     linux_platform::ThreadWaitTimer waitTimer;
     const FirmwarePackage package = FirmwarePackage::Embedded();
     terminal::FlashServices services{flashDevices, system, &interrupts, memory, package, stdout, stderr, stdin,
-                                     isatty(STDOUT_FILENO) == 1, isatty(STDIN_FILENO) == 1, &power, &waitTimer};
-    return terminal::RunFlashProgram(argc - 1, argv + 1, services);
+                                     isatty(STDOUT_FILENO) == 1, isatty(STDIN_FILENO) == 1, &power,
+                                     terminal::kLinuxFlashConventions, &waitTimer};
+    return terminal::RunFlashProgram(argv[0], argc - 1, argv + 1, services);
 }

@@ -9,9 +9,10 @@
 #include "app/terminal/drive_model_check.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_run.h"
+#include "app/terminal/revision_refusal_text.h"
 #include "firmware/block_comparison.h"
-#include "firmware/byte_sum.h"
 #include "firmware/package_layout.h"
+#include "firmware/revision_check.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 #include "platform/local_time.h"
@@ -23,7 +24,42 @@ namespace {
 constexpr char kRestartNote[] =
     "Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware only after that.";
 
+// What a check's line says it is about.
+const char* CheckLabel(const char* name) {
+    struct Label {
+        const char* name;
+        const char* label;
+    };
+    static const Label kLabels[] = {
+        {"model", "TAVRINE KTX7724R05 drive"},
+        {"power", "power: on the mains, or enough battery"},
+        {"rights", "rights to send firmware to the drive"},
+        {"volume-lock", "drive's volume locked and dismounted"},
+        {"dvd-rom-only", "DVD-ROM only drive"},
+        {"image-size", "drive takes an image of 131,072 bytes"},
+        {"revision", "drive's revision fits the image's tag and mask"},
+        {"image-sum", "image's byte sum matches the package"},
+        {"differs", "drive's firmware differs from the image"},
+    };
+    for (const Label& label : kLabels)
+        if (std::strcmp(label.name, name) == 0) return label.label;
+    return name;
+}
+
 }  // namespace
+
+void FlashRun::ReportCheck(const char* name, CheckMark mark, const char* text) {
+    MessageText line;
+    line.Assign(mark == CheckMark::Passed ? "  ok    " : mark == CheckMark::Failed ? "  FAIL  " : "  WARN  ");
+    line.Append(CheckLabel(name));
+    face_.PrintLine(line.c_str());
+    if (line_.json) json_.Check(name, mark == CheckMark::Passed, text);
+}
+
+void FlashRun::RefusedInDryRun(const char* text) {
+    Warn(text);
+    if (dryRunRefusal_.empty()) dryRunRefusal_.Assign(text);
+}
 
 bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
     MessageText name;
@@ -34,15 +70,15 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
         AppendReportedModel(drive, text);
         if (!line_.allowOtherModel) {
             text.Append(", not vendor \"TAVRINE\", product \"KTX7724R05\"; --allow-other-model flashes it anyway");
-            ReportCheck("model", false, text.c_str());
+            ReportCheck("model", CheckMark::Failed, text.c_str());
             Error(name.c_str(), text.c_str());
             return false;
         }
         text.Append(": flashed as a KTX7724R05 (--allow-other-model)");
-        ReportCheck("model", false, text.c_str());
+        ReportCheck("model", CheckMark::LetThrough, text.c_str());
         face_.PrintLine(text.c_str());
     } else {
-        ReportCheck("model", true, nullptr);
+        ReportCheck("model", CheckMark::Passed, nullptr);
     }
     if (services_.power != nullptr && !line_.ignorePower) {
         const PowerStatus power = services_.power->Read();
@@ -51,25 +87,25 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
             text.Format("the system runs on battery with %d%% left (less than %d%%): connect it to the mains, or "
                         "--ignore-power flashes anyway",
                         power.percent, kLowestChargeToFlash);
-            ReportCheck("power", false, text.c_str());
+            ReportCheck("power", CheckMark::Failed, text.c_str());
             if (!line_.dryRun) {
                 Error(nullptr, text.c_str());
                 return false;
             }
-            Warn(text.c_str());
+            RefusedInDryRun(text.c_str());
         } else {
-            ReportCheck("power", true, nullptr);
+            ReportCheck("power", CheckMark::Passed, nullptr);
         }
     }
     MessageText why;
     const bool mayFlash = services_.devices.MaySendFirmware(drive, why);
-    ReportCheck("rights", mayFlash, mayFlash ? nullptr : why.c_str());
+    ReportCheck("rights", mayFlash ? CheckMark::Passed : CheckMark::Failed, mayFlash ? nullptr : why.c_str());
     if (!mayFlash) {
         if (!line_.dryRun) {
             Error(nullptr, why.c_str());
             return false;
         }
-        Warn(why.c_str());
+        RefusedInDryRun(why.c_str());
     }
     return true;
 }
@@ -102,20 +138,30 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
     }
     MessageText text;
     text.Assign("Backup of the drive's firmware: ");
-    AppendDisplayText(text, name.c_str());
+    AppendDisplayPath(text, name.c_str());
     face_.PrintLine(text.c_str());
     if (line_.json) json_.Backup(name.c_str(), nullptr);
-    backupFile_.Assign(name.c_str());
-    backupSum_ = byteSum16(image, kImageSize);
+    // For the command that restores it, once the upgrade has succeeded.
+    char directory[kPathCapacity * 4] = {};
+    const std::uint32_t length = services_.system.CurrentDirectory(sizeof directory, directory);
+    if (length == 0 || length >= sizeof directory) directory[0] = '\0';
+    backupPath_.Clear();
+    AppendAbsolutePath(services_.conventions, directory[0] != '\0' ? directory : ".", name.c_str(), backupPath_);
+    FormatSha256(Sha256(image, kImageSize), backupSha256_);
     return true;
 }
 
 void FlashRun::AppendRestoreCommand(TextBuffer& text) {
-    text.Append("ktxflash --image ");
-    AppendDisplayText(text, backupFile_.c_str());
-    text.AppendFormat(" --sum %04X", static_cast<unsigned>(backupSum_));
+    const FlashConventions& conventions = services_.conventions;
+    text.Append(conventions.elevate);
+    AppendProgramWord(text);
+    text.Append(" --image ");
+    AppendCommandWord(conventions, backupPath_.c_str(), text);
+    text.Append(" --sha256 ");
+    text.Append(backupSha256_);
     if (line_.allowOtherModel) text.Append(" --allow-other-model");
-    text.Append(" DEVICE");
+    text.Append(' ');
+    AppendCommandWord(conventions, line_.device, text);
 }
 
 void FlashRun::ExplainDriveWentAway(int blocksAccepted) {
@@ -128,14 +174,19 @@ void FlashRun::ExplainDriveWentAway(int blocksAccepted) {
     face_.PrintLine(text.c_str());
     face_.PrintLine("  Reconnect the drive (its cable, its enclosure's power). Do not restart the PC or power the "
                     "drive off yet: the drive may need the download again before it can start.");
-    face_.PrintLine("  Then find it with ktxflash --list (its name may have changed) and run the upgrade again.");
-    if (backupFile_.empty()) {
+    text.Assign("  Then find it with ");
+    AppendProgramWord(text);
+    text.Append(" --list (its name may have changed) and run the upgrade again.");
+    face_.PrintLine(text.c_str());
+    if (backupSha256_[0] == '\0') {
         face_.PrintLine("  No backup of the drive's old firmware was written in this run.");
         return;
     }
-    text.Assign("  The drive's old firmware is in the backup ");
-    AppendDisplayText(text, backupFile_.c_str());
-    text.Append("; keep it. It goes back onto the drive with: ");
+    text.Assign("  Keep the backup, the drive's old firmware byte for byte: ");
+    text.Append(backupPath_.c_str());
+    face_.PrintLine(text.c_str());
+    face_.PrintLine("  To go back to it once the drive answers again:");
+    text.Assign("    ");
     AppendRestoreCommand(text);
     face_.PrintLine(text.c_str());
 }
@@ -149,12 +200,12 @@ bool FlashRun::Run() {
         break;
     case ScsiTransport::VolumeLock::Locked:
         face_.PrintLine("Locked and dismounted the drive's volume for the download.");
-        ReportCheck("volume-lock", true, nullptr);
+        ReportCheck("volume-lock", CheckMark::Passed, nullptr);
         break;
     case ScsiTransport::VolumeLock::Refused:
         Warn("Windows did not let ktxflash lock the drive's volume: another program may be using the drive; "
              "close it before the download");
-        ReportCheck("volume-lock", false, "the volume could not be locked");
+        ReportCheck("volume-lock", CheckMark::Failed, "the volume could not be locked");
         break;
     }
     const bool compares = !line_.allowReinstall;
@@ -174,7 +225,9 @@ bool FlashRun::Run() {
         return false;
     }
     const bool equal = compares && CompareBlocks(drive.get(), package_.image()).allSame();
-    ReportCheck("differs", !equal, equal ? "the drive's firmware already equals the image" : nullptr);
+    if (compares)
+        ReportCheck("differs", equal ? CheckMark::Failed : CheckMark::Passed,
+                    equal ? "the drive's firmware already equals the image" : nullptr);
     if (equal) {
         face_.PrintLine(
             "The drive's firmware already equals the image: not flashed again (--allow-reinstall flashes it anyway).");
@@ -215,6 +268,7 @@ int FlashRun::Upgrade() {
 
     if (checkedDriveOutcome_ == CheckedDriveOutcome::AlreadyEqual) return kExitSuccess;
     if (checkedDriveOutcome_ == CheckedDriveOutcome::Failed) return kExitFailed;
+    if (revisionRefused_) ExplainRevisionRefusal();
     if (face_.problemShown() || state.restartNeeded == 0) ExplainLastCommand();
     if (face_.blocksAcceptedBeforeGone() >= 0) {
         ExplainDriveWentAway(face_.blocksAcceptedBeforeGone());
@@ -222,16 +276,62 @@ int FlashRun::Upgrade() {
     }
     if (face_.problemShown()) return kExitFailed;
     if (line_.dryRun && face_.dryRunStopped()) {
+        if (!dryRunRefusal_.empty()) {
+            MessageText refused;
+            refused.Assign("Dry run: a real upgrade would be refused: ");
+            refused.Append(dryRunRefusal_.c_str());
+            face_.PrintLine(refused.c_str());
+            face_.PrintLine("No firmware command was sent to the drive.");
+            if (line_.json) json_.Error(nullptr, refused.c_str());
+            return kExitFailed;
+        }
         face_.PrintLine(kDryRunStoppedText);
         return kExitSuccess;
     }
     if (state.restartNeeded == 0) return kExitFailed;
-    face_.PrintLine(kRestartNote);
-    MessageText verify;
-    verify.Assign("After the restart, check what the drive runs with: ktxflash --verify ");
-    AppendDisplayText(verify, line_.device);
-    face_.PrintLine(verify.c_str());
+    ShowNextSteps();
     return kExitSuccess;
+}
+
+void FlashRun::ExplainRevisionRefusal() {
+    MessageText text;
+    text.Assign("  ");
+    AppendRevisionRefusal(MakeRevisionText(upgradeDrive_->productRevision), package_.revisionTag(),
+                          package_.versionCheckMask(), text);
+    face_.PrintLine(text.c_str());
+}
+
+void FlashRun::AppendProgramWord(TextBuffer& out) { AppendCommandWord(services_.conventions, programName_, out); }
+
+void FlashRun::ShowNextSteps() {
+    const FlashConventions& conventions = services_.conventions;
+    face_.PrintLine(kRestartNote);
+    MessageText command;
+    if (backupSha256_[0] != '\0') {
+        command.Assign("Keep the backup, the drive's old firmware byte for byte: ");
+        command.Append(backupPath_.c_str());
+        face_.PrintLine(command.c_str());
+        face_.PrintLine("To go back to it:");
+        command.Assign("  ");
+        AppendRestoreCommand(command);
+        face_.PrintLine(command.c_str());
+    }
+    face_.PrintLine("After the restart, check what the drive runs with:");
+    command.Assign("  ");
+    AppendProgramWord(command);
+    command.Append(" --verify ");
+    if (line_.imageFile != nullptr) {
+        // The same image the drive was sent, with its check.
+        char sha256[kSha256TextSize];
+        FormatSha256(Sha256(package_.image(), kImageSize), sha256);
+        command.Append("--image ");
+        AppendCommandWord(conventions, line_.imageFile, command);
+        command.Append(" --sha256 ");
+        command.Append(sha256);
+        command.Append(' ');
+    }
+    AppendCommandWord(conventions, line_.device, command);
+    face_.PrintLine(command.c_str());
 }
 
 }  // namespace terminal

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "firmware/byte_sum.h"
 #include "firmware/package_header.h"
 #include "firmware/package_layout.h"
 
-ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block, std::uint16_t& imageSum) {
+ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block,
+                                      ImageFingerprints& fingerprints) {
     if (!block.Allocate(package_layout::kPackageSize)) return ImageFileProblem::NoMemory;
     std::FILE* file = std::fopen(request.path, "rb");
     if (file == nullptr) return ImageFileProblem::CannotRead;
@@ -24,8 +24,10 @@ ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuff
     // A read that fails part-way ends like a short file.
     if (count != kImageSize) return ImageFileProblem::WrongSize;
 
-    imageSum = byteSum16(image, kImageSize);
-    if (request.sumGiven && request.sum != imageSum) return ImageFileProblem::SumDiffers;
-    WriteCombinedHeader(block.get(), request.revisionTag, std::strlen(request.revisionTag), imageSum, request.mask);
+    fingerprints = FingerprintImage(image, kImageSize);
+    if (HoldAgainst(request.sha256, fingerprints) == PublishedCheckResult::Differs) return ImageFileProblem::Sha256Differs;
+    if (HoldAgainst(request.byteSum, fingerprints) == PublishedCheckResult::Differs) return ImageFileProblem::SumDiffers;
+    WriteCombinedHeader(block.get(), request.revisionTag, std::strlen(request.revisionTag), fingerprints.byteSum,
+                        request.mask);
     return ImageFileProblem::None;
 }

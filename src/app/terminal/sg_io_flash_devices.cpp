@@ -15,23 +15,22 @@ constexpr std::size_t kMaxListedDrives = 64;
 void SgIoFlashDevices::ListAll(DeviceList& list, TextBuffer& why) {
     sgio::DevicePath paths[kMaxListedDrives];
     const std::size_t count = devices_.List(paths, kMaxListedDrives);
+    sgio::DeviceError errors[kMaxListedDrives];
     if (count == 0) {
         why.Assign(sgio::DeviceErrorText(sgio::DeviceError::NoDevices));
         return;
     }
-    const char* failedPath = nullptr;
-    sgio::DeviceError failure = sgio::DeviceError::None;
+    for (std::size_t i = 0; i < count; ++i) errors[i] = transport_.Probe(paths[i].text, list);
+    if (list.Count() > 0) return;
+    // Nothing found: each device seen and what it said, so that a device
+    // this user may not open is told from one that is no CD/DVD drive.
+    why.Assign("no CD/DVD drive answered; seen:");
     for (std::size_t i = 0; i < count; ++i) {
-        const sgio::DeviceError error = transport_.Probe(paths[i].text, list);
-        if (error != sgio::DeviceError::None && failedPath == nullptr) {
-            failedPath = paths[i].text;
-            failure = error;
-        }
-    }
-    if (list.Count() == 0 && failedPath != nullptr) {
-        AppendDisplayText(why, failedPath);
-        why.Append(": ");
-        why.Append(sgio::DeviceErrorText(failure));
+        why.Append(i == 0 ? " " : "; ");
+        AppendDisplayPath(why, paths[i].text);
+        why.Append(" (");
+        why.Append(errors[i] != sgio::DeviceError::None ? sgio::DeviceErrorText(errors[i]) : "no CD/DVD drive");
+        why.Append(")");
     }
 }
 
@@ -46,14 +45,14 @@ bool SgIoFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& why)
 }
 
 void SgIoFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
-    AppendDisplayText(out, transport_.PathOf(record));
+    AppendDisplayPath(out, transport_.PathOf(record));
 }
 
 bool SgIoFlashDevices::MaySendFirmware(const DeviceRecord& record, TextBuffer& why) {
     if (ProcessHasRawIoCapability()) return true;
     // The words of the kernel's refusal of the download.
     why.Assign("");
-    AppendDisplayText(why, transport_.PathOf(record));
+    AppendDisplayPath(why, transport_.PathOf(record));
     why.Append(": ");
     why.Append(sgio::DeviceErrorText(sgio::DeviceError::NotPermitted));
     return false;

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     platform::Win32WaitTimer waitTimer;
     const FirmwarePackage package = FirmwarePackage::Embedded();
     terminal::FlashServices services{devices, system, &breakGuard, memory, package, stdout, stderr, stdin,
-                                     _isatty(_fileno(stdout)) != 0, _isatty(_fileno(stdin)) != 0, &power, &waitTimer};
-    return terminal::RunFlashProgram(argc - 1, argv + 1, services);
+                                     _isatty(_fileno(stdout)) != 0, _isatty(_fileno(stdin)) != 0, &power,
+                                     terminal::kWindowsFlashConventions, &waitTimer};
+    return terminal::RunFlashProgram(argv[0], argc - 1, argv + 1, services);
 }
