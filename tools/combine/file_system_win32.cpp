@@ -4,6 +4,10 @@
 
 #include <cstdio>
 
+// <windows.h> names its own ReplaceFile; only PlaceNewFile is used here.
+#undef ReplaceFile
+#include "platform/file_replacement.h"
+
 // Only functions that Windows 95 and NT 4.0 export are imported (see
 // tests/imports/allowlist_win32.txt); MoveFileExA, which Windows 95 lacks,
 // is looked up at run time.
@@ -115,6 +119,14 @@ bool RenameOver(const std::string& from, const std::string& to, int& error) {
     if (std::rename(from.c_str(), to.c_str()) == 0) return true;
     error = ERROR_ACCESS_DENIED;
     return false;
+}
+
+// MoveFileA, under the C runtime's rename, never replaces a file.
+bool RenameIfFree(const std::string& from, const std::string& to, bool& taken, int& error) {
+    const Placement placement = PlaceNewFile(from.c_str(), to.c_str());
+    taken = placement == Placement::NameTaken;
+    if (placement == Placement::Failed) error = LastError();
+    return placement == Placement::Placed;
 }
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }

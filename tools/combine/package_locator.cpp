@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "firmware_package.h"
+#include "hex_digit.h"
 #include "package_layout.h"
 
 PackageArea LocatePackageArea(const std::vector<std::uint8_t>& file) {
@@ -30,9 +31,23 @@ PackageArea LocatePackageArea(const std::vector<std::uint8_t>& file) {
         area.kind = PackageAreaKind::kTruncated;
         return area;
     }
-    area.kind = FirmwarePackage(file.data() + area.offset).isUncombined() ? PackageAreaKind::kTemplate
-                                                                           : PackageAreaKind::kCombined;
+    const std::uint8_t* block = file.data() + area.offset;
+    area.kind = FirmwarePackage(block).isUncombined() ? PackageAreaKind::kTemplate
+                : HasCombinedHeaderShape(block)       ? PackageAreaKind::kCombined
+                                                      : PackageAreaKind::kUnrecognised;
     return area;
+}
+
+bool HasCombinedHeaderShape(const std::uint8_t* block) {
+    using namespace package_layout;
+    for (std::size_t i = kRevisionTagLength; i < kHeaderSize; ++i) {
+        const bool sumDigit = i >= kExpectedSumOffset && i < kExpectedSumOffset + kExpectedSumLength;
+        if (sumDigit ? HexDigitValue(static_cast<char>(block[i])) < 0
+                     : i != kVersionCheckMaskOffset && block[i] != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string LocateProblem(const PackageArea& area) {
@@ -44,6 +59,9 @@ std::string LocateProblem(const PackageArea& area) {
                    " firmware package areas found; a program must hold exactly one";
         case PackageAreaKind::kTruncated:
             return "firmware package area is cut short by the end of the file";
+        case PackageAreaKind::kUnrecognised:
+            return "no firmware package (neither a template's marker nor a combined "
+                   "program's header follows the package anchor)";
         case PackageAreaKind::kTemplate:
         case PackageAreaKind::kCombined:
             break;
