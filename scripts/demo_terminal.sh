@@ -24,7 +24,7 @@ drive() {  # REVISION IMAGE
 drive P1.2 zeros
 "$HOST_BUILD/tools/sample_image/ktxsampleimage" "$WORK/sample.bin" >/dev/null || fail "cannot make the sample image"
 "$HOST_BUILD/tools/combine/ktxcombine" "$HOST_BUILD/src/app/ktxflash" "$WORK/sample.bin" \
-  --revision "" --mask 0 -o "$WORK/ktxflash" || fail "ktxcombine failed"
+  --revision "" --mask 0 --sum 0E89 -o "$WORK/ktxflash" || fail "ktxcombine failed"
 
 flash() {
   echo "\$ ktxflash $*"
