@@ -2,11 +2,8 @@
 
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
-
-// <windows.h> names its own ReplaceFile; only PlaceNewFile is used here.
-#undef ReplaceFile
-#include "platform/file_replacement.h"
 
 // Only functions that Windows 95 and NT 4.0 export are imported (see
 // tests/imports/allowlist_win32.txt); MoveFileExA, which Windows 95 lacks,
@@ -121,12 +118,15 @@ bool RenameOver(const std::string& from, const std::string& to, int& error) {
     return false;
 }
 
-// MoveFileA, under the C runtime's rename, never replaces a file.
+// The C runtime's rename is MoveFileA, which never replaces a file: a name
+// that is taken fails with EEXIST. (The same call as PlaceNewFile in
+// platform/win32/file_replacement_win32.cpp, which is not linked here: its
+// file also holds the C-stream save, whose imports ktxcombine.exe has not.)
 bool RenameIfFree(const std::string& from, const std::string& to, bool& taken, int& error) {
-    const Placement placement = PlaceNewFile(from.c_str(), to.c_str());
-    taken = placement == Placement::NameTaken;
-    if (placement == Placement::Failed) error = LastError();
-    return placement == Placement::Placed;
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    taken = errno == EEXIST;
+    error = LastError();
+    return false;
 }
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
