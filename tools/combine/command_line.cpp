@@ -30,14 +30,14 @@ constexpr const char* kUsage =
     "                     three is required); its SHA-256 and sum are printed\n"
     "  --revision TAG     the revision IMAGE carries (0 to 4 printable\n"
     "                     characters), e.g. P1.3\n"
-    "  --mask N           which characters of TAG the drive's revision must\n"
-    "                     already have: bit 3 (0x08) the 1st ... bit 0 (0x01)\n"
-    "                     the 4th; only the tag's own characters, decimal or\n"
-    "                     0x-hex. For TAG P1.3: 0x0C lets any P1.x drive\n"
-    "                     through, 0x0F only a drive already at P1.3 (a\n"
-    "                     reinstall), 0 every drive\n"
-    "  -o, --output OUTPUT  the program to write; an existing OUTPUT is\n"
-    "                     replaced only with --force\n"
+    "  --mask N           which of TAG's characters the drive's revision must\n"
+    "                     already share: bit 3 (0x08) the 1st ... bit 0 (0x01)\n"
+    "                     the 4th, none beyond TAG's end (decimal or 0x-hex).\n"
+    "                     For TAG P1.3: 0x0C lets any P1.x drive through, 0x0F\n"
+    "                     only a drive already at P1.3 (a reinstall), 0 every\n"
+    "                     drive\n"
+    "  -o OUTPUT          the program to write (also --output OUTPUT); an\n"
+    "                     existing OUTPUT is replaced only with --force\n"
     "  --force            replace an existing OUTPUT\n"
     "\n"
     "TEMPLATE and IMAGE are never replaced, not even with --force: combining\n"
@@ -157,7 +157,7 @@ bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
         mask = value;
         return true;
     case NumberTextProblem::NotANumber:
-        problem = shown + " is not a number (use decimal or 0x-hex, 0 to 0xFF)";
+        problem = shown + " is not a number (use decimal or 0x-hex, 0 to 0x0F)";
         return false;
     case NumberTextProblem::TooLarge:
         break;

@@ -63,12 +63,12 @@ TEST(CombineCommandLine, RefusedTextsAreShownEscapedOnOneLine) {
     const ToolRun mask = RunTool(
         {"t.exe", "i.bin", "--revision", "P", "--mask", "1\n\x1b[2J", "--unchecked-image", "-o", "o.exe"});
     EXPECT_EQ(mask.status, kExitRefused);
-    EXPECT_EQ(mask.err, "ktxcombine: mask \"1\\x0A\\x1B[2J\" is not a number (use decimal or 0x-hex, 0 to 0xFF)\n");
+    EXPECT_EQ(mask.err, "ktxcombine: mask \"1\\x0A\\x1B[2J\" is not a number (use decimal or 0x-hex, 0 to 0x0F)\n");
 
     std::string problem;
     unsigned value = 0;
     EXPECT_FALSE(ParseMask(std::string("0x1\r00", 6), value, problem));
-    EXPECT_EQ(problem, "mask \"0x1\\x0D00\" is not a number (use decimal or 0x-hex, 0 to 0xFF)");
+    EXPECT_EQ(problem, "mask \"0x1\\x0D00\" is not a number (use decimal or 0x-hex, 0 to 0x0F)");
 
     const ToolRun option = RunTool({"t.exe", "i.bin", "--bad\noption"});
     EXPECT_EQ(option.status, kExitUsage);
