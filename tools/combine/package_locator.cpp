@@ -27,14 +27,19 @@ PackageArea LocatePackageArea(const std::vector<std::uint8_t>& file) {
         return area;
     }
     area.offset = firstAnchor + kAnchorSize;
-    if (file.size() - area.offset < kPackageSize) {
-        area.kind = PackageAreaKind::kTruncated;
-        return area;
-    }
+    const std::size_t available = file.size() - area.offset;
     const std::uint8_t* block = file.data() + area.offset;
-    area.kind = FirmwarePackage(block).isUncombined() ? PackageAreaKind::kTemplate
-                : HasCombinedHeaderShape(block)       ? PackageAreaKind::kCombined
-                                                      : PackageAreaKind::kUnrecognised;
+    // A header that is there is read first: a file cut short within the
+    // image is a damaged program, one with no header after the anchor none.
+    const bool recognised = available < kHeaderSize || FirmwarePackage(block).isUncombined() ||
+                            HasCombinedHeaderShape(block);
+    if (!recognised) {
+        area.kind = PackageAreaKind::kUnrecognised;
+    } else if (available < kPackageSize) {
+        area.kind = PackageAreaKind::kTruncated;
+    } else {
+        area.kind = FirmwarePackage(block).isUncombined() ? PackageAreaKind::kTemplate : PackageAreaKind::kCombined;
+    }
     return area;
 }
 

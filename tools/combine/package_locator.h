@@ -16,9 +16,10 @@ enum class PackageAreaKind {
     kNone,       // the anchor does not occur
     kSeveral,    // the anchor occurs more than once: no single place to write
     kTruncated,  // the file ends before the 131,104 bytes after the anchor
+                 // (after a template's marker or a header, if 32 bytes are there)
     kTemplate,   // one area, still holding the marker
     kCombined,   // one area, holding a header and an image
-    kUnrecognised,  // one area, holding neither the marker nor a header
+    kUnrecognised,  // neither the marker nor a header after the anchor
 };
 
 struct PackageArea {

@@ -190,6 +190,13 @@ INSTANTIATE_TEST_SUITE_P(
                         std::fill_n(program.begin() + FirstPackageOffset(), kHeaderSize, 0x10);
                         d.Write("template.exe", program);
                     }},
+        RefusalCase{"AnchorNearTheEndWithoutAHeader", "template.exe: no firmware package (neither",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        auto program = TemplateProgram();
+                        program.resize(FirstPackageOffset() + 100);
+                        std::fill_n(program.begin() + FirstPackageOffset(), 100, 0x90);
+                        d.Write("template.exe", program);
+                    }},
         RefusalCase{"HeaderWithASumThatIsNoHexText", "template.exe: no firmware package (neither",
                     [](const ScratchDirectory& d, CombineRequest&) {
                         auto program = TemplateProgram();
