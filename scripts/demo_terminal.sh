@@ -25,7 +25,7 @@ drive() {  # REVISION IMAGE
 drive P1.2 zeros
 "$HOST_BUILD/tools/sample_image/ktxsampleimage" "$WORK/sample.bin" >/dev/null || fail "cannot make the sample image"
 "$HOST_BUILD/tools/combine/ktxcombine" "$HOST_BUILD/src/app/ktxflash" "$WORK/sample.bin" \
-  --revision P1.3 --mask 0x0C -o "$WORK/ktxflash-p13" || fail "ktxcombine failed"
+  --revision P1.3 --mask 0x0C --sum 0E89 -o "$WORK/ktxflash-p13" || fail "ktxcombine failed"
 
 # flash [sudo] ARGS...: shows the command as a user types it ("sudo" where
 # a real drive needs root) and runs it without sudo.

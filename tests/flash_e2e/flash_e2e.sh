@@ -24,7 +24,7 @@ fi
 rm -rf "$WORK" && mkdir -p "$WORK/dev" || exit 1
 touch "$WORK/dev/sg0" "$WORK/dev/sg1"
 target "$SAMPLE" "$WORK/image.bin" >/dev/null || exit 1
-target "$COMBINE" "$FLASH_TEMPLATE" "$WORK/image.bin" --revision P1 --mask 0x0C -o "$WORK/ktxflash" >/dev/null || exit 1
+target "$COMBINE" "$FLASH_TEMPLATE" "$WORK/image.bin" --revision P1 --mask 0x0C --sum 0E89 -o "$WORK/ktxflash" >/dev/null || exit 1
 FLASH=$WORK/ktxflash
 head -c 131072 /dev/zero > "$WORK/zeros.bin"
 IMAGE_SHA256=$(sha256sum "$WORK/image.bin" | cut -d' ' -f1)

@@ -14,7 +14,7 @@ rm -rf "$WORK" && mkdir -p "$WORK" && cd "$WORK" || exit 1
 cp "$FLASH_TEMPLATE" template.exe && cp "$ASPI_DLL" wnaspi32.dll && cp "$COMBINE" ktxcombine.exe &&
   cp "$SAMPLE" ktxsampleimage.exe || exit 1
 wine_run ktxsampleimage.exe image.bin >/dev/null 2>&1 || { echo "sample image failed"; exit 1; }
-wine_run ktxcombine.exe template.exe image.bin --revision P1 --mask 0x0C -o ktxflash.exe >/dev/null 2>&1 ||
+wine_run ktxcombine.exe template.exe image.bin --revision P1 --mask 0x0C --sum 0E89 -o ktxflash.exe >/dev/null 2>&1 ||
   { echo "ktxcombine failed"; exit 1; }
 # Windows 98 for this program: platform 1, so ASPI.
 wine_run reg add 'HKCU\Software\Wine\AppDefaults\ktxflash.exe' /v Version /d win98 /f >/dev/null 2>&1 ||
