@@ -2,7 +2,9 @@
 // from fuzzed bytes around the real package anchor (none, one, or several
 // anchors; with or without the template marker; whole or cut short), a
 // firmware image of fuzzed size and content (perhaps carrying the anchor),
-// and fuzzed --revision and --mask values; then --info on what came out.
+// fuzzed --revision and --mask values, and the image's published check
+// (right or wrong --sum, --sha256, or --unchecked-image); then --info on
+// what came out.
 //
 // The tool must refuse or succeed, never crash, and decide exactly as an
 // independent model of the rules does. On success the output is the template
@@ -12,6 +14,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +31,7 @@
 #include "package_info.h"
 
 #include "firmware/firmware_package.h"
+#include "firmware/published_check.h"
 
 namespace {
 
@@ -88,7 +93,8 @@ FUZZ_UNTRACED unsigned ByteSum(const Bytes& bytes) {
     return sum;
 }
 
-// --mask: decimal digits, or 0x/0X and hex digits; 0..255.
+// --mask: decimal digits, or 0x/0X and hex digits; 0..255; then only bits
+// of the tag's own characters (bit 3 the first ... bit 0 the fourth).
 bool ModelMask(const std::string& text, unsigned& mask) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const std::string digits = hex ? text.substr(2) : text;
@@ -102,15 +108,31 @@ bool ModelMask(const std::string& text, unsigned& mask) {
     return true;
 }
 
+bool ModelMaskFitsTag(unsigned mask, const std::string& tag) {
+    unsigned tagBits = 0;
+    for (std::size_t i = 0; i < tag.size() && i < 4; ++i) tagBits |= 0x08u >> i;
+    return (mask & ~tagBits) == 0;
+}
+
+// A header as the combine step writes it: zero bytes at 4, 9..15 and
+// 17..31, hexadecimal digits at 5..8.
+bool ModelHeaderShape(const std::uint8_t* header) {
+    for (std::size_t i = 4; i < kHeaderSize; ++i) {
+        const bool digit = std::isxdigit(header[i]) != 0;
+        if (i >= 5 && i <= 8 ? !digit : i != 16 && header[i] != 0) return false;
+    }
+    return true;
+}
+
 bool ModelTag(const std::string& tag) {
     return tag.size() <= 4 && std::all_of(tag.begin(), tag.end(), [](char c) { return c >= ' ' && c <= '~'; });
 }
 
 // The file a successful combine writes, or false when it must refuse.
 bool ModelCombine(const Bytes& program, const Bytes& image, const std::string& tag, const std::string& maskText,
-                  Bytes& combined) {
+                  bool checkMatches, Bytes& combined) {
     unsigned mask = 0;
-    if (!ModelTag(tag) || !ModelMask(maskText, mask)) return false;
+    if (!ModelTag(tag) || !ModelMask(maskText, mask) || !ModelMaskFitsTag(mask, tag)) return false;
     const std::vector<std::size_t> anchors = AnchorPositions(program);
     if (anchors.size() != 1) return false;
     const std::size_t area = anchors[0] + kAnchorSize;
@@ -118,7 +140,7 @@ bool ModelCombine(const Bytes& program, const Bytes& image, const std::string& t
     if (!std::equal(program.begin() + static_cast<std::ptrdiff_t>(area),
                     program.begin() + static_cast<std::ptrdiff_t>(area + 15), "INSERT_FIRMWARE"))
         return false;
-    if (image.size() != kImageSize) return false;
+    if (image.size() != kImageSize || !checkMatches) return false;
 
     const unsigned sum = ByteSum(image);
     const char* digits = "0123456789ABCDEF";
@@ -173,6 +195,23 @@ bool IsOneRefusalLine(const std::string& text) {
     return text.rfind("ktxcombine: ", 0) == 0 && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
 }
 
+// The published check given for `image`: a right --sum, a right --sha256,
+// none (--unchecked-image) or a wrong --sum. Sets `matches`.
+std::vector<std::string> CheckOptions(int choice, const Bytes& image, bool& matches) {
+    char sum[8];
+    std::snprintf(sum, sizeof sum, "%04X", (ByteSum(image) + (choice == 3 ? 1u : 0u)) & 0xFFFFu);
+    matches = choice != 3;
+    switch (choice) {
+    case 1: {
+        char digest[kSha256TextSize];
+        FormatSha256(Sha256(image.data(), image.size()), digest);
+        return {"--sha256", digest};
+    }
+    case 2: return {"--unchecked-image"};
+    default: return {"--sum", sum};
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -182,6 +221,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const bool outputOverTemplate = input.ConsumeIntegralInRange(0, 7) == 0;
     const Bytes program = MakeTemplate(input);
     const Bytes image = MakeImage(input);
+    bool checkMatches = false;
+    const std::vector<std::string> check = CheckOptions(input.ConsumeIntegralInRange(0, 3), image, checkMatches);
 
     const fs::path templatePath = WorkFolder() / "template.exe";
     const fs::path imagePath = WorkFolder() / "image.bin";
@@ -193,11 +234,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     WriteFile(imagePath, image);
 
     Bytes expected;
-    const bool shouldSucceed = ModelCombine(program, image, tag, maskText, expected);
+    // The template is never the output: combining in place is refused.
+    const bool shouldSucceed =
+        ModelCombine(program, image, tag, maskText, checkMatches, expected) && !outputOverTemplate;
+    std::vector<std::string> args = {templatePath.string(), imagePath.string(), "--revision", tag, "--mask", maskText,
+                                     "-o", outputPath.string()};
+    args.insert(args.end(), check.begin(), check.end());
     std::string out, err;
-    const int status = RunCombineTool(
-        {templatePath.string(), imagePath.string(), "--revision", tag, "--mask", maskText, "-o", outputPath.string()},
-        out, err);
+    const int status = RunCombineTool(args, out, err);
     FUZZ_CHECK(status == kExitSuccess || status == kExitRefused);
     FUZZ_CHECK((status == kExitSuccess) == shouldSucceed);
     if (status == kExitSuccess) {
@@ -206,7 +250,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         const ToolOutcome info = DescribePackageFile(outputPath.string());
         FUZZ_CHECK(info.ok && info.output.find("(matches)") != std::string::npos);
     } else {
-        FUZZ_CHECK(out.empty() && IsOneRefusalLine(err));
+        // A wrong check is refused with the image's fingerprints below the line.
+        FUZZ_CHECK(out.empty() && (IsOneRefusalLine(err) ||
+                                   (!checkMatches && err.find(": not the image the maker published (") != std::string::npos)));
         FUZZ_CHECK(ReadFile(templatePath) == program);
         FUZZ_CHECK(!fs::exists(separateOutputPath));
         // Nothing left behind: only the two input files are in the folder.
@@ -217,7 +263,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     WriteFile(templatePath, program);
     const std::vector<std::size_t> anchors = AnchorPositions(program);
     const ToolOutcome info = DescribePackageFile(templatePath.string());
-    const bool describable = anchors.size() == 1 && program.size() - anchors[0] - kAnchorSize >= kPackageSize;
+    const std::size_t area = anchors.empty() ? 0 : anchors[0] + kAnchorSize;
+    const bool describable = anchors.size() == 1 && program.size() - area >= kPackageSize &&
+                             (std::equal(program.begin() + static_cast<std::ptrdiff_t>(area),
+                                         program.begin() + static_cast<std::ptrdiff_t>(area + 15), "INSERT_FIRMWARE") ||
+                              ModelHeaderShape(program.data() + area));
     FUZZ_CHECK(info.ok == describable);
     if (!info.ok) FUZZ_CHECK(IsOneRefusalLine(info.error + "\n"));
     return 0;

@@ -140,11 +140,19 @@ def combine_seeds():
         i.integral(image_size // 2, 0, image_size)
         pattern = options.get("pattern", b"\x12\x34\x56")
         i.integral(len(pattern), 0, 64).raw(pattern)
+        # The published check: 0 a right --sum, 1 a right --sha256, 2
+        # --unchecked-image, 3 a wrong --sum.
+        i.integral(options.get("check", 0), 0, 3)
         return i.bytes()
 
     # Unless told otherwise, the head bytes go after the marker (header bytes 15 on).
     write("fuzz_combine", "good", seed(b"P1.3", b"0x0F"))
-    write("fuzz_combine", "good_over_template_decimal_mask", seed(b"", b"255", over_template=True))
+    write("fuzz_combine", "good_sha256", seed(b"P1", b"12", check=1))
+    write("fuzz_combine", "good_unchecked", seed(b"", b"0", check=2))
+    write("fuzz_combine", "wrong_sum", seed(b"P1.3", b"0x0C", check=3))
+    write("fuzz_combine", "over_template", seed(b"P1.3", b"0x0F", over_template=True))
+    write("fuzz_combine", "mask_beyond_tag", seed(b"P1", b"0x0F"))
+    write("fuzz_combine", "mask_above_bit_3", seed(b"P1.3", b"255"))
     write("fuzz_combine", "two_anchors", seed(b"P1.3", b"15", anchors=2))
     write("fuzz_combine", "no_anchor", seed(b"P1.3", b"15", anchors=0))
     write("fuzz_combine", "already_combined", seed(b"P1.3", b"15", marker=False, head=b"P1.2\x000E89",

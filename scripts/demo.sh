@@ -47,9 +47,10 @@ prepare() {
     cp "$WIN_BUILD/tests/e2e/driver/e2e_driver.exe" "$BIN/e2e_driver.exe" || fail "the $ARCH build is incomplete"
   "$HOST_BUILD/tools/sample_image/ktxsampleimage" "$BIN/sample.bin" >/dev/null || fail "cannot make the sample image"
   # As the maker's package: no revision tag and a mask of 0, so any drive
-  # revision is accepted; the sum text is computed by ktxcombine.
+  # revision is accepted; the image is checked against the sample's byte sum
+  # (0E89), as a user checks the maker's image against its published sum.
   "$HOST_BUILD/tools/combine/ktxcombine" "$BIN/ktxupgrade_template.exe" "$BIN/sample.bin" \
-    --revision "" --mask 0 -o "$BIN/ktxupgrade.exe" || fail "ktxcombine failed"
+    --revision "" --mask 0 --sum 0E89 -o "$BIN/ktxupgrade.exe" || fail "ktxcombine failed"
   echo "demo: combined the sample image into $BIN/ktxupgrade.exe"
   # The drive's present firmware: a P1.2 image of its own (a byte pattern).
   perl -e 'print pack("C*", map { ($_ * 7 + 3) % 251 } 0 .. 131071)' >"$SCEN/p12.bin"

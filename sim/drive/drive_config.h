@@ -41,6 +41,12 @@ struct DriveConfig {
     std::uint32_t vanishAfterCommand = 0;    // commands after this one get no answer at all
     std::uint32_t neverCompleteCommand = 0;  // this command (1-based) never completes
     bool notReady = false;             // TEST UNIT READY ends with check condition
+    std::uint8_t lateBlock = 0;        // vendor downloads of this block are answered...
+    std::uint32_t lateBlockMs = 0;     // ...this many milliseconds late
+    // The first command after an install (INQUIRY and REQUEST SENSE aside)
+    // ends with this UNIT ATTENTION, as a drive that restarts itself with
+    // its new firmware reports; REQUEST SENSE reports and clears it too.
+    enum class UnitAttention { None, PowerOn, MicrocodeChanged } unitAttentionAfterInstall = UnitAttention::None;
 };
 
 struct AdapterConfig {

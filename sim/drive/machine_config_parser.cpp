@@ -319,6 +319,20 @@ private:
             if (!(problem = arguments(1, "a command number")).empty()) return problem;
             return number(1, 1, kMaxCount, drive_.neverCompleteCommand);
         }
+        if (name == "late-block") {
+            if (!(problem = arguments(2, "a block (1..8) and milliseconds")).empty()) return problem;
+            if (!(problem = number(1, 1, kBlocks, n)).empty()) return problem;
+            drive_.lateBlock = static_cast<std::uint8_t>(n);
+            return number(2, 1, kMaxLatencyMs, drive_.lateBlockMs);
+        }
+        if (name == "unit-attention-after-install") {
+            if (!(problem = arguments(1, "power-on or microcode-changed")).empty()) return problem;
+            using UnitAttention = DriveConfig::UnitAttention;
+            if (words[1] == "power-on") drive_.unitAttentionAfterInstall = UnitAttention::PowerOn;
+            else if (words[1] == "microcode-changed") drive_.unitAttentionAfterInstall = UnitAttention::MicrocodeChanged;
+            else return "fault 'unit-attention-after-install' takes power-on or microcode-changed, got '" + words[1] + "'";
+            return {};
+        }
         if (name == "mode-sense-fails" || name == "not-ready") {
             if (!(problem = arguments(0, "nothing")).empty()) return problem;
             if (name == "not-ready") drive_.notReady = true;
@@ -327,7 +341,7 @@ private:
         }
         return "unknown fault '" + name +
                "' (refuse-block N K, refuse-from-block N, mode-sense-fails, vanish-after N, never-complete N, "
-               "not-ready)";
+               "not-ready, late-block N MS, unit-attention-after-install power-on|microcode-changed)";
     }
 
     // With [adapter] sections, every drive must sit on one of them, within its targets.

@@ -2,7 +2,9 @@
 
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include "device/command_set.h"
 #include "drive_sum.h"
@@ -21,17 +23,27 @@ using Reply = DriveReply;
 // What the drive reports once it runs the firmware it received.
 const char kInstalledRevision[] = "P1.3";
 
+// The tool never sends REQUEST SENSE; the kernel's USB storage driver does,
+// after every failed command (Bulk-Only carries no sense of its own).
+constexpr std::uint8_t kOpRequestSense = 0x03;
+constexpr std::size_t kFixedSenseLength = 18;
+
 Reply Good(std::string note = {}) {
     Reply reply;
     reply.note = std::move(note);
     return reply;
 }
 
-Reply Check(std::string why) {
+Reply Check(std::string why, SenseCode sense = kInvalidFieldInCdb) {
     Reply reply;
     reply.outcome = ScsiOutcome::CheckCondition;
     reply.note = std::move(why);
+    reply.sense = sense;
     return reply;
+}
+
+std::string SenseText(const SenseCode& sense) {
+    return "sense " + HexBytes(&sense.key, 1) + "/" + HexBytes(&sense.asc, 1) + "/" + HexBytes(&sense.ascq, 1);
 }
 
 // Copies at most `length` bytes of `answer`, and no more than the CDB's
@@ -73,16 +85,12 @@ std::string RangeProblem(const BufferRange& range, std::size_t size) {
            " beyond the " + std::to_string(size) + "-byte buffer";
 }
 
+// The vendor command is 12 bytes; every other opcode has the length its
+// group code gives (00h-1Fh six bytes, the kernel's PREVENT ALLOW MEDIUM
+// REMOVAL among them).
 std::size_t RequiredCdbLength(std::uint8_t opcode) {
-    switch (opcode) {
-        case commands::kOpInquiry:
-        case commands::kOpTestUnitReady:
-            return 6;
-        case commands::kOpVendorDownload:
-            return kVendorDownloadCdbLength;
-        default:
-            return 10;
-    }
+    if (opcode == commands::kOpVendorDownload) return kVendorDownloadCdbLength;
+    return opcode < 0x20 ? 6 : 10;
 }
 
 std::string DirectionText(DataDirection direction) {
@@ -173,18 +181,39 @@ ScsiOutcome SimulatedDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLeng
         if (sequence == config_.neverCompleteCommand) {
             reply.outcome = ScsiOutcome::NeverCompletes;
             reply.note = "fault: never-complete " + std::to_string(config_.neverCompleteCommand);
-        } else {
+        } else if (!TakeUnitAttention(cdb != nullptr && cdbLength != 0 ? cdb[0] : 0xFF, reply)) {
             reply = Dispatch(cdb, cdbLength, direction, data, length);
         }
     }
+    const bool requestSense = cdb != nullptr && cdbLength != 0 && cdb[0] == kOpRequestSense;
+    if (!requestSense) lastSense_ = reply.sense;
 
+    if (reply.lateMs != 0) {
+        // Said at once, so that whoever follows the trace knows the answer is pending.
+        trace_.Write(name_ + " #" + std::to_string(sequence) + " answer held back " + std::to_string(reply.lateMs) +
+                     " ms (fault: late-block)");
+        std::this_thread::sleep_for(std::chrono::milliseconds(reply.lateMs));
+    }
     trace_.Write(TraceLine(name_, sequence, cdb, cdbLength, direction, data, length, reply));
 
     if (reply.installed) {
         trace_.Write(name_ + " installed image sum " + Hex16(DriveSum16(image_.data(), image_.size())) +
                      ", revision " + previousRevision + " -> " + revision_);
+        unitAttentionPending_ = config_.unitAttentionAfterInstall != DriveConfig::UnitAttention::None;
     }
     return reply.outcome;
+}
+
+bool SimulatedDrive::TakeUnitAttention(std::uint8_t opcode, Reply& reply) {
+    // INQUIRY neither reports nor clears a unit attention; REQUEST SENSE
+    // reports it as its sense.
+    if (!unitAttentionPending_ || opcode == commands::kOpInquiry || opcode == kOpRequestSense) return false;
+    unitAttentionPending_ = false;
+    reply = config_.unitAttentionAfterInstall == DriveConfig::UnitAttention::PowerOn
+                ? Check("unit attention: power on, reset (fault: unit-attention-after-install)", kPowerOnReset)
+                : Check("unit attention: microcode has been changed (fault: unit-attention-after-install)",
+                        kMicrocodeChanged);
+    return true;
 }
 
 SimulatedDrive::Reply SimulatedDrive::Dispatch(const std::uint8_t* cdb, std::size_t cdbLength,
@@ -197,11 +226,12 @@ SimulatedDrive::Reply SimulatedDrive::Dispatch(const std::uint8_t* cdb, std::siz
     switch (cdb[0]) {
         case commands::kOpInquiry: return Inquiry(cdb, direction, data, length);
         case commands::kOpTestUnitReady: return TestUnitReady();
+        case kOpRequestSense: return RequestSense(cdb, direction, data, length);
         case commands::kOpModeSense10: return ModeSense(cdb, direction, data, length);
         case commands::kOpReadBuffer: return ReadBuffer(cdb, direction, data, length);
         case commands::kOpWriteBuffer: return WriteBuffer(cdb, direction, data, length);
         case commands::kOpVendorDownload: return VendorDownload(cdb, direction, data, length);
-        default: return Check("unsupported opcode " + Hex8(cdb[0]));
+        default: return Check("unsupported opcode " + Hex8(cdb[0]), kInvalidOpcode);
     }
 }
 
@@ -214,8 +244,31 @@ SimulatedDrive::Reply SimulatedDrive::Inquiry(const std::uint8_t* cdb, DataDirec
 }
 
 SimulatedDrive::Reply SimulatedDrive::TestUnitReady() {
-    if (config_.notReady) return Check("not ready (fault: not-ready)");
+    if (config_.notReady) return Check("not ready (fault: not-ready)", kNotReady);
     return Good();
+}
+
+SimulatedDrive::Reply SimulatedDrive::RequestSense(const std::uint8_t* cdb, DataDirection direction,
+                                                   std::uint8_t* data, std::uint32_t length) {
+    const std::string problem = DataInProblem(direction, data, length);
+    if (!problem.empty()) return Check(problem);
+    SenseCode sense = lastSense_;
+    if (unitAttentionPending_) {
+        sense = config_.unitAttentionAfterInstall == DriveConfig::UnitAttention::PowerOn ? kPowerOnReset
+                                                                                         : kMicrocodeChanged;
+        unitAttentionPending_ = false;
+    }
+    // Fixed format, current error; additional length 10.
+    std::vector<std::uint8_t> answer(kFixedSenseLength, 0);
+    answer[0] = 0x70;
+    answer[2] = sense.key;
+    answer[7] = kFixedSenseLength - 8;
+    answer[12] = sense.asc;
+    answer[13] = sense.ascq;
+    lastSense_ = SenseCode{};
+    Reply reply = Answer(answer, cdb[4], data, length);
+    reply.note = SenseText(sense);
+    return reply;
 }
 
 SimulatedDrive::Reply SimulatedDrive::ModeSense(const std::uint8_t* cdb, DataDirection direction,
@@ -279,8 +332,12 @@ SimulatedDrive::Reply SimulatedDrive::VendorDownload(const std::uint8_t* cdb, Da
     }
 
     DownloadSession::Result result = download_.Receive(cdb, direction == DataDirection::Out, data, length);
-    if (!result.accepted) return Check(result.message);
-    Reply reply = Good(result.message);
+    Reply reply = result.accepted ? Good(result.message) : Check(result.message);
+    if (config_.lateBlock != 0 && block == config_.lateBlock) {
+        reply.lateMs = config_.lateBlockMs;
+        reply.note += " (answered " + std::to_string(reply.lateMs) + " ms late: fault: late-block)";
+    }
+    if (!result.accepted) return reply;
     if (result.installed) {
         image_ = std::move(result.installedImage);
         revision_ = kInstalledRevision;

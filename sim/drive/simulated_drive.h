@@ -1,9 +1,11 @@
 #pragma once
 // A simulated TAVRINE KTX7724R05: answers INQUIRY, TEST UNIT READY, MODE
 // SENSE(10) for the capabilities page, READ BUFFER (modes 1 and 2), WRITE
-// BUFFER (modes 4 and 7) and the vendor download command, misbehaves as its
-// configuration's faults say, and writes one trace line per command.
-// Execute may be called from any thread; commands run one at a time.
+// BUFFER (modes 4 and 7), the vendor download command and REQUEST SENSE
+// (the sense of the last failure), misbehaves as its configuration's faults
+// say, and writes one trace line per command.
+// Execute may be called from any thread; commands run one at a time (a
+// late answer holds the next command back, as a busy drive does).
 
 #include <cstdint>
 #include <mutex>
@@ -55,6 +57,9 @@ private:
                    std::uint32_t length);
     Reply Inquiry(const std::uint8_t* cdb, DataDirection direction, std::uint8_t* data, std::uint32_t length);
     Reply TestUnitReady();
+    Reply RequestSense(const std::uint8_t* cdb, DataDirection direction, std::uint8_t* data, std::uint32_t length);
+    // The pending UNIT ATTENTION as a reply, if this command takes it.
+    bool TakeUnitAttention(std::uint8_t opcode, Reply& reply);
     Reply ModeSense(const std::uint8_t* cdb, DataDirection direction, std::uint8_t* data, std::uint32_t length);
     Reply ReadBuffer(const std::uint8_t* cdb, DataDirection direction, std::uint8_t* data, std::uint32_t length);
     Reply WriteBuffer(const std::uint8_t* cdb, DataDirection direction, const std::uint8_t* data,
@@ -74,6 +79,8 @@ private:
     std::uint32_t commands_ = 0;
     int vendorCommands_ = 0;
     std::uint32_t blockRefusalsByFault_ = 0;
+    SenseCode lastSense_;               // of the last command other than REQUEST SENSE
+    bool unitAttentionPending_ = false;  // set by an install, with the unit-attention fault
 };
 
 }  // namespace sim

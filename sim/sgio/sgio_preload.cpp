@@ -20,6 +20,15 @@
 //   KTX_SGIO_HELD       when 1, another program has every drive open: an
 //                       exclusive open (O_EXCL) of /dev/sgN fails with EBUSY;
 //                       when "block", a disc is mounted: the same for /dev/srN.
+//   KTX_SGIO_VANISH     when "unplug", a drive that vanishes (its vanish-after
+//                       fault) is taken away as the kernel does on unplugging:
+//                       its sysfs folder sysfs/sgN goes, and every later
+//                       SG_IO on it fails with ENODEV.
+//   KTX_SGIO_LATE_BLOCK "N:MS": the first vendor download command of block N
+//                       is answered only after MS milliseconds.
+//
+// Placeholders sgN read as character devices to fstat, as the kernel's sg
+// nodes are.
 //
 // Every other open, opendir and ioctl goes to the C library unchanged.
 //
@@ -38,12 +47,16 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "configured_machine.h"
 #include "platform/scsi_generic_devices.h"
@@ -124,11 +137,17 @@ Function Next(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+int RealFstat64(int fd, struct stat64* status) {
+    using Fstat64Function = int (*)(int, struct stat64*);
+    static const auto realFstat64 = Next<Fstat64Function>("fstat64");
+    return realFstat64(fd, status);
+}
+
 // The placeholder number of the file open on `fd`, or -1 when it is none.
 long PlaceholderNumber(int fd) {
     const char* dir = PlaceholderDir();
     struct stat64 opened;
-    if (dir == nullptr || fstat64(fd, &opened) != 0) return -1;
+    if (dir == nullptr || RealFstat64(fd, &opened) != 0) return -1;
     using OpendirFunction = DIR* (*)(const char*);
     static const auto realOpendir = Next<OpendirFunction>("opendir");
     DIR* folder = realOpendir(dir);
@@ -158,21 +177,55 @@ sim::SimulatedMachine& Machine() {
     return *machine;
 }
 
+// The drives taken away by KTX_SGIO_VANISH=unplug.
+std::set<long>& Unplugged() {
+    static std::set<long> numbers;
+    return numbers;
+}
+
+void Unplug(long number) {
+    Unplugged().insert(number);
+    std::error_code ignored;
+    std::filesystem::remove_all(std::string(PlaceholderDir()) + "/sysfs/sg" + std::to_string(number), ignored);
+}
+
+// KTX_SGIO_LATE_BLOCK: waits once before the download command of its block.
+void DelayLateBlock(const sgio::SgIoHeader& request) {
+    static bool delayed = false;
+    const char* setting = std::getenv("KTX_SGIO_LATE_BLOCK");
+    unsigned block = 0;
+    unsigned ms = 0;
+    if (delayed || setting == nullptr || std::sscanf(setting, "%u:%u", &block, &ms) != 2) return;
+    if (request.cmdp == nullptr || request.cmd_len < 11 || request.cmdp[0] != 0xFD || request.cmdp[10] != block) return;
+    delayed = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
 int AnswerPlaceholder(long number, void* argument) {
     auto* request = static_cast<sgio::SgIoHeader*>(argument);
     if (request == nullptr) {
         errno = EFAULT;
         return -1;
     }
+    // The sg driver refuses every request to a device being removed.
+    if (Unplugged().count(number) != 0) {
+        errno = ENODEV;
+        return -1;
+    }
     const auto drives = Machine().drives();
     sim::ScsiTarget* target = static_cast<std::size_t>(number) < drives.size() ? drives[number] : nullptr;
     const char* noRawIo = std::getenv("KTX_SGIO_NO_RAWIO");
     const bool mayUseRawIo = noRawIo == nullptr || std::strcmp(noRawIo, "1") != 0;
+    DelayLateBlock(*request);
     const int error = sim::AnswerSgIo(target, *request, mayUseRawIo);
     if (error != 0) {
         errno = error;
         return -1;
     }
+    const char* vanish = std::getenv("KTX_SGIO_VANISH");
+    if (target != nullptr && request->host_status == sim::kHostNoConnect && vanish != nullptr &&
+        std::strcmp(vanish, "unplug") == 0)
+        Unplug(number);
     return 0;
 }
 
@@ -263,6 +316,21 @@ KTX_EXPORTED int openat64(int dirfd, const char* path, int flags, ...) {
     using OpenatFunction = int (*)(int, const char*, int, ...);
     static const auto realOpenat = Next<OpenatFunction>("openat64");
     return realOpenat(dirfd, Redirected(path).c_str(), flags, mode);
+}
+
+// A placeholder sgN is a character device, as the sg node it stands for.
+KTX_EXPORTED int fstat64(int fd, struct stat64* status) noexcept {
+    const int result = RealFstat64(fd, status);
+    if (result == 0 && PlaceholderNumber(fd) >= 0) status->st_mode = (status->st_mode & ~S_IFMT) | S_IFCHR;
+    return result;
+}
+
+KTX_EXPORTED int fstat(int fd, struct stat* status) noexcept {
+    using FstatFunction = int (*)(int, struct stat*);
+    static const auto realFstat = Next<FstatFunction>("fstat");
+    const int result = realFstat(fd, status);
+    if (result == 0 && PlaceholderNumber(fd) >= 0) status->st_mode = (status->st_mode & ~S_IFMT) | S_IFCHR;
+    return result;
 }
 
 KTX_EXPORTED DIR* opendir(const char* path) {

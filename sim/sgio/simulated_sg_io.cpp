@@ -8,10 +8,15 @@
 namespace sim {
 namespace {
 
-// Fixed-format sense data: current error, sense key ILLEGAL REQUEST. The
-// tool never reads sense data; it is there so the header is complete.
-void WriteSense(sgio::SgIoHeader& request) {
-    unsigned char sense[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10};
+// The sense data of a failed command, fetched from the target with REQUEST
+// SENSE as the kernel's drivers do (a host adapter's auto-sense, or
+// usb-storage after a failed Bulk-Only command); a target that gives none
+// leaves a blank fixed-format answer.
+void WriteSense(ScsiTarget& target, sgio::SgIoHeader& request) {
+    unsigned char sense[18] = {0x70, 0, 0, 0, 0, 0, 0, 10};
+    const unsigned char requestSense[6] = {0x03, 0, 0, 0, sizeof sense, 0};
+    if (target.Execute(requestSense, sizeof requestSense, DataDirection::In, sense, sizeof sense) != ScsiOutcome::Good)
+        std::memset(sense + 1, 0, sizeof sense - 1);
     const unsigned char length = request.mx_sb_len < sizeof sense ? request.mx_sb_len : sizeof sense;
     if (request.sbp != nullptr && length > 0) std::memcpy(request.sbp, sense, length);
     request.sb_len_wr = request.sbp != nullptr ? length : 0;
@@ -68,7 +73,7 @@ int AnswerSgIo(ScsiTarget* target, sgio::SgIoHeader& request, bool mayUseRawIo) 
         request.status = kStatusCheckCondition;
         request.masked_status = kStatusCheckCondition >> 1;
         request.driver_status = kDriverSense;
-        WriteSense(request);
+        WriteSense(*target, request);
         request.info = 1;
         break;
     case ScsiOutcome::NoDevice:

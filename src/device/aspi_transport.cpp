@@ -121,6 +121,7 @@ int AspiTransport::Open(const DeviceRecord& record) {
 void AspiTransport::Close() {}
 
 int AspiTransport::Send(const commands::Command& command, std::uint8_t* data) {
+    report().carrier = CommandCarrier::Aspi;
     if (command.usesReplyArea) {
         // INQUIRY and MODE SENSE land in the transport's own data area, zeroed
         // for each; TEST UNIT READY moves no data and sends no buffer.
@@ -216,11 +217,13 @@ int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std:
 
 int AspiTransport::JudgeCompleted() {
     const std::uint8_t status = aspi::ReadStatus(request_.SRB_Status);
-    // The target's status, and with check condition the sense ASPI fetched.
+    // The target's status, and with check condition the sense ASPI fetched;
+    // a status only when the command reached the target (the host adapter
+    // reports no failure of its own).
     const bool checkCondition = request_.SRB_TargStat == 0x02;
-    report().Answer(request_.SRB_TargStat, request_.SenseArea, checkCondition ? aspi::SENSE_LEN : 0);
-    report().hasAdapterStatus = true;
-    report().adapterStatus = status;
-    report().driverStatus = request_.SRB_HaStat;
+    if (status == aspi::SS_COMP || (status == aspi::SS_ERR && request_.SRB_HaStat == aspi::HASTAT_OK))
+        report().Answer(request_.SRB_TargStat, request_.SenseArea, checkCondition ? aspi::SENSE_LEN : 0);
+    report().requestStatus = status;
+    report().hostStatus = request_.SRB_HaStat;
     return status == aspi::SS_COMP ? 1 : 0;
 }

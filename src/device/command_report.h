@@ -12,6 +12,9 @@
 
 #include "device/command_set.h"
 
+// The transport that carried a command.
+enum class CommandCarrier : std::uint8_t { None, Aspi, PassThrough, SgIo };
+
 // Sense bytes kept: the fixed format's first 18 (key, ASC, ASCQ and more).
 constexpr std::uint8_t kKeptSenseLength = 18;
 // Room for the system's words for a refusal, terminator included.
@@ -29,10 +32,14 @@ struct CommandReport {
     std::uint8_t scsiStatus = 0;
     std::uint8_t sense[kKeptSenseLength] = {};
     std::uint8_t senseLength = 0;
-    // The transport's own statuses: ASPI SRB_Status and SRB_HaStat; SG_IO
-    // host_status and driver_status. hasAdapterStatus says whether they are set.
-    bool hasAdapterStatus = false;
-    std::uint16_t adapterStatus = 0;
+    // Which transport carried the command: it says how the statuses below
+    // read. ASPI: requestStatus is SRB_Status, hostStatus SRB_HaStat. SG_IO:
+    // hostStatus and driverStatus are the header's host_status and
+    // driver_status. The NT pass-through has only the SCSI status and the
+    // system's error code.
+    CommandCarrier carrier = CommandCarrier::None;
+    std::uint8_t requestStatus = 0;
+    std::uint16_t hostStatus = 0;
     std::uint16_t driverStatus = 0;
     // The system's error code when it did not carry the request (errno on
     // Linux, the error code on Windows); 0 when none was reported.
@@ -41,6 +48,10 @@ struct CommandReport {
     // device could see it (no rights for it), or the transport had stopped
     // sending to the device. Whatever else failed may have reached the drive.
     bool neverSent = false;
+    // The transport looked after the command failed, without sending
+    // anything, and found the device no longer there (unplugged, deleted):
+    // a further try cannot reach it. Only SG_IO can tell.
+    bool deviceGone = false;
     // The transport gave up waiting for it, or sends nothing because it gave
     // up on an earlier one: that request may still be completed later into
     // the memory it names, a caller's data buffer included. The caller must

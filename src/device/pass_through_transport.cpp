@@ -76,6 +76,7 @@ void PassThroughTransport::Enumerate(DeviceList& list) {
 }
 
 int PassThroughTransport::Send(const commands::Command& command, std::uint8_t* data) {
+    report().carrier = CommandCarrier::PassThrough;
     if (command.usesReplyArea) return SendBuffered(command);
     return SendDirect(command, data);
 }

@@ -1,5 +1,7 @@
 #include "device/sense_text.h"
 
+#include "device/transport_status_text.h"
+
 namespace {
 
 struct SenseMeaning {
@@ -92,6 +94,23 @@ bool ReadSenseFields(const std::uint8_t* sense, std::uint8_t length, SenseFields
     return false;
 }
 
+void AppendCommandPurpose(const CommandReport& report, TextBuffer& text) {
+    const unsigned blocks = static_cast<unsigned>(kImageSize / kBlockSize);
+    if (report.cdb[0] == commands::kOpVendorDownload) {
+        // The block number travels in byte 10.
+        text.AppendFormat("block %u of %u of the download", static_cast<unsigned>(report.cdb[10]), blocks);
+        return;
+    }
+    if (report.cdb[0] == commands::kOpReadBuffer && report.length == kBlockSize) {
+        // Buffer id and 16-bit offset: together the byte offset in the image.
+        const std::uint32_t offset = (static_cast<std::uint32_t>(report.cdb[2]) << 16) |
+                                     (static_cast<std::uint32_t>(report.cdb[4]) << 8) | report.cdb[5];
+        text.AppendFormat("block %lu of %u of the read-out", static_cast<unsigned long>(offset / kBlockSize + 1), blocks);
+        return;
+    }
+    text.AppendFormat("command %02Xh", static_cast<unsigned>(report.cdb[0]));
+}
+
 void AppendCommandBytes(const CommandReport& report, TextBuffer& text) {
     for (std::uint8_t i = 0; i < report.cdbLength && i < sizeof report.cdb; ++i)
         text.AppendFormat(i == 0 ? "%02X" : " %02X", static_cast<unsigned>(report.cdb[i]));
@@ -109,8 +128,6 @@ void AppendCommandOutcome(const CommandReport& report, TextBuffer& text) {
     }
     if (!report.answered) {
         text.Append("no SCSI status (the request did not complete)");
-        if (report.systemError != 0)
-            text.AppendFormat("; system error code %lu", static_cast<unsigned long>(report.systemError));
     } else {
         const char* name = ScsiStatusName(report.scsiStatus);
         text.AppendFormat("SCSI status 0x%02X %s", static_cast<unsigned>(report.scsiStatus),
@@ -126,7 +143,5 @@ void AppendCommandOutcome(const CommandReport& report, TextBuffer& text) {
             text.Append(", no sense data");
         }
     }
-    if (report.hasAdapterStatus)
-        text.AppendFormat("; adapter status 0x%02X, driver status 0x%02X", static_cast<unsigned>(report.adapterStatus),
-                          static_cast<unsigned>(report.driverStatus));
+    AppendTransportOutcome(report, text);
 }

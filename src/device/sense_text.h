@@ -24,9 +24,13 @@ struct SenseFields {
 // format sense data; false for anything else or data too short to hold them.
 bool ReadSenseFields(const std::uint8_t* sense, std::uint8_t length, SenseFields& fields);
 
+// What the command is about, for a person waiting on it: "block 5 of 8 of
+// the download" (the vendor download command), "block 3 of 8 of the
+// read-out" (READ BUFFER of the firmware), else "command 12h".
+void AppendCommandPurpose(const CommandReport& report, TextBuffer& text);
 // The command's bytes, direction and length: "FD 00 .. (out, 16384 bytes)".
 void AppendCommandBytes(const CommandReport& report, TextBuffer& text);
 // What the drive and the transport said: "good", or the SCSI status by
 // name, the sense key by name and ASC/ASCQ in hex with their meaning where
-// known, and the adapter's statuses.
+// known, and what the transport said in words (transport_status_text.h).
 void AppendCommandOutcome(const CommandReport& report, TextBuffer& text);

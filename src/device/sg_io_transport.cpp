@@ -4,6 +4,7 @@
 
 #include "device/sg_error_text.h"
 #include "device/sg_command.h"
+#include "device/transport_status_text.h"
 
 namespace sgio {
 namespace {
@@ -111,12 +112,14 @@ bool SgIoTransport::stopped() const {
 }
 
 int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
+    report().carrier = CommandCarrier::SgIo;
     // Once the system has said that the device will never take a request,
     // nothing more goes to it; any other error fails this try only.
     if (stopped()) {
         // Not sent: what the system said of the request it refused stands.
         report().systemError = lastErrno_;
         report().neverSent = true;
+        report().deviceGone = lastError_ == DeviceError::Gone;
         NoteRefusal();
         return 0;
     }
@@ -132,12 +135,33 @@ int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
     report().neverSent = outcome.error == DeviceError::NotPermitted || outcome.error == DeviceError::AccessDenied;
     NoteRefusal();
     if (outcome.error == DeviceError::None) {
-        report().Answer(outcome.scsiStatus, outcome.sense, outcome.senseLength);
-        report().hasAdapterStatus = true;
-        report().adapterStatus = outcome.hostStatus;
+        report().hostStatus = outcome.hostStatus;
         report().driverStatus = outcome.driverStatus;
+        // A host or driver status of its own: the command ended on its way,
+        // and the SCSI status byte says nothing of the drive.
+        if (!TransportStatusFailed(report()))
+            report().Answer(outcome.scsiStatus, outcome.sense, outcome.senseLength);
     }
+    if (!outcome.succeeded) report().deviceGone = DeviceWentAway(outcome.error);
     return outcome.succeeded ? 1 : 0;
+}
+
+bool SgIoTransport::DeviceWentAway(DeviceError error) {
+    switch (error) {
+    case DeviceError::Gone:
+        return true;
+    case DeviceError::NotPermitted:
+    case DeviceError::AccessDenied:
+        return false;
+    case DeviceError::None:
+        // The drive's own answer: it is there.
+        if (!TransportStatusFailed(report())) return false;
+        break;
+    default:
+        break;
+    }
+    // Looked at without sending anything.
+    return !devices_.StillThere(PathOf(current));
 }
 
 }  // namespace sgio

@@ -13,7 +13,10 @@
 // until the next Open, so the block download's retries do not reach the
 // device. Any other ioctl error (EINTR, EIO, ...) fails that one request,
 // which the caller may try again. The front-end reads lastError() and
-// tells the user what it means.
+// tells the user what it means. After a request that failed on its way (the
+// ioctl, or a host or driver status), the transport looks, without sending
+// anything, whether the device is still there, and says in the report when
+// it is gone.
 
 #include <cstdint>
 
@@ -24,7 +27,7 @@
 namespace sgio {
 
 // Longest device path the transport keeps, terminator included.
-constexpr std::size_t kKeptPathCapacity = 64;
+constexpr std::size_t kKeptPathCapacity = kDevicePathCapacity;
 // Most devices whose paths one transport keeps.
 constexpr std::size_t kMaxKeptPaths = 64;
 
@@ -68,6 +71,10 @@ private:
     // The report's refusal: "<path>: <what the error means>" while
     // lastError() is not None.
     void NoteRefusal();
+    // After a failed request: whether the device has gone (the system said
+    // so, or the failure was the transport's and the device is no longer
+    // there), looked at without sending anything.
+    bool DeviceWentAway(DeviceError error);
     // Probe without zeroing the current record at its end.
     DeviceError ProbeOne(const char* path, DeviceList& list);
     // The number of `path`'s entry, made when it is new; -1 when the path

@@ -7,7 +7,9 @@
 //
 // The download is a phase of its own (Phase::Download) from its first
 // command to its end. On success the progress stands at 100; on failure
-// the status names the failing block.
+// the status names the failing block. A drive the transport found gone
+// after a refusal takes no further try: the download ends at once, with
+// the same status, and the end says so.
 
 #include <cstdint>
 
@@ -27,6 +29,9 @@ struct DownloadEnd {
     // Whether any command reached the drive: false only when the system
     // refused every one before a device saw it (no rights to send it).
     bool reachedDrive = false;
+    // The transport found the drive gone after a refusal: the download
+    // stopped without further tries (block - 1 blocks were accepted).
+    bool deviceGone = false;
 };
 
 // `image` holds the opened record's imageSize bytes.

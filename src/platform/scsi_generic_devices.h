@@ -4,6 +4,7 @@
 // (LinuxScsiGenericDevices); tests put the simulated drive behind it.
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/sg_io_header.h"
 
@@ -21,12 +22,26 @@ enum class DeviceError {
     None,
     NoDevices,       // no /dev/sg* at all: the sg driver is not loaded
     NoSuchDevice,    // the path names nothing (ENOENT)
+    IsDirectory,     // the path names a directory
     AccessDenied,    // open refused for lack of rights (EACCES)
     NotPermitted,    // the kernel refused the command itself (EPERM, no CAP_SYS_RAWIO)
     Busy,            // another program holds the device (EBUSY)
     Gone,            // the device went away (ENODEV, ENXIO)
-    NotScsiGeneric,  // the file takes no SG_IO (ENOTTY, EINVAL)
+    NotScsiGeneric,  // not a device file, or one that takes no SG_IO (ENOTTY)
+    TransferTooLong, // SG_IO refused a transfer longer than the device takes (EINVAL)
     Other,           // anything else the system reported
+};
+
+// Where the system's limit on one transfer to a device was read.
+enum class TransferLimitSource {
+    None,        // not found: the limit is not known
+    Queue,       // max_hw_sectors_kb of the device's request queue
+    UsbStorage,  // max_sectors of the SCSI device, which usb-storage has
+};
+
+struct TransferLimit {
+    std::uint32_t bytes = 0;  // 0: not known
+    TransferLimitSource source = TransferLimitSource::None;
 };
 
 class ScsiGenericDevices {
@@ -50,6 +65,20 @@ public:
     virtual DeviceError Send(int handle, SgIoHeader& request) = 0;
     // The errno of the last Send the system refused (0 where there is none).
     virtual int LastSendErrno() const { return 0; }
+    // Whether the device at `path` is still attached, looked at without
+    // sending it anything (its node and what the system lists of it); true
+    // where the system has nothing to tell.
+    virtual bool StillThere(const char* path) {
+        static_cast<void>(path);
+        return true;
+    }
+    // The most bytes one SG_IO request to `path` may move, as the kernel
+    // enforces it for a command it passes through; unknown where the
+    // system does not say.
+    virtual TransferLimit ReadTransferLimit(const char* path) {
+        static_cast<void>(path);
+        return TransferLimit{};
+    }
     // Closes `handle`; each handle Open gave is closed once.
     virtual void Close(int handle) = 0;
 };

@@ -65,8 +65,8 @@ prepare_programs() {
     cp "$SAMPLE_IMAGE" "$BIN/ktxsampleimage.exe" || return 1
   local step
   for step in "ktxsampleimage.exe sample.bin" \
-              "ktxcombine.exe ktxupgrade_template.exe sample.bin --revision P1.3 --mask 0x08 -o ktxupgrade.exe" \
-              "ktxcombine.exe ktxupgrade_nt_sim_template.exe sample.bin --revision P1.3 --mask 0x08 -o ktxupgrade_nt_sim.exe"; do
+              "ktxcombine.exe ktxupgrade_template.exe sample.bin --revision P1.3 --mask 0x08 --sum 0E89 -o ktxupgrade.exe" \
+              "ktxcombine.exe ktxupgrade_nt_sim_template.exe sample.bin --revision P1.3 --mask 0x08 --sum 0E89 -o ktxupgrade_nt_sim.exe"; do
     # shellcheck disable=SC2086
     (cd "$BIN" && wine $step) </dev/null >"$WORK/prepare.log" 2>&1 || {
       echo "e2e: '$step' failed:"; tr -d '\r' <"$WORK/prepare.log"; return 1; }

@@ -14,7 +14,7 @@ rm -rf "$WORK" && mkdir -p "$WORK" && cd "$WORK" || exit 1
 cp "$FLASH_TEMPLATE" template.exe && cp "$ASPI_DLL" wnaspi32.dll && cp "$COMBINE" ktxcombine.exe &&
   cp "$SAMPLE" ktxsampleimage.exe || exit 1
 wine_run ktxsampleimage.exe image.bin >/dev/null 2>&1 || { echo "sample image failed"; exit 1; }
-wine_run ktxcombine.exe template.exe image.bin --revision P1 --mask 0x0C -o ktxflash.exe >/dev/null 2>&1 ||
+wine_run ktxcombine.exe template.exe image.bin --revision P1 --mask 0x0C --sum 0E89 -o ktxflash.exe >/dev/null 2>&1 ||
   { echo "ktxcombine failed"; exit 1; }
 # Windows 98 for this program: platform 1, so ASPI.
 wine_run reg add 'HKCU\Software\Wine\AppDefaults\ktxflash.exe' /v Version /d win98 /f >/dev/null 2>&1 ||
@@ -65,6 +65,13 @@ expect_text "Restart the PC"
 backup=$(ls KTX7724R05-P1.2-*.bin 2>/dev/null)
 [ -n "$backup" ] && cmp -s "$backup" <(head -c 131072 /dev/zero) || fail "no backup of the old firmware: '$backup'"
 expect_text "Backup of the drive's firmware: $backup"
+# The tip: the backup's absolute Windows path as typed (no \x5C), the
+# command that restores it with the backup's SHA-256, no sudo.
+sha=$(sha256sum "$backup" | cut -d' ' -f1)
+grep -q '^Keep the backup, the drive'"'"'s old firmware byte for byte: [A-Z]:\\.*\\'"$backup\$" out ||
+  fail "no absolute Windows path of the backup"
+grep -q '^  [^ ]*ktxflash\(\.exe\)\? --image [A-Z]:\\.*\\'"$backup --sha256 $sha 0:1\$" out || fail "no restore command"
+grep -qF 'x5C' out && fail "a backslash shown escaped"
 
 CASE="verify"
 drive "image = sample"
@@ -110,6 +117,25 @@ expect_status 0
 CASE="command line"
 run "" --bogus
 expect_status 2
+run "" -h
+expect_status 0
+expect_text "ktxflash.exe E:"
+expect_text "ktxflash.exe 0:1"
+! awk 'length > 79' out | grep -q . || fail "help lines over 79 columns: $(awk 'length > 79' out)"
+
+CASE="a list that finds nothing says how it looked, in JSON too"
+drive "peripheral = 0"
+run "" --list --json
+expect_status 3
+expect_text "no CD/DVD drive answered through ASPI for Win32"
+grep -q '^{"type":"error","message":"no CD/DVD drive answered through ASPI' out || fail "no JSON error object"
+
+CASE="an image that is not the one its maker published is refused"
+drive
+run "" --yes --image image.bin --sum 1234 0:1
+expect_status 3
+expect_text "not the 1234 given with --sum"
+expect_vendor_commands 0
 
 if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "all ktxflash.exe end-to-end cases passed"

@@ -101,13 +101,16 @@ TEST(SgioPreload, WithoutRawIoTheVendorDownloadFailsWithEperm) {
 }
 
 TEST(SgioPreload, OtherFilesKeepTheSystemsAnswers) {
-    // A file that is not a placeholder goes to the real ioctl: the kernel's
-    // ENOTTY (qemu-user's ENOSYS), read as the system's answer.
-    const std::string path = environment->folder + "/machine.cfg";
+    // A plain file that is not a placeholder reads as what it is; a device
+    // that is not one goes to the real ioctl: the kernel's ENOTTY
+    // (qemu-user's ENOSYS), read as the system's answer.
+    const std::string plain = environment->folder + "/machine.cfg";
     sgio::LinuxScsiGenericDevices devices;
     sgio::OpenedScsiDevice device;
-    ASSERT_EQ(sgio::OpenScsiDevice(devices, path.c_str(), device), DeviceError::None);
-    const int said = SystemSgIoErrnoOnPlainFile(path.c_str());
+    EXPECT_EQ(sgio::OpenScsiDevice(devices, plain.c_str(), device), DeviceError::NotScsiGeneric);
+    const char* path = "/dev/null";
+    ASSERT_EQ(sgio::OpenScsiDevice(devices, path, device), DeviceError::None);
+    const int said = SystemSgIoErrnoOnPlainFile(path);
     ASSERT_TRUE(IsSystemAnswerToSgIoOnPlainFile(said)) << said;
     EXPECT_EQ(sgio::SendCommand(device, commands::TestUnitReady(), nullptr).error, sgio::DeviceErrorFromErrno(said));
     sgio::OpenedScsiDevice missing;

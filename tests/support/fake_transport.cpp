@@ -75,7 +75,11 @@ int FakeTransport::Send(const commands::Command& command, std::uint8_t* data) {
                                  static_cast<std::uint16_t>(command.transferLength), word(8)});
             if (duringCommand) duringCommand();
             report().abandoned = abandoned;
-            return Next(downloadResults);
+            if (!Next(downloadResults)) {
+                report().deviceGone = goneOnRefusal;
+                return 0;
+            }
+            return 1;
         default:
             return Unexpected(command);
     }

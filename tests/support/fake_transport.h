@@ -43,6 +43,9 @@ public:
     std::deque<int> downloadResults, readResults;
     // Runs inside each vendor download / read, before it answers.
     std::function<void()> duringCommand;
+    // A refused vendor download reports the drive gone (as SG_IO does when
+    // the device went away).
+    bool goneOnRefusal = false;
     // Every command's report says it was abandoned.
     bool abandoned = false;
     // What the system said, as the refusal in the report of an Open that

@@ -33,6 +33,14 @@ public:
         failingSends_ = count;
     }
 
+    // What StillThere answers; how often it was asked.
+    void SetStillThere(bool there) { stillThere_ = there; }
+    bool StillThere(const char*) override {
+        ++presenceChecks_;
+        return stillThere_;
+    }
+    int presenceChecks() const { return presenceChecks_; }
+
     // The headers of the requests that reached a drive, as it left them.
     const std::vector<sgio::SgIoHeader>& requests() const { return requests_; }
     // How often each handle was closed.
@@ -45,6 +53,8 @@ private:
     bool mayUseRawIo_ = true;
     sgio::DeviceError sendError_ = sgio::DeviceError::None;
     int failingSends_ = 0;
+    bool stillThere_ = true;
+    int presenceChecks_ = 0;
     std::map<int, std::size_t> opened_;  // handle -> drive index
     std::map<int, int> closes_;
     std::vector<sgio::SgIoHeader> requests_;

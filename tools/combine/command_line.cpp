@@ -11,23 +11,42 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: ktxcombine TEMPLATE IMAGE --revision TAG --mask N -o OUTPUT\n"
+    "usage: ktxcombine TEMPLATE IMAGE --revision TAG --mask N\n"
+    "                  (--sha256 HEX | --sum HEX | --unchecked-image)\n"
+    "                  -o OUTPUT [--force]\n"
     "       ktxcombine --info FILE\n"
-    "       ktxcombine --help\n"
-    "       ktxcombine --version\n"
+    "       ktxcombine --help | --version\n"
     "\n"
     "Combine: copies the template program TEMPLATE to OUTPUT with its firmware\n"
-    "package area filled in: revision TAG (0 to 4 printable characters), the\n"
-    "byte sum of IMAGE, version-check mask N (0..255, decimal or 0x-hex) and\n"
-    "IMAGE itself, which must be exactly 131072 bytes. TEMPLATE is never\n"
-    "changed (unless it is also OUTPUT); OUTPUT is written completely or not\n"
-    "at all; OUTPUT must not be IMAGE, and an OUTPUT that is a symbolic link\n"
-    "keeps pointing at the new content. TEMPLATE, IMAGE and OUTPUT must be\n"
-    "regular files (no FIFO, device or directory); TEMPLATE may have at most\n"
-    "67108864 bytes (64 MiB). An interrupted run leaves no temporary file.\n"
+    "package filled in: revision TAG, version-check mask N, the byte sum of\n"
+    "IMAGE and IMAGE itself, the maker's firmware image of exactly 131072 bytes.\n"
     "\n"
-    "--info: shows the package header of a combined program, or says that\n"
-    "FILE is an uncombined template.\n"
+    "  --sha256 HEX       the SHA-256 of IMAGE that its maker published (64 hex\n"
+    "                     digits); an image that differs is refused\n"
+    "  --sum HEX          the 16-bit byte sum of IMAGE that its maker published\n"
+    "                     (1 to 4 hex digits); with --sha256, both must match\n"
+    "  --unchecked-image  combine IMAGE without a published check (one of the\n"
+    "                     three is required); its SHA-256 and sum are printed\n"
+    "  --revision TAG     the revision IMAGE carries (0 to 4 printable\n"
+    "                     characters), e.g. P1.3\n"
+    "  --mask N           which of TAG's characters the drive's revision must\n"
+    "                     already share: bit 3 (0x08) the 1st ... bit 0 (0x01)\n"
+    "                     the 4th, none beyond TAG's end (decimal or 0x-hex).\n"
+    "                     For TAG P1.3: 0x0C lets any P1.x drive through, 0x0F\n"
+    "                     only a drive already at P1.3 (a reinstall), 0 every\n"
+    "                     drive\n"
+    "  -o OUTPUT          the program to write (also --output OUTPUT); an\n"
+    "                     existing OUTPUT is replaced only with --force\n"
+    "  --force            replace an existing OUTPUT\n"
+    "\n"
+    "TEMPLATE and IMAGE are never replaced, not even with --force: combining\n"
+    "in place is not possible. OUTPUT is written completely or not at all; an\n"
+    "OUTPUT that is a symbolic link keeps pointing at the new file. All files\n"
+    "must be regular files; TEMPLATE may have at most 67108864 bytes (64 MiB).\n"
+    "An interrupted run leaves no temporary file.\n"
+    "\n"
+    "--info: shows the package of a combined program (header, the image's\n"
+    "sums and SHA-256), or says that FILE is an uncombined template.\n"
     "\n"
     "Exit status: 0 success, 1 refused, 2 malformed command line.\n";
 
@@ -45,6 +64,12 @@ struct ParsedCommand {
     bool hasMask = false;
     std::string output;
     bool hasOutput = false;
+    std::string sha256;
+    bool hasSha256 = false;
+    std::string sum;
+    bool hasSum = false;
+    bool uncheckedImage = false;
+    bool force = false;
 };
 
 // Fills `command` from `args`; on a malformed command line returns false
@@ -69,6 +94,10 @@ bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command
             command.version = true;
             continue;
         }
+        if (arg == "--unchecked-image" || arg == "--force") {
+            (arg == "--force" ? command.force : command.uncheckedImage) = true;
+            continue;
+        }
         struct ValueOption {
             const char* name;
             const char* alias;
@@ -80,6 +109,8 @@ bool ParseArguments(const std::vector<std::string>& args, ParsedCommand& command
             {"--revision", nullptr, &command.revision, &command.hasRevision},
             {"--mask", nullptr, &command.mask, &command.hasMask},
             {"--output", "-o", &command.output, &command.hasOutput},
+            {"--sha256", nullptr, &command.sha256, &command.hasSha256},
+            {"--sum", nullptr, &command.sum, &command.hasSum},
         };
         const ValueOption* match = nullptr;
         for (const ValueOption& option : options) {
@@ -125,13 +156,31 @@ bool ParseMask(const std::string& text, unsigned& mask, std::string& problem) {
         mask = value;
         return true;
     case NumberTextProblem::NotANumber:
-        problem = shown + " is not a number (use decimal or 0x-hex, 0 to 0xFF)";
+        problem = shown + " is not a number (use decimal or 0x-hex, 0 to 0x0F)";
         return false;
     case NumberTextProblem::TooLarge:
         break;
     }
     problem = shown + " is above 0xFF";
     return false;
+}
+
+bool ParseSha256(const std::string& text, PublishedCheck& check, std::string& problem) {
+    if (!ParseSha256Text(text.data(), text.size(), check.sha256)) {
+        problem = "--sha256 \"" + DisplayText(text) + "\" is not a SHA-256 (64 hexadecimal digits)";
+        return false;
+    }
+    check.kind = PublishedCheck::Kind::Sha256;
+    return true;
+}
+
+bool ParseSum(const std::string& text, PublishedCheck& check, std::string& problem) {
+    if (ParseSumText(text.data(), text.size(), check.byteSum) != NumberTextProblem::None) {
+        problem = "--sum \"" + DisplayText(text) + "\" is not a byte sum (1 to 4 hexadecimal digits)";
+        return false;
+    }
+    check.kind = PublishedCheck::Kind::ByteSum;
+    return true;
 }
 
 int RunCombineTool(const std::vector<std::string>& args, std::string& out, std::string& err) {
@@ -170,7 +219,8 @@ int RunCombineCommand(const std::vector<std::string>& args, std::string& out, st
     }
 
     if (command.hasInfo) {
-        if (!command.positional.empty() || command.hasRevision || command.hasMask || command.hasOutput) {
+        if (!command.positional.empty() || command.hasRevision || command.hasMask || command.hasOutput ||
+            command.hasSha256 || command.hasSum || command.uncheckedImage || command.force) {
             err += "ktxcombine: --info takes one FILE and no other arguments (see ktxcombine --help)\n";
             return kExitUsage;
         }
@@ -190,13 +240,28 @@ int RunCombineCommand(const std::vector<std::string>& args, std::string& out, st
         err += std::string("ktxcombine: ") + missing + " is required (see ktxcombine --help)\n";
         return kExitUsage;
     }
+    // The image is checked where it enters, against what its maker
+    // published; leaving it unchecked is a decision the user states.
+    if (!command.hasSha256 && !command.hasSum && !command.uncheckedImage) {
+        err += "ktxcombine: give the image's published check, --sha256 HEX or --sum HEX "
+               "(or --unchecked-image to combine it unchecked) (see ktxcombine --help)\n";
+        return kExitUsage;
+    }
+    if (command.uncheckedImage && (command.hasSha256 || command.hasSum)) {
+        err += "ktxcombine: --unchecked-image and a published check (--sha256, --sum) exclude each other "
+               "(see ktxcombine --help)\n";
+        return kExitUsage;
+    }
 
     CombineRequest request;
     request.templatePath = command.positional[0];
     request.imagePath = command.positional[1];
     request.revisionTag = command.revision;
     request.outputPath = command.output;
-    if (!ParseMask(command.mask, request.mask, problem)) {
+    request.replaceOutput = command.force;
+    if (!ParseMask(command.mask, request.mask, problem) ||
+        (command.hasSha256 && !ParseSha256(command.sha256, request.sha256, problem)) ||
+        (command.hasSum && !ParseSum(command.sum, request.byteSum, problem))) {
         err += "ktxcombine: " + problem + '\n';
         return kExitRefused;
     }

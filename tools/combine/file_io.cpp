@@ -107,23 +107,25 @@ ReadOutcome ReadRegularFile(const std::string& path, std::size_t limit, std::vec
 
 bool SameFile(const std::string& a, const std::string& b) { return fsys::SameFile(a, b); }
 
-bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, unsigned addedPermissions,
-                         std::string& problem) {
+WriteOutcome WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                                 unsigned addedPermissions, Existing existing, std::string& problem) {
     std::string target;
     int error = 0;
     if (!fsys::ResolveLinks(path, target, error)) {
         problem = Problem("cannot write", error);
-        return false;
+        return WriteOutcome::kFailed;
     }
-    if (fsys::KindOf(target) == fsys::Kind::kNotRegular) {
+    const fsys::Kind kind = fsys::KindOf(target);
+    if (kind == fsys::Kind::kNotRegular) {
         problem = kNotRegular;
-        return false;
+        return WriteOutcome::kFailed;
     }
+    if (kind == fsys::Kind::kRegular && existing == Existing::kKeep) return WriteOutcome::kNameTaken;
 
     const std::string temporary = TemporaryNameNextTo(target);
     if (temporary.empty()) {
         problem = "cannot write: no unused temporary file name next to it";
-        return false;
+        return WriteOutcome::kFailed;
     }
     // Armed before the file exists: an interruption from here on removes
     // whatever part of it was written.
@@ -131,7 +133,7 @@ bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     const fsys::Handle file = fsys::CreateExclusively(temporary, error);
     if (file == fsys::kNoHandle) {
         problem = Problem("cannot write", error);
-        return false;
+        return WriteOutcome::kFailed;
     }
     guard.SetOpenFile(file);
     bool ok = WriteAll(file, bytes, error);
@@ -145,10 +147,14 @@ bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
         error = closeError;
     }
     if (ok && addedPermissions != 0) ok = fsys::AddPermissions(temporary, addedPermissions, error);
-    if (ok) ok = fsys::RenameOver(temporary, target, error);
-    if (!ok) {
-        problem = Problem("cannot write", error);
-        fsys::RemoveFile(temporary);
+    bool taken = false;
+    if (ok) {
+        ok = existing == Existing::kReplace ? fsys::RenameOver(temporary, target, error)
+                                            : fsys::RenameIfFree(temporary, target, taken, error);
     }
-    return ok;
+    if (ok) return WriteOutcome::kWritten;
+    fsys::RemoveFile(temporary);
+    if (taken) return WriteOutcome::kNameTaken;
+    problem = Problem("cannot write", error);
+    return WriteOutcome::kFailed;
 }

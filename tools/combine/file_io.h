@@ -30,13 +30,24 @@ ReadOutcome ReadRegularFile(const std::string& path, std::size_t limit, std::vec
 // or different spellings of the path).
 bool SameFile(const std::string& a, const std::string& b);
 
+// Whether WriteFileAtomically may replace a file that has the name.
+enum class Existing { kKeep, kReplace };
+
+enum class WriteOutcome {
+    kWritten,    // the file holds exactly `bytes`
+    kNameTaken,  // kKeep, and a file has the name (also one made meanwhile)
+    kFailed,     // `problem` says why
+};
+
 // Writes `bytes` to a new temporary file next to the file `path` names
 // (following symbolic links, so that a link keeps pointing at the new
-// content), adds `addedPermissions`, flushes it to disk, then renames it
-// over that file. Either the file ends up holding exactly `bytes`, or it is
-// left as it was and the temporary file is gone, also when the run is
-// interrupted (see interrupt_cleanup.h). An existing target that is not a
-// regular file is refused. `addedPermissions` are execute permissions as
-// file_system::ExecutePermissionsOf gives them.
-bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                         unsigned addedPermissions, std::string& problem);
+// content), adds `addedPermissions` and flushes it to disk. Then it takes
+// the name: with kReplace by a rename over the file there; with kKeep only
+// while no file has the name, in one step, so that not even a file made
+// while this one was written is replaced. Whatever the outcome other than
+// kWritten, the named file is left as it was and the temporary file is
+// gone, also when the run is interrupted (see interrupt_cleanup.h). An
+// existing target that is not a regular file is refused. `addedPermissions`
+// are execute permissions as file_system::ExecutePermissionsOf gives them.
+WriteOutcome WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                                 unsigned addedPermissions, Existing existing, std::string& problem);

@@ -40,6 +40,11 @@ bool Close(Handle file, int& error);
 
 // Renames `from` over `to`, replacing it.
 bool RenameOver(const std::string& from, const std::string& to, int& error);
+// Gives `from` the name `to` only while no file has that name, in one step
+// (the system's no-replace rename, platform/file_replacement.h), so a file
+// that takes the name meanwhile is never replaced: false with `taken` set
+// then, or with `error` set when the system refused otherwise.
+bool RenameIfFree(const std::string& from, const std::string& to, bool& taken, int& error);
 bool RemoveFile(const std::string& path);
 
 // The file `path` finally names, symbolic links followed one at a time so

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_replacement.h"
+
 namespace file_system {
 
 Kind KindOf(const std::string& path) {
@@ -85,6 +87,13 @@ bool RenameOver(const std::string& from, const std::string& to, int& error) {
     if (rename(from.c_str(), to.c_str()) == 0) return true;
     error = errno;
     return false;
+}
+
+bool RenameIfFree(const std::string& from, const std::string& to, bool& taken, int& error) {
+    const Placement placement = PlaceNewFile(from.c_str(), to.c_str());
+    taken = placement == Placement::NameTaken;
+    if (placement == Placement::Failed) error = errno;
+    return placement == Placement::Placed;
 }
 
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
 
 // Only functions that Windows 95 and NT 4.0 export are imported (see
@@ -114,6 +115,17 @@ bool RenameOver(const std::string& from, const std::string& to, int& error) {
     }
     if (std::rename(from.c_str(), to.c_str()) == 0) return true;
     error = ERROR_ACCESS_DENIED;
+    return false;
+}
+
+// The C runtime's rename is MoveFileA, which never replaces a file: a name
+// that is taken fails with EEXIST. (The same call as PlaceNewFile in
+// platform/win32/file_replacement_win32.cpp, which is not linked here: its
+// file also holds the C-stream save, whose imports ktxcombine.exe has not.)
+bool RenameIfFree(const std::string& from, const std::string& to, bool& taken, int& error) {
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    taken = errno == EEXIST;
+    error = LastError();
     return false;
 }
 

@@ -25,13 +25,32 @@ PackageArea LocatePackageArea(const std::vector<std::uint8_t>& file) {
         return area;
     }
     area.offset = firstAnchor + kAnchorSize;
-    if (file.size() - area.offset < kPackageSize) {
+    const std::size_t available = file.size() - area.offset;
+    const std::uint8_t* block = file.data() + area.offset;
+    // A header that is there is read first: a file cut short within the
+    // image is a damaged program, one with no header after the anchor none.
+    const bool recognised = available < kHeaderSize || FirmwarePackage(block).isUncombined() ||
+                            HasCombinedHeaderShape(block);
+    if (!recognised) {
+        area.kind = PackageAreaKind::kUnrecognised;
+    } else if (available < kPackageSize) {
         area.kind = PackageAreaKind::kTruncated;
-        return area;
+    } else {
+        area.kind = FirmwarePackage(block).isUncombined() ? PackageAreaKind::kTemplate : PackageAreaKind::kCombined;
     }
-    area.kind = FirmwarePackage(file.data() + area.offset).isUncombined() ? PackageAreaKind::kTemplate
-                                                                           : PackageAreaKind::kCombined;
     return area;
+}
+
+bool HasCombinedHeaderShape(const std::uint8_t* block) {
+    using namespace package_layout;
+    for (std::size_t i = kRevisionTagLength; i < kHeaderSize; ++i) {
+        const bool sumDigit = i >= kExpectedSumOffset && i < kExpectedSumOffset + kExpectedSumLength;
+        if (sumDigit ? HexDigitValue(static_cast<char>(block[i])) < 0
+                     : i != kVersionCheckMaskOffset && block[i] != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string LocateProblem(const PackageArea& area) {
@@ -43,6 +62,9 @@ std::string LocateProblem(const PackageArea& area) {
                    " firmware package areas found; a program must hold exactly one";
         case PackageAreaKind::kTruncated:
             return "firmware package area is cut short by the end of the file";
+        case PackageAreaKind::kUnrecognised:
+            return "no firmware package (neither a template's marker nor a combined "
+                   "program's header follows the package anchor)";
         case PackageAreaKind::kTemplate:
         case PackageAreaKind::kCombined:
             break;

@@ -12,6 +12,7 @@
 #include "platform/linux/held_signals.h"
 #include "platform/linux/linux_system_services.h"
 #include "platform/linux/sysfs_power_source.h"
+#include "platform/linux/thread_wait_timer.h"
 
 int main(int argc, char** argv) {
     sgio::LinuxScsiGenericDevices devices("/dev");
@@ -20,8 +21,10 @@ int main(int argc, char** argv) {
     linux_platform::HeldSignals interrupts;
     linux_platform::SysfsPowerSource power;
     PageAlignedAllocator memory;
+    linux_platform::ThreadWaitTimer waitTimer;
     const FirmwarePackage package = FirmwarePackage::Embedded();
     terminal::FlashServices services{flashDevices, system, &interrupts, memory, package, stdout, stderr, stdin,
-                                     isatty(STDOUT_FILENO) == 1, isatty(STDIN_FILENO) == 1, &power};
-    return terminal::RunFlashProgram(argc - 1, argv + 1, services);
+                                     isatty(STDOUT_FILENO) == 1, isatty(STDIN_FILENO) == 1, &power,
+                                     terminal::kLinuxFlashConventions, &waitTimer};
+    return terminal::RunFlashProgram(argv[0], argc - 1, argv + 1, services);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "firmware/firmware_package.h"
+#include "platform/display_text.h"
 
 namespace terminal {
 namespace {
@@ -14,10 +15,12 @@ class Parser {
 public:
     FlashCommandLine Run(int count, const char* const* args) {
         for (int i = 0; i < count; ++i)
-            if (Is(args[i], "--help")) {
+            if (Is(args[i], "--help") || Is(args[i], "-h")) {
                 line_.action = FlashAction::Help;
                 return line_;
             }
+        for (int i = 0; i < count && !Is(args[i], "--"); ++i)
+            if (Is(args[i], "--json")) line_.json = true;
         for (int i = 0; i < count; ++i)
             if (Is(args[i], "--version")) {
                 line_.action = FlashAction::Version;
@@ -29,6 +32,7 @@ public:
         const char* upgradeOption = nullptr;
         const char* imageOption = nullptr;
         const char* imageSettingOption = nullptr;
+        const char* maskValue = nullptr;
         for (int i = 0; i < count && line_.problem == UsageProblem::None; ++i) {
             const char* arg = args[i];
             if (optionsEnded || arg[0] != '-') {
@@ -38,6 +42,7 @@ public:
             } else if (Is(arg, "--list") || Is(arg, "--info") || Is(arg, "--save") || Is(arg, "--verify")) {
                 if (actionOption != nullptr) {
                     Fail(UsageProblem::ConflictingActions, arg);
+                    line_.otherAction = actionOption;
                     break;
                 }
                 actionOption = arg;
@@ -63,9 +68,14 @@ public:
             } else if (Is(arg, "--image")) {
                 line_.imageFile = TakeFile(count, args, i);
                 imageOption = arg;
-            } else if (Is(arg, "--revision") || Is(arg, "--mask") || Is(arg, "--sum")) {
-                TakeImageSetting(arg, i + 1 < count ? args[i + 1] : nullptr);
+            } else if (Is(arg, "--revision") || Is(arg, "--mask") || Is(arg, "--sum") || Is(arg, "--sha256")) {
+                const char* value = i + 1 < count ? args[i + 1] : nullptr;
+                TakeImageSetting(arg, value);
                 ++i;
+                imageSettingOption = arg;
+                if (Is(arg, "--mask")) maskValue = value;
+            } else if (Is(arg, "--unchecked-image")) {
+                line_.imageUnchecked = true;
                 imageSettingOption = arg;
             } else if (Is(arg, "--force")) {
                 line_.force = true;
@@ -90,6 +100,13 @@ public:
             Fail(UsageProblem::OptionNotForAction, imageOption);
         else if (imageSettingOption != nullptr && imageOption == nullptr)
             Fail(UsageProblem::ImageOptionAlone, imageSettingOption);
+        else if (imageOption != nullptr && line_.imageSha256.kind == PublishedCheck::Kind::None &&
+                 line_.imageSum.kind == PublishedCheck::Kind::None && !line_.imageUnchecked)
+            Fail(UsageProblem::ImageUnchecked, imageOption);
+        else if (maskValue != nullptr &&
+                 VersionMaskProblem(line_.imageRevision != nullptr ? std::strlen(line_.imageRevision) : 0,
+                                    line_.imageMask) != nullptr)
+            Fail(UsageProblem::BadMask, maskValue);
         else if (line_.json && line_.action == FlashAction::Upgrade && !line_.yes && !line_.dryRun)
             Fail(UsageProblem::JsonNeedsAnswers, nullptr);
         else if (line_.backupFile != nullptr && line_.noBackup)
@@ -113,10 +130,14 @@ private:
         return args[++i];
     }
 
-    // The value of --revision, --mask or --sum.
+    // The value of --revision, --mask, --sum or --sha256.
     void TakeImageSetting(const char* option, const char* value) {
         if (value == nullptr) {
-            Fail(UsageProblem::BadNumber, option);
+            Fail(Is(option, "--sha256") ? UsageProblem::BadSha256 : UsageProblem::BadNumber, option);
+        } else if (Is(option, "--sha256")) {
+            if (!ParseSha256Text(value, std::strlen(value), line_.imageSha256.sha256))
+                Fail(UsageProblem::BadSha256, value);
+            line_.imageSha256.kind = PublishedCheck::Kind::Sha256;
         } else if (Is(option, "--revision")) {
             if (std::strlen(value) > 4)
                 Fail(UsageProblem::BadRevision, value);
@@ -128,8 +149,8 @@ private:
         } else {
             std::uint16_t sum = 0;
             if (ParseSumText(value, std::strlen(value), sum) != NumberTextProblem::None) Fail(UsageProblem::BadNumber, value);
-            line_.imageSum = sum;
-            line_.imageSumGiven = true;
+            line_.imageSum.byteSum = sum;
+            line_.imageSum.kind = PublishedCheck::Kind::ByteSum;
         }
     }
 
@@ -154,50 +175,121 @@ private:
 
 FlashCommandLine ParseFlashCommandLine(int count, const char* const* args) { return Parser().Run(count, args); }
 
-const char* UsageProblemText(UsageProblem problem) {
-    switch (problem) {
-    case UsageProblem::None: return "";
-    case UsageProblem::UnknownOption: return "unknown option";
-    case UsageProblem::MissingFile: return "this option needs a FILE to write";
-    case UsageProblem::MissingDevice: return "name the DEVICE (see --list)";
-    case UsageProblem::ExtraArgument: return "unexpected argument";
-    case UsageProblem::ConflictingActions: return "only one of --list, --info, --save and --verify at a time";
-    case UsageProblem::OptionNotForAction: return "option does not go with this command";
-    case UsageProblem::ConflictingOptions: return "--backup FILE and --no-backup exclude each other";
-    case UsageProblem::JsonNeedsAnswers: return "--json asks nothing: the upgrade needs --yes or --dry-run";
-    case UsageProblem::BadNumber: return "not a number in range (--mask: 0 to 0xFF, --sum: 1 to 4 hex digits)";
-    case UsageProblem::BadRevision: return "--revision takes at most 4 characters";
-    case UsageProblem::ImageOptionAlone: return "this option goes with --image FILE";
-    }
-    return "malformed command line";
+namespace {
+
+// The offending argument in quotes, as typed (control characters escaped).
+void AppendQuoted(TextBuffer& out, const char* argument) {
+    out.Append('"');
+    AppendDisplayPath(out, argument != nullptr ? argument : "");
+    out.Append('"');
 }
 
-const char kFlashUsage[] =
-    "Usage: ktxflash [UPGRADE OPTIONS] DEVICE      upgrade the drive's firmware to P1.3\n"
-    "       ktxflash --save FILE [--force] DEVICE   save the drive's firmware into FILE\n"
-    "       ktxflash --verify DEVICE                compare the drive's firmware with the image\n"
-    "  (the upgrade, --verify and --info take --image FILE [--revision TAG] [--mask N] [--sum HEX]:\n"
-    "   a raw 131,072-byte image, such as a backup, instead of the embedded one)\n"
-    "       ktxflash --list                         list the drives found\n"
-    "       ktxflash --info                         show the embedded firmware package\n"
-    "       ktxflash --help                         show this text\n"
-    "       ktxflash --version                      show the release's version\n"
-    "\n"
-    "DEVICE is a drive as --list shows it (on Linux a /dev/sg* path).\n"
+}  // namespace
+
+void AppendUsageProblem(const FlashCommandLine& line, TextBuffer& out) {
+    const char* arg = line.offending;
+    switch (line.problem) {
+    case UsageProblem::None:
+        return;
+    case UsageProblem::UnknownOption:
+        out.Append("unknown option ");
+        AppendQuoted(out, arg);
+        return;
+    case UsageProblem::MissingFile:
+        AppendQuoted(out, arg);
+        out.Append(" needs a FILE after it");
+        return;
+    case UsageProblem::MissingDevice:
+        out.Append("name the DEVICE: --list shows the drives");
+        return;
+    case UsageProblem::ExtraArgument:
+        out.Append("unexpected argument ");
+        AppendQuoted(out, arg);
+        return;
+    case UsageProblem::ConflictingActions:
+        AppendQuoted(out, arg);
+        out.Append(" after ");
+        AppendQuoted(out, line.otherAction);
+        out.Append(": one of --list, --info, --save and --verify at a time");
+        return;
+    case UsageProblem::OptionNotForAction:
+        AppendQuoted(out, arg);
+        out.Append(" does not go with this command");
+        return;
+    case UsageProblem::ConflictingOptions:
+        out.Append("--backup FILE and --no-backup exclude each other");
+        return;
+    case UsageProblem::JsonNeedsAnswers:
+        out.Append("--json asks nothing: the upgrade needs --yes or --dry-run");
+        return;
+    case UsageProblem::BadNumber:
+        AppendQuoted(out, arg);
+        out.Append(" is not a number in range (--mask: 0 to 0x0F, --sum: 1 to 4 hex digits)");
+        return;
+    case UsageProblem::BadSha256:
+        AppendQuoted(out, arg);
+        out.Append(" is not a SHA-256: --sha256 takes 64 hexadecimal digits");
+        return;
+    case UsageProblem::BadRevision:
+        AppendQuoted(out, arg);
+        out.Append(": --revision takes at most 4 characters");
+        return;
+    case UsageProblem::BadMask: {
+        const char* revision = line.imageRevision != nullptr ? line.imageRevision : "";
+        out.Append("--mask ");
+        AppendQuoted(out, arg);
+        out.Append(' ');
+        out.Append(VersionMaskProblem(std::strlen(revision), line.imageMask));
+        out.Append(" (--revision ");
+        AppendQuoted(out, revision);
+        out.Append(')');
+        return;
+    }
+    case UsageProblem::ImageOptionAlone:
+        AppendQuoted(out, arg);
+        out.Append(" goes with --image FILE");
+        return;
+    case UsageProblem::ImageUnchecked:
+        out.Append("--image needs the check its maker published: --sha256 HEX or --sum HEX "
+                   "(--unchecked-image: none)");
+        return;
+    }
+}
+
+const char kFlashOptionsHelp[] =
     "Upgrade options:\n"
     "  --yes                answer yes to both confirmations\n"
-    "  --dry-run            make every check and read the firmware, send no firmware to the drive\n"
-    "  --backup FILE        the backup of the drive's firmware goes to FILE (default:\n"
-    "                       PRODUCT-REVISION-YYYYMMDD-HHMMSS.bin in the current directory)\n"
+    "  --dry-run            make every check and read the firmware; send no\n"
+    "                       firmware to the drive\n"
+    "  --backup FILE        write the backup of the drive's firmware to FILE\n"
+    "                       (default: PRODUCT-REVISION-YYYYMMDD-HHMMSS.bin in\n"
+    "                       the current directory; never over an existing file)\n"
     "  --no-backup          flash without a backup\n"
     "  --allow-reinstall    flash a drive that already holds this firmware\n"
-    "  --allow-other-model  flash a drive that does not report itself as TAVRINE KTX7724R05\n"
+    "  --allow-other-model  flash a drive that does not report itself as\n"
+    "                       TAVRINE KTX7724R05\n"
     "  --ignore-power       flash on battery with less than 25% charge left\n"
+    "Image options (the upgrade, --verify, --info):\n"
+    "  --image FILE         a raw 131,072-byte image, such as a backup, instead\n"
+    "                       of the embedded one; it needs the check its maker\n"
+    "                       published:\n"
+    "  --sha256 HEX         the SHA-256 of FILE (64 hex digits)\n"
+    "  --sum HEX            the 16-bit byte sum of FILE (1 to 4 hex digits)\n"
+    "  --unchecked-image    use FILE without either check\n"
+    "  --revision TAG       the revision the image carries (default: none)\n"
+    "  --mask N             which of TAG's four characters the drive's revision\n"
+    "                       must already share: bit 3 (0x08) the first ... bit 0\n"
+    "                       (0x01) the fourth; for TAG P1.3, 0x0C lets any P1.x\n"
+    "                       drive through, 0x0F only a reinstall, 0 every drive\n"
+    "                       (the default)\n"
+    "Other options:\n"
     "  --force              let --save replace an existing FILE\n"
-    "  -v, --verbose        print every command sent to the drive: bytes, direction, length, outcome,\n"
-    "                       time taken\n"
-    "  --json               JSON Lines on standard output (text for people on standard error);\n"
-    "                       the upgrade then needs --yes or --dry-run\n"
+    "  -v, --verbose        print every command sent to the drive: bytes,\n"
+    "                       direction, length, outcome, time taken\n"
+    "  --json               JSON Lines on standard output (text for people on\n"
+    "                       standard error); the upgrade then needs --yes or\n"
+    "                       --dry-run\n"
+    "  -h, --help           show this text\n"
     "Exit status:\n"
     "  0  success: upgraded, already current, verified the same, saved, listed\n"
     "  1  a firmware download command was sent and the upgrade did not succeed\n"

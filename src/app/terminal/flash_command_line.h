@@ -1,11 +1,16 @@
 #pragma once
+#include <cstdint>
+
+#include "firmware/published_check.h"
+#include "platform/fixed_text.h"
+
 // The ktxflash command line:
 //   ktxflash [UPGRADE OPTIONS] DEVICE       upgrade the drive
 //   ktxflash --save FILE [--force] DEVICE   save the drive's firmware
 //   ktxflash --verify DEVICE                compare the drive's firmware with the image
 //   ktxflash --list                         list the drives found
 //   ktxflash --info                         show the embedded package
-//   ktxflash --help
+//   ktxflash --help (or -h)
 //   ktxflash --version
 // Options and DEVICE may come in any order; "--" ends the options.
 
@@ -31,8 +36,11 @@ enum class UsageProblem {
     ConflictingOptions,  // --backup FILE with --no-backup
     JsonNeedsAnswers,    // --json for the upgrade without --yes or --dry-run
     BadNumber,           // a --mask or --sum that is no number in range
+    BadSha256,           // a --sha256 that is not 64 hexadecimal digits
     BadRevision,         // a --revision longer than 4 characters
-    ImageOptionAlone,    // --revision, --mask or --sum without --image
+    BadMask,             // a --mask that selects nothing or beyond the tag
+    ImageOptionAlone,    // --revision, --mask, --sha256, --sum or --unchecked-image without --image
+    ImageUnchecked,      // --image without --sha256, --sum or --unchecked-image
 };
 
 struct FlashCommandLine {
@@ -50,26 +58,31 @@ struct FlashCommandLine {
     bool verbose = false;              // -v: every command sent, as it ends
     bool json = false;                 // --json: JSON Lines on standard output
     // --image FILE: a raw image instead of the embedded package, with the
-    // package's revision tag, mask and the maker's image sum.
+    // package's revision tag and mask, and the check its maker published.
     const char* imageFile = nullptr;
     const char* imageRevision = nullptr;  // --revision TAG; null: ""
     unsigned imageMask = 0;               // --mask N
-    bool imageSumGiven = false;           // --sum HEX
-    unsigned imageSum = 0;
+    PublishedCheck imageSha256;           // --sha256 HEX (kind None when not given)
+    PublishedCheck imageSum;              // --sum HEX (kind None when not given)
+    bool imageUnchecked = false;          // --unchecked-image: neither, knowingly
     UsageProblem problem = UsageProblem::None;
     const char* offending = nullptr;  // the argument the problem is about; null when none
+    const char* otherAction = nullptr;  // ConflictingActions: the action given first
 };
 
 // Parses `count` arguments (the program's name not among them). --help
-// anywhere asks for the help text, whatever else is there; --version,
-// short of --help, for the release's version.
+// (-h) anywhere asks for the help text, whatever else is there; --version,
+// short of --help, for the release's version. `json` is set for a --json
+// before "--" even when the line is malformed, so the error can be
+// reported as JSON too.
 FlashCommandLine ParseFlashCommandLine(int count, const char* const* args);
 
-// What is wrong, as the start of a one-line message (the caller adds the
-// offending argument, escaped). "" for None.
-const char* UsageProblemText(UsageProblem problem);
+// What is wrong, as one sentence naming the offending argument (escaped)
+// where there is one; nothing for None.
+void AppendUsageProblem(const FlashCommandLine& line, TextBuffer& out);
 
-// The text --help prints.
-extern const char kFlashUsage[];
+// The options as --help explains them, after the system's own start of the
+// text (FlashConventions::usage).
+extern const char kFlashOptionsHelp[];
 
 }  // namespace terminal

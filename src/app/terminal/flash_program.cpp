@@ -19,9 +19,11 @@ namespace terminal {
 void FlashRun::Error(const char* subject, const char* text) {
     MessageText message;
     message.Assign("ktxflash: ");
-    if (subject != nullptr) {
-        AppendDisplayText(message, subject);
-        message.Append(": ");
+    if (subject != nullptr && subject[0] != '\0') {
+        // A device or file, as typed; a drive letter's own colon serves
+        // as the separator ("E: ...", not "E:: ...").
+        AppendDisplayPath(message, subject);
+        message.Append(subject[std::strlen(subject) - 1] == ':' ? " " : ": ");
     }
     message.Append(text);
     if (line_.json) json_.Error(subject, text);
@@ -94,7 +96,8 @@ FlashEnd FlashRun::List() {
     services_.devices.ListAll(list, why);
     if (list.Count() == 0) {
         face_.PrintLine(kNoDeviceText);
-        if (!why.empty()) Error(nullptr, why.c_str());
+        if (why.empty()) why.Assign("no CD/DVD drive answered");
+        Error(nullptr, why.c_str());
         return FlashEnd::Refused;
     }
     for (int i = 0; i < list.Count(); ++i) ShowDrive(*list.RecordAt(i), true);
@@ -113,6 +116,14 @@ FlashEnd FlashRun::Info() {
                                            : "ktxflash: combined package\n");
     DescribeCombinedPackage(package, text);
     std::fputs(text.c_str(), textOut_);
+    // What to hold against the check the image's maker published.
+    const ImageFingerprints fingerprints = FingerprintImage(package.image(), kImageSize);
+    char sha256[kSha256TextSize];
+    FormatSha256(fingerprints.sha256, sha256);
+    MessageText lines;
+    lines.Format("  image SHA-256:       %s\n  image byte sum:      %04X\n", sha256,
+                 static_cast<unsigned>(fingerprints.byteSum));
+    std::fputs(lines.c_str(), textOut_);
     std::fflush(textOut_);
     return FlashEnd::Done;
 }
@@ -121,6 +132,13 @@ bool FlashRun::FindDevice(FirmwareState& state) {
     MessageText why;
     if (services_.devices.Find(line_.device, state.devices, why)) return true;
     Error(line_.device, why.c_str());
+    return false;
+}
+
+bool FlashRun::TransfersFit(const DeviceRecord& drive) {
+    MessageText why;
+    if (services_.devices.TakesWholeBlocks(drive, why)) return true;
+    Error(nullptr, why.c_str());
     return false;
 }
 
@@ -168,6 +186,7 @@ FlashEnd FlashRun::Save() {
     if (!FindDevice(state)) return FlashEnd::Refused;
     const DeviceRecord& drive = *state.devices.RecordAt(0);
     ShowDrive(drive, false);
+    if (!TransfersFit(drive)) return FlashEnd::Refused;
 
     OwnedBuffer image(services_.memory);
     if (!OpenAndReadFirmware(drive, image)) {
@@ -183,7 +202,7 @@ FlashEnd FlashRun::Save() {
     // Said only now that the file is in place.
     MessageText saved;
     saved.Assign("Saved the drive's firmware to ");
-    AppendDisplayText(saved, line_.saveFile);
+    AppendDisplayPath(saved, line_.saveFile);
     saved.Append(".");
     face_.PrintLine(saved.c_str());
     return FlashEnd::Saved;
@@ -199,6 +218,7 @@ FlashEnd FlashRun::Verify() {
     const DeviceRecord& drive = *state.devices.RecordAt(0);
     ShowDrive(drive, false);
     ShowPackage();
+    if (!TransfersFit(drive)) return FlashEnd::Refused;
 
     OwnedBuffer image(services_.memory);
     if (!OpenAndReadFirmware(drive, image)) {
@@ -223,6 +243,11 @@ FlashEnd FlashRun::Verify() {
         summary.Format("The drive's firmware differs from the image in %d of %u blocks.", comparison.differing,
                        static_cast<unsigned>(package_layout::kBlockCount));
     face_.PrintLine(summary.c_str());
+    if (!comparison.allSame()) {
+        face_.PrintLine("Before an upgrade this is expected: the drive still runs its old firmware.");
+        face_.PrintLine("After an upgrade, restart the PC (or power-cycle the drive) and verify again;");
+        face_.PrintLine("if it still differs, the drive does not run the image: upgrade it again.");
+    }
     return comparison.allSame() ? FlashEnd::Same : FlashEnd::Different;
 }
 
@@ -231,11 +256,14 @@ bool FlashRun::LoadImage() {
     request.path = line_.imageFile;
     request.revisionTag = line_.imageRevision != nullptr ? line_.imageRevision : "";
     request.mask = static_cast<std::uint8_t>(line_.imageMask);
-    request.sumGiven = line_.imageSumGiven;
-    request.sum = static_cast<std::uint16_t>(line_.imageSum);
-    std::uint16_t imageSum = 0;
+    request.sha256 = line_.imageSha256;
+    request.byteSum = line_.imageSum;
+    ImageFingerprints fingerprints{};
+    const ImageFileProblem problem = LoadImageFilePackage(request, imageBlock_, fingerprints);
+    char sha256[kSha256TextSize];
+    FormatSha256(fingerprints.sha256, sha256);
     MessageText text;
-    switch (LoadImageFilePackage(request, imageBlock_, imageSum)) {
+    switch (problem) {
     case ImageFileProblem::None:
         break;
     case ImageFileProblem::CannotRead:
@@ -244,9 +272,19 @@ bool FlashRun::LoadImage() {
     case ImageFileProblem::WrongSize:
         Error(line_.imageFile, "not an image: it does not hold exactly 131,072 bytes");
         return false;
+    case ImageFileProblem::Sha256Differs: {
+        char expected[kSha256TextSize];
+        FormatSha256(line_.imageSha256.sha256, expected);
+        text.Format("the file's SHA-256 is %s, not the %s given with --sha256; it is not the image its maker "
+                    "published, and nothing was sent to the drive",
+                    sha256, expected);
+        Error(line_.imageFile, text.c_str());
+        return false;
+    }
     case ImageFileProblem::SumDiffers:
-        text.Format("the image's sum is %04X, not the %04X given with --sum; it is not the image its maker published",
-                    static_cast<unsigned>(imageSum), static_cast<unsigned>(request.sum));
+        text.Format("the image's byte sum is %04X, not the %04X given with --sum; it is not the image its maker "
+                    "published, and nothing was sent to the drive",
+                    static_cast<unsigned>(fingerprints.byteSum), static_cast<unsigned>(line_.imageSum.byteSum));
         Error(line_.imageFile, text.c_str());
         return false;
     case ImageFileProblem::NoMemory:
@@ -255,14 +293,17 @@ bool FlashRun::LoadImage() {
     }
     package_ = FirmwarePackage(imageBlock_.get());
     text.Assign("Image file: ");
-    AppendDisplayText(text, line_.imageFile);
-    if (request.sumGiven)
-        text.AppendFormat(" (sum %04X, as given with --sum)", static_cast<unsigned>(imageSum));
-    else
-        text.AppendFormat(" (sum %04X, not checked against anything: --sum HEX checks it against the sum its "
-                          "maker published)",
-                          static_cast<unsigned>(imageSum));
+    AppendDisplayPath(text, line_.imageFile);
     face_.PrintLine(text.c_str());
+    const bool shaGiven = line_.imageSha256.kind != PublishedCheck::Kind::None;
+    const bool sumGiven = line_.imageSum.kind != PublishedCheck::Kind::None;
+    text.Format("  SHA-256 %s%s", sha256, shaGiven ? " (as given with --sha256)" : "");
+    face_.PrintLine(text.c_str());
+    text.Format("  byte sum %04X%s", static_cast<unsigned>(fingerprints.byteSum),
+                sumGiven ? " (as given with --sum)" : "");
+    face_.PrintLine(text.c_str());
+    if (!shaGiven && !sumGiven)
+        face_.PrintLine("  not checked against its maker's check (--unchecked-image)");
     return true;
 }
 
@@ -293,30 +334,32 @@ const char* ActionName(const FlashCommandLine& line) {
 }
 }  // namespace
 
-int RunFlashProgram(int count, const char* const* args, FlashServices& services) {
+int RunFlashProgram(const char* programName, int count, const char* const* args, FlashServices& services) {
     const FlashCommandLine line = ParseFlashCommandLine(count, args);
     if (line.problem != UsageProblem::None) {
-        MessageText message;
-        message.Assign("ktxflash: ");
-        message.Append(UsageProblemText(line.problem));
-        if (line.offending != nullptr) {
-            message.Append(" \"");
-            AppendDisplayText(message, line.offending);
-            message.Append("\"");
+        MessageText problem;
+        AppendUsageProblem(line, problem);
+        if (line.json) {
+            JsonReport json(services.out);
+            json.Error(nullptr, problem.c_str());
         }
-        message.Append(" (see --help)\n");
-        std::fputs(message.c_str(), services.err);
+        // The Windows programs print through fputs only (fprintf would
+        // bring MinGW's own printf, and the imports it needs).
+        std::fputs("ktxflash: ", services.err);
+        std::fputs(problem.c_str(), services.err);
+        std::fputs("\nSee --help for the command line.\n", services.err);
         return kExitUsage;
     }
     if (line.action == FlashAction::Help) {
-        std::fputs(kFlashUsage, services.out);
+        std::fputs(services.conventions.usage, services.out);
+        std::fputs(kFlashOptionsHelp, services.out);
         return kExitSuccess;
     }
     if (line.action == FlashAction::Version) {
         std::fputs("ktxflash " KTX_RELEASE_VERSION "\n", services.out);
         return kExitSuccess;
     }
-    FlashRun run(line, services);
+    FlashRun run(programName != nullptr && programName[0] != '\0' ? programName : "ktxflash", line, services);
     run.Start(ActionName(line));
     if (line.imageFile != nullptr && !run.LoadImage()) return run.Finish(FlashEnd::Refused);
     switch (line.action) {

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "app/terminal/flash_conventions.h"
 #include "app/terminal/terminal_face.h"
 #include "device/device_list.h"
 #include "device/scsi_transport.h"
@@ -17,6 +18,7 @@
 #include "platform/interrupt_guard.h"
 #include "platform/power_source.h"
 #include "platform/system_services.h"
+#include "platform/wait_timer.h"
 
 namespace terminal {
 
@@ -25,8 +27,9 @@ class FlashDevices {
 public:
     virtual ~FlashDevices() = default;
     virtual ScsiTransport& transport() = 0;
-    // Every drive of the system into `list`. When there is none, `why` may
-    // say what keeps the system from showing any (left empty otherwise).
+    // Every drive of the system into `list`. When there is none, `why`
+    // says why: what keeps the system from showing any, or where ktxflash
+    // looked and what answered.
     virtual void ListAll(DeviceList& list, TextBuffer& why) = 0;
     // The drive `name` names into `list`: true when it was appended; else
     // `why` says what is wrong with it.
@@ -39,6 +42,9 @@ public:
     // Whether this process may send firmware commands to `record`'s drive;
     // when not, `why` says so in the words the refused command would get.
     virtual bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) = 0;
+    // Whether the system passes a whole 16 KiB block to `record`'s drive in
+    // one command; when not, `why` names the limit and where it comes from.
+    virtual bool TakesWholeBlocks(const DeviceRecord& record, TextBuffer& why) = 0;
 };
 
 struct FlashServices {
@@ -55,11 +61,19 @@ struct FlashServices {
     bool inIsTerminal;
     // Whether the system runs on battery; null: not looked at.
     PowerSource* power;
+    // The system's help text and how a printed command reads there.
+    const FlashConventions& conventions;
+    // Times each command for the notice that the drive is slow to answer;
+    // null: nothing is said.
+    WaitTimer* waitTimer = nullptr;
 };
 
-// The exit status (app/terminal/flash_outcome.h): 0 success, 1 firmware sent
-// and the upgrade failed, 2 malformed command line, 3 any other failure or
-// refusal, 4 --verify found differences.
-int RunFlashProgram(int count, const char* const* args, FlashServices& services);
+// Runs the command line `args` (`count` of them); `programName` is the
+// program as it was started (argv[0], shown in the commands ktxflash
+// prints; null or empty: "ktxflash"). The exit status
+// (app/terminal/flash_outcome.h): 0 success, 1 firmware sent and the
+// upgrade failed, 2 malformed command line, 3 any other failure or refusal,
+// 4 --verify found differences.
+int RunFlashProgram(const char* programName, int count, const char* const* args, FlashServices& services);
 
 }  // namespace terminal

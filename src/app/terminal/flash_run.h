@@ -10,17 +10,20 @@
 #include "app/terminal/flash_outcome.h"
 #include "app/terminal/flash_program.h"
 #include "app/terminal/json_report.h"
+#include "app/terminal/waiting_notice.h"
 #include "firmware/firmware_context.h"
+#include "firmware/published_check.h"
 #include "platform/buffer_allocator.h"
 
 namespace terminal {
 
 // One invocation of ktxflash: its command line, services, face and
 // reports, and the action it carries out.
-class FlashRun {
+class FlashRun : private CheckListener {
 public:
-    FlashRun(const FlashCommandLine& line, FlashServices& services)
-        : line_(line),
+    FlashRun(const char* programName, const FlashCommandLine& line, FlashServices& services)
+        : programName_(programName),
+          line_(line),
           services_(services),
           // With --json the text for people goes to standard error.
           textOut_(line.json ? services.err : services.out),
@@ -29,11 +32,16 @@ public:
                 TerminalAnswers{line.yes, !services.inIsTerminal}, TerminalGuards{services.system, services.interrupts},
                 line.json ? &json_ : nullptr),
           commandLog_(face_, services.system),
+          waitingNotice_(face_, services.waitTimer, line.verbose ? &commandLog_ : nullptr),
           package_(services.package),
           imageBlock_(services.memory) {
-        if (line.verbose) services.devices.transport().SetCommandObserver(&commandLog_);
+        services.devices.transport().SetCommandObserver(&waitingNotice_);
+        face_.SetCheckListener(this);
     }
-    ~FlashRun() { services_.devices.transport().SetCommandObserver(nullptr); }
+    ~FlashRun() {
+        face_.SetCheckListener(nullptr);
+        services_.devices.transport().SetCommandObserver(nullptr);
+    }
     FlashRun(const FlashRun&) = delete;
     FlashRun& operator=(const FlashRun&) = delete;
 
@@ -57,6 +65,11 @@ private:
     // With the checked drive open: the volume lock, the comparison with the
     // image and the backup. Empty: the questions and the download follow.
     std::optional<FlashEnd> PrepareDownload(const DeviceRecord& drive);
+    // Each check of the upgrade as it ends, printed and in --json.
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override {
+        ReportCheck(UpgradeCheckName(check), passed ? CheckMark::Passed : CheckMark::Failed, text);
+        if (!passed && check == UpgradeCheck::Revision) revisionRefused_ = true;
+    }
     // Writes the drive's firmware in `image` as the backup; false (with
     // the error printed) when it could not.
     bool WriteBackup(const DeviceRecord& drive, const std::uint8_t* image);
@@ -84,24 +97,56 @@ private:
     // Opens `drive`, reads its firmware into `image` and closes it again.
     bool OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image);
 
-    // A check of the upgrade passed or failed, as --json reports it.
-    void ReportCheck(const char* name, bool passed, const char* text) {
-        if (line_.json) json_.Check(name, passed, text);
-    }
-    // Prints a warning (a dry run passes where the upgrade would stop).
+    // How a check of the upgrade ended: passed, failed, or failed and let
+    // through by an option (--allow-other-model).
+    enum class CheckMark { Passed, Failed, LetThrough };
+    // A check of the upgrade, one short line for people ("  ok    DVD-ROM
+    // only drive") and, with --json, a check object.
+    void ReportCheck(const char* name, CheckMark mark, const char* text);
+    // Prints a warning.
     void Warn(const char* text);
+    // False, with the refusal printed, when the system passes less than a
+    // block in one command to `drive`: checked before any command that
+    // moves a block.
+    bool TransfersFit(const DeviceRecord& drive);
+    // After the drive went away during the download: how far it got and
+    // what to do now.
+    void ExplainDriveWentAway(int blocksAccepted);
+    // A dry run that goes on past a check the upgrade would stop at:
+    // the warning now, and at its end the refusal the upgrade would get.
+    void RefusedInDryRun(const char* text);
+    // After "F/W Version Not Match": the drive's revision, the tag and the
+    // mask, and which characters had to match.
+    void ExplainRevisionRefusal();
+    // After a successful upgrade: the restart, the backup to keep and the
+    // command that restores it, and the command that verifies the drive.
+    void ShowNextSteps();
+    // The program as started, as the first word of a printed command.
+    void AppendProgramWord(TextBuffer& out);
+    // The command that flashes the backup back onto the drive; the one
+    // place that builds it.
+    void AppendRestoreCommand(TextBuffer& text);
 
+    const char* programName_;
     const FlashCommandLine& line_;
     FlashServices& services_;
     std::FILE* textOut_;
     JsonReport json_;
     TerminalFace face_;
     CommandLog commandLog_;
+    WaitingNotice waitingNotice_;
     // The package the run works with: the embedded one, or --image's.
     FirmwarePackage package_;
     OwnedBuffer imageBlock_;
-    // A dry run went past a refusal of a real run (a warning in its place).
-    bool dryRunWouldBeRefused_ = false;
+    // The drive the upgrade works on, while it runs.
+    const DeviceRecord* upgradeDrive_ = nullptr;
+    // What a dry run found that would refuse the upgrade ("" when nothing).
+    MessageText dryRunRefusal_;
+    bool revisionRefused_ = false;
+    // The backup written by this upgrade, as an absolute path, and its
+    // SHA-256 in hex ("" when none was written).
+    MessageText backupPath_;
+    char backupSha256_[kSha256TextSize] = {};
 };
 
 }  // namespace terminal

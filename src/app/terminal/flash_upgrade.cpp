@@ -9,11 +9,13 @@
 #include "app/terminal/drive_rules.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_run.h"
+#include "app/terminal/revision_refusal_text.h"
+#include "firmware/firmware_package.h"
 #include "firmware/firmware_readout.h"
+#include "firmware/shared_texts.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 #include "platform/local_time.h"
-#include "firmware/shared_texts.h"
 
 namespace terminal {
 namespace {
@@ -21,7 +23,42 @@ namespace {
 constexpr char kRestartNote[] =
     "Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware only after that.";
 
+// What a check's line says it is about.
+const char* CheckLabel(const char* name) {
+    struct Label {
+        const char* name;
+        const char* label;
+    };
+    static const Label kLabels[] = {
+        {"model", "TAVRINE KTX7724R05 drive"},
+        {"power", "power: on the mains, or enough battery"},
+        {"rights", "rights to send firmware to the drive"},
+        {"volume-lock", "drive's volume locked and dismounted"},
+        {"dvd-rom-only", "DVD-ROM only drive"},
+        {"image-size", "drive takes an image of 131,072 bytes"},
+        {"revision", "drive's revision fits the image's tag and mask"},
+        {"image-sum", "image's byte sum matches the package"},
+        {"differs", "drive's firmware differs from the image"},
+    };
+    for (const Label& label : kLabels)
+        if (std::strcmp(label.name, name) == 0) return label.label;
+    return name;
+}
+
 }  // namespace
+
+void FlashRun::ReportCheck(const char* name, CheckMark mark, const char* text) {
+    MessageText line;
+    line.Assign(mark == CheckMark::Passed ? "  ok    " : mark == CheckMark::Failed ? "  FAIL  " : "  WARN  ");
+    line.Append(CheckLabel(name));
+    face_.PrintLine(line.c_str());
+    if (line_.json) json_.Check(name, mark == CheckMark::Passed, text);
+}
+
+void FlashRun::RefusedInDryRun(const char* text) {
+    Warn(text);
+    if (dryRunRefusal_.empty()) dryRunRefusal_.Assign(text);
+}
 
 bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
     MessageText name;
@@ -32,15 +69,15 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
         AppendReportedModel(drive, text);
         if (!line_.allowOtherModel) {
             text.Append(", not vendor \"TAVRINE\", product \"KTX7724R05\"; --allow-other-model flashes it anyway");
-            ReportCheck("model", false, text.c_str());
+            ReportCheck("model", CheckMark::Failed, text.c_str());
             Error(name.c_str(), text.c_str());
             return false;
         }
         text.Append(": flashed as a KTX7724R05 (--allow-other-model)");
-        ReportCheck("model", false, text.c_str());
+        ReportCheck("model", CheckMark::LetThrough, text.c_str());
         face_.PrintLine(text.c_str());
     } else {
-        ReportCheck("model", true, nullptr);
+        ReportCheck("model", CheckMark::Passed, nullptr);
     }
     if (services_.power != nullptr && !line_.ignorePower) {
         const PowerStatus power = services_.power->Read();
@@ -49,27 +86,25 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
             text.Format("the system runs on battery with %d%% left (less than %d%%): connect it to the mains, or "
                         "--ignore-power flashes anyway",
                         power.percent, kLowestChargeToFlash);
-            ReportCheck("power", false, text.c_str());
+            ReportCheck("power", CheckMark::Failed, text.c_str());
             if (!line_.dryRun) {
                 Error(nullptr, text.c_str());
                 return false;
             }
-            Warn(text.c_str());
-            dryRunWouldBeRefused_ = true;
+            RefusedInDryRun(text.c_str());
         } else {
-            ReportCheck("power", true, nullptr);
+            ReportCheck("power", CheckMark::Passed, nullptr);
         }
     }
     MessageText why;
     const bool mayFlash = services_.devices.MaySendFirmware(drive, why);
-    ReportCheck("rights", mayFlash, mayFlash ? nullptr : why.c_str());
+    ReportCheck("rights", mayFlash ? CheckMark::Passed : CheckMark::Failed, mayFlash ? nullptr : why.c_str());
     if (!mayFlash) {
         if (!line_.dryRun) {
             Error(nullptr, why.c_str());
             return false;
         }
-        Warn(why.c_str());
-        dryRunWouldBeRefused_ = true;
+        RefusedInDryRun(why.c_str());
     }
     return true;
 }
@@ -102,10 +137,57 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
     }
     MessageText text;
     text.Assign("Backup of the drive's firmware: ");
-    AppendDisplayText(text, name.c_str());
+    AppendDisplayPath(text, name.c_str());
     face_.PrintLine(text.c_str());
     if (line_.json) json_.Backup(name.c_str(), nullptr);
+    // For the command that restores it, once the upgrade has succeeded.
+    char directory[kPathCapacity * 4] = {};
+    const std::uint32_t length = services_.system.CurrentDirectory(sizeof directory, directory);
+    if (length == 0 || length >= sizeof directory) directory[0] = '\0';
+    backupPath_.Clear();
+    AppendAbsolutePath(services_.conventions, directory[0] != '\0' ? directory : ".", name.c_str(), backupPath_);
+    FormatSha256(Sha256(image, kImageSize), backupSha256_);
     return true;
+}
+
+void FlashRun::AppendRestoreCommand(TextBuffer& text) {
+    const FlashConventions& conventions = services_.conventions;
+    text.Append(conventions.elevate);
+    AppendProgramWord(text);
+    text.Append(" --image ");
+    AppendCommandWord(conventions, backupPath_.c_str(), text);
+    text.Append(" --sha256 ");
+    text.Append(backupSha256_);
+    if (line_.allowOtherModel) text.Append(" --allow-other-model");
+    text.Append(' ');
+    AppendCommandWord(conventions, line_.device, text);
+}
+
+void FlashRun::ExplainDriveWentAway(int blocksAccepted) {
+    MessageText text;
+    text.Assign("ktxflash: ");
+    AppendDisplayText(text, line_.device);
+    text.AppendFormat(": the drive went away after %d of the %u blocks were accepted; the download stopped, as "
+                      "further tries cannot reach it.",
+                      blocksAccepted, static_cast<unsigned>(package_layout::kBlockCount));
+    face_.PrintLine(text.c_str());
+    face_.PrintLine("  Reconnect the drive (its cable, its enclosure's power). Do not restart the PC or power the "
+                    "drive off yet: the drive may need the download again before it can start.");
+    text.Assign("  Then find it with ");
+    AppendProgramWord(text);
+    text.Append(" --list (its name may have changed) and run the upgrade again.");
+    face_.PrintLine(text.c_str());
+    if (backupSha256_[0] == '\0') {
+        face_.PrintLine("  No backup of the drive's old firmware was written in this run.");
+        return;
+    }
+    text.Assign("  Keep the backup, the drive's old firmware byte for byte: ");
+    text.Append(backupPath_.c_str());
+    face_.PrintLine(text.c_str());
+    face_.PrintLine("  To go back to it once the drive answers again:");
+    text.Assign("    ");
+    AppendRestoreCommand(text);
+    face_.PrintLine(text.c_str());
 }
 
 std::optional<FlashEnd> FlashRun::PrepareDownload(const DeviceRecord& drive) {
@@ -117,12 +199,12 @@ std::optional<FlashEnd> FlashRun::PrepareDownload(const DeviceRecord& drive) {
         break;
     case ScsiTransport::VolumeLock::Locked:
         face_.PrintLine("Locked and dismounted the drive's volume for the download.");
-        ReportCheck("volume-lock", true, nullptr);
+        ReportCheck("volume-lock", CheckMark::Passed, nullptr);
         break;
     case ScsiTransport::VolumeLock::Refused:
         Warn("Windows did not let ktxflash lock the drive's volume: another program may be using the drive; "
              "close it before the download");
-        ReportCheck("volume-lock", false, "the volume could not be locked");
+        ReportCheck("volume-lock", CheckMark::Failed, "the volume could not be locked");
         break;
     }
     const bool compares = !line_.allowReinstall;
@@ -141,7 +223,9 @@ std::optional<FlashEnd> FlashRun::PrepareDownload(const DeviceRecord& drive) {
         return FlashEnd::Refused;
     }
     const bool equal = compares && CompareBlocks(firmware.get(), package_.image()).allSame();
-    ReportCheck("differs", !equal, equal ? "the drive's firmware already equals the image" : nullptr);
+    if (compares)
+        ReportCheck("differs", equal ? CheckMark::Failed : CheckMark::Passed,
+                    equal ? "the drive's firmware already equals the image" : nullptr);
     if (equal) {
         face_.PrintLine(
             "The drive's firmware already equals the image: not flashed again (--allow-reinstall flashes it anyway).");
@@ -161,22 +245,33 @@ std::optional<FlashEnd> FlashRun::PrepareDownload(const DeviceRecord& drive) {
 FlashEnd FlashRun::UpgradeDrive(const FirmwareContext& context, FirmwareState& state, const DeviceRecord& drive) {
     UpgradeSession session(context);
     if (const std::optional<UpgradeExit> refused = session.CheckDrive(drive)) {
+        if (revisionRefused_) ExplainRevisionRefusal();
         ExplainLastCommand();
         return FlashEndOfUpgrade(*refused, DownloadEnd{});
     }
     if (const std::optional<FlashEnd> stopped = PrepareDownload(drive)) return *stopped;
     if (line_.dryRun) {
+        if (!dryRunRefusal_.empty()) {
+            MessageText refused;
+            refused.Assign("Dry run: a real upgrade would be refused: ");
+            refused.Append(dryRunRefusal_.c_str());
+            face_.PrintLine(refused.c_str());
+            face_.PrintLine("No firmware command was sent to the drive.");
+            if (line_.json) json_.Error(nullptr, refused.c_str());
+            return FlashEnd::DryRunRefused;
+        }
         face_.PrintLine(kDryRunStoppedText);
-        return dryRunWouldBeRefused_ ? FlashEnd::DryRunRefused : FlashEnd::DryRunPassed;
+        return FlashEnd::DryRunPassed;
     }
     if (const std::optional<UpgradeExit> refused = session.Confirm(KTX_TEXT_UPGRADE_WARNING))
         return FlashEndOfUpgrade(*refused, DownloadEnd{});
     DownloadEnd download;
     const UpgradeExit exit = session.Download(state, download);
     if (exit != UpgradeExit::Upgraded) {
-        // The block refused at every try, with its tries.
+        // The block refused at every try (or when the drive went away), with its tries.
         if (line_.json) json_.Block(download.block, download.tries, false);
         ExplainLastCommand();
+        if (download.deviceGone) ExplainDriveWentAway(download.block - 1);
     }
     return FlashEndOfUpgrade(exit, download);
 }
@@ -184,26 +279,61 @@ FlashEnd FlashRun::UpgradeDrive(const FirmwareContext& context, FirmwareState& s
 FlashEnd FlashRun::Upgrade() {
     FirmwareState state;
     if (!FindDevice(state)) return FlashEnd::Refused;
-    const DeviceRecord& drive = *state.devices.RecordAt(0);
-    ShowDrive(drive, false);
+    upgradeDrive_ = state.devices.RecordAt(0);
+    ShowDrive(*upgradeDrive_, false);
     ShowPackage();
     const FirmwareContext context = Context();
     if (const std::optional<UpgradeExit> refused = CheckPackage(context))
         return FlashEndOfUpgrade(*refused, DownloadEnd{});
-    if (!UpgradeMayStart(drive)) return FlashEnd::Refused;
+    if (!UpgradeMayStart(*upgradeDrive_) || !TransfersFit(*upgradeDrive_)) return FlashEnd::Refused;
 
     services_.devices.transport().ForgetLastCommand();
     services_.devices.OpenExclusively(true);
-    const FlashEnd end = UpgradeDrive(context, state, drive);
+    const FlashEnd end = UpgradeDrive(context, state, *upgradeDrive_);
     services_.devices.OpenExclusively(false);
-    if (end != FlashEnd::Upgraded) return end;
-
-    face_.PrintLine(kRestartNote);
-    MessageText verify;
-    verify.Assign("After the restart, check what the drive runs with: ktxflash --verify ");
-    AppendDisplayText(verify, line_.device);
-    face_.PrintLine(verify.c_str());
+    if (end == FlashEnd::Upgraded) ShowNextSteps();
     return end;
+}
+
+void FlashRun::ExplainRevisionRefusal() {
+    MessageText text;
+    text.Assign("  ");
+    AppendRevisionRefusal(MakeRevisionText(upgradeDrive_->productRevision), package_.revisionTag(),
+                          package_.versionCheckMask(), text);
+    face_.PrintLine(text.c_str());
+}
+
+void FlashRun::AppendProgramWord(TextBuffer& out) { AppendCommandWord(services_.conventions, programName_, out); }
+
+void FlashRun::ShowNextSteps() {
+    const FlashConventions& conventions = services_.conventions;
+    face_.PrintLine(kRestartNote);
+    MessageText command;
+    if (backupSha256_[0] != '\0') {
+        command.Assign("Keep the backup, the drive's old firmware byte for byte: ");
+        command.Append(backupPath_.c_str());
+        face_.PrintLine(command.c_str());
+        face_.PrintLine("To go back to it:");
+        command.Assign("  ");
+        AppendRestoreCommand(command);
+        face_.PrintLine(command.c_str());
+    }
+    face_.PrintLine("After the restart, check what the drive runs with:");
+    command.Assign("  ");
+    AppendProgramWord(command);
+    command.Append(" --verify ");
+    if (line_.imageFile != nullptr) {
+        // The same image the drive was sent, with its check.
+        char sha256[kSha256TextSize];
+        FormatSha256(Sha256(package_.image(), kImageSize), sha256);
+        command.Append("--image ");
+        AppendCommandWord(conventions, line_.imageFile, command);
+        command.Append(" --sha256 ");
+        command.Append(sha256);
+        command.Append(' ');
+    }
+    AppendCommandWord(conventions, line_.device, command);
+    face_.PrintLine(command.c_str());
 }
 
 }  // namespace terminal

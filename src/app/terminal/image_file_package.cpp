@@ -5,7 +5,8 @@
 
 #include "firmware/firmware_package.h"
 
-ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block, std::uint16_t& imageSum) {
+ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block,
+                                      ImageFingerprints& fingerprints) {
     if (!block.Allocate(package_layout::kPackageSize)) return ImageFileProblem::NoMemory;
     std::FILE* file = std::fopen(request.path, "rb");
     if (file == nullptr) return ImageFileProblem::CannotRead;
@@ -22,8 +23,10 @@ ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuff
     // A read that fails part-way ends like a short file.
     if (count != kImageSize) return ImageFileProblem::WrongSize;
 
-    imageSum = byteSum16(image, kImageSize);
-    if (request.sumGiven && request.sum != imageSum) return ImageFileProblem::SumDiffers;
-    WriteCombinedHeader(block.get(), request.revisionTag, std::strlen(request.revisionTag), imageSum, request.mask);
+    fingerprints = FingerprintImage(image, kImageSize);
+    if (HoldAgainst(request.sha256, fingerprints) == PublishedCheckResult::Differs) return ImageFileProblem::Sha256Differs;
+    if (HoldAgainst(request.byteSum, fingerprints) == PublishedCheckResult::Differs) return ImageFileProblem::SumDiffers;
+    WriteCombinedHeader(block.get(), request.revisionTag, std::strlen(request.revisionTag), fingerprints.byteSum,
+                        request.mask);
     return ImageFileProblem::None;
 }

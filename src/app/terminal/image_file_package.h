@@ -2,18 +2,20 @@
 // ktxflash --image: a raw 131,072-byte image file made into a package in
 // memory, as ktxcombine would make it (the revision tag and mask given, the
 // image's own sum as the expected sum), so that the upgrade, --verify and
-// --info treat it as they treat the embedded package. When the maker's sum
-// is given, the image must have it.
+// --info treat it as they treat the embedded package. The image must have
+// the SHA-256 and byte sum its maker published, where they are given.
 
 #include <cstdint>
 
+#include "firmware/published_check.h"
 #include "platform/buffer_allocator.h"
 
 enum class ImageFileProblem {
     None,
     CannotRead,  // no such file, or it cannot be read
     WrongSize,   // not exactly the image size (or not readable to its end)
-    SumDiffers,  // the image's sum is not the one given
+    Sha256Differs,  // the file's SHA-256 is not the one given
+    SumDiffers,     // the image's byte sum is not the one given
     NoMemory,
 };
 
@@ -21,10 +23,11 @@ struct ImageFileRequest {
     const char* path = nullptr;
     const char* revisionTag = "";  // at most 4 characters
     std::uint8_t mask = 0;
-    bool sumGiven = false;
-    std::uint16_t sum = 0;
+    PublishedCheck sha256;   // kind None: not given
+    PublishedCheck byteSum;  // kind None: not given
 };
 
-// Fills `block` (taken here, the package size) with the package; `imageSum`
-// is the image's own sum once the file was read whole.
-ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block, std::uint16_t& imageSum);
+// Fills `block` (taken here, the package size) with the package;
+// `fingerprints` are the image's own once the file was read whole.
+ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block,
+                                      ImageFingerprints& fingerprints);

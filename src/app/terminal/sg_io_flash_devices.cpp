@@ -15,23 +15,22 @@ constexpr std::size_t kMaxListedDrives = 64;
 void SgIoFlashDevices::ListAll(DeviceList& list, TextBuffer& why) {
     sgio::DevicePath paths[kMaxListedDrives];
     const std::size_t count = devices_.List(paths, kMaxListedDrives);
+    sgio::DeviceError errors[kMaxListedDrives];
     if (count == 0) {
         why.Assign(sgio::DeviceErrorText(sgio::DeviceError::NoDevices));
         return;
     }
-    const char* failedPath = nullptr;
-    sgio::DeviceError failure = sgio::DeviceError::None;
+    for (std::size_t i = 0; i < count; ++i) errors[i] = transport_.Probe(paths[i].text, list);
+    if (list.Count() > 0) return;
+    // Nothing found: each device seen and what it said, so that a device
+    // this user may not open is told from one that is no CD/DVD drive.
+    why.Assign("no CD/DVD drive answered; seen:");
     for (std::size_t i = 0; i < count; ++i) {
-        const sgio::DeviceError error = transport_.Probe(paths[i].text, list);
-        if (error != sgio::DeviceError::None && failedPath == nullptr) {
-            failedPath = paths[i].text;
-            failure = error;
-        }
-    }
-    if (list.Count() == 0 && failedPath != nullptr) {
-        AppendDisplayText(why, failedPath);
-        why.Append(": ");
-        why.Append(sgio::DeviceErrorText(failure));
+        why.Append(i == 0 ? " " : "; ");
+        AppendDisplayPath(why, paths[i].text);
+        why.Append(" (");
+        why.Append(errors[i] != sgio::DeviceError::None ? sgio::DeviceErrorText(errors[i]) : "no CD/DVD drive");
+        why.Append(")");
     }
 }
 
@@ -46,15 +45,33 @@ bool SgIoFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& why)
 }
 
 void SgIoFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
-    AppendDisplayText(out, transport_.PathOf(record));
+    AppendDisplayPath(out, transport_.PathOf(record));
 }
 
 bool SgIoFlashDevices::MaySendFirmware(const DeviceRecord& record, TextBuffer& why) {
     if (ProcessHasRawIoCapability()) return true;
     // The words of the kernel's refusal of the download.
     why.Assign("");
-    AppendDisplayText(why, transport_.PathOf(record));
+    AppendDisplayPath(why, transport_.PathOf(record));
     why.Append(": ");
     why.Append(sgio::DeviceErrorText(sgio::DeviceError::NotPermitted));
+    return false;
+}
+
+bool SgIoFlashDevices::TakesWholeBlocks(const DeviceRecord& record, TextBuffer& why) {
+    const char* path = transport_.PathOf(record);
+    const sgio::TransferLimit limit = devices_.ReadTransferLimit(path);
+    if (limit.source == sgio::TransferLimitSource::None || limit.bytes >= kBlockSize) return true;
+    why.Assign("");
+    AppendDisplayText(why, path);
+    why.AppendFormat(": the system passes at most %lu KiB in one command to this drive (%s), and the firmware "
+                     "moves in %lu KiB blocks; nothing was sent. Connect the drive through another USB port or "
+                     "enclosure: this limit usually comes from the USB bridge (some are limited by a quirk of "
+                     "the kernel's usb-storage driver)",
+                     static_cast<unsigned long>(limit.bytes / 1024u),
+                     limit.source == sgio::TransferLimitSource::Queue
+                         ? "max_hw_sectors_kb of its queue in sysfs"
+                         : "max_sectors of its SCSI device in sysfs, which usb-storage makes its queue's max_hw_sectors_kb",
+                     static_cast<unsigned long>(kBlockSize / 1024u));
     return false;
 }

@@ -19,6 +19,9 @@ public:
     // Only a process with CAP_SYS_RAWIO: the kernel refuses firmware
     // commands of any other, so the upgrade asks nothing and sends nothing.
     bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) override;
+    // From sysfs, before anything moves: the kernel refuses a longer
+    // transfer with EINVAL before it reaches the drive.
+    bool TakesWholeBlocks(const DeviceRecord& record, TextBuffer& why) override;
     // O_EXCL on the sg device and the drive's block device.
     void OpenExclusively(bool exclusive) override { transport_.SetExclusiveOpens(exclusive); }
 

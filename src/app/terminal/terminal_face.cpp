@@ -70,7 +70,7 @@ Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) 
 }
 
 void TerminalFace::CheckEnded(UpgradeCheck check, bool passed, const char* text) {
-    if (json_ != nullptr) json_->Check(UpgradeCheckName(check), passed, text);
+    if (checkListener_ != nullptr) checkListener_->CheckEnded(check, passed, text);
 }
 
 void TerminalFace::PhaseBegins(Phase phase) {

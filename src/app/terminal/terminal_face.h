@@ -2,8 +2,8 @@
 // ktxflash's face of the firmware operations: status texts become printed
 // lines, progress a ProgressDisplay, questions questions on the terminal
 // with the default the operations suggest (or answered by --yes); with
-// --json, the checks and the accepted blocks of a download become JSON
-// objects too. While firmware goes to the drive the system is kept awake
+// --json, the accepted blocks of a download become JSON objects too; the
+// checks go to a listener. While firmware goes to the drive the system is kept awake
 // and interruptions wait; during a read-out the system is kept awake. A
 // problem the system reported is printed once, in place of the status
 // texts of what fails after it. The upgrade's "Start Flashing..." is shown
@@ -39,6 +39,14 @@ struct TerminalGuards {
     InterruptGuard* interrupts;
 };
 
+// Who hears of each check of the upgrade as it ends (ktxflash prints it
+// and writes it to --json).
+class CheckListener {
+public:
+    virtual ~CheckListener() = default;
+    virtual void CheckEnded(UpgradeCheck check, bool passed, const char* text) = 0;
+};
+
 class TerminalFace : public OperationsPort {
 public:
     // `out` takes the session, `in` the answers; `outIsTerminal` chooses the
@@ -61,6 +69,8 @@ public:
     const char* lastStatus() const { return lastStatus_.c_str(); }
     // Prints one line of the program's own (ends the progress bar's line first).
     void PrintLine(const char* text);
+    // Who hears of the checks; null: nobody. It must outlive its use.
+    void SetCheckListener(CheckListener* listener) { checkListener_ = listener; }
 
 private:
     // Prints `text` line by line, outside characters shown escaped.
@@ -71,6 +81,7 @@ private:
     TerminalAnswers answers_;
     TerminalGuards guards_;
     JsonReport* json_;
+    CheckListener* checkListener_ = nullptr;
     ProgressDisplay progress_;
     MessageText lastStatus_;
     // A problem of the system was printed: what fails after it goes unsaid.

@@ -24,7 +24,14 @@ bool WindowsFlashDevices::Ready(TextBuffer& why) const {
 }
 
 void WindowsFlashDevices::ListAll(DeviceList& list, TextBuffer& why) {
-    if (Ready(why)) transport_->Enumerate(list);
+    if (!Ready(why)) return;
+    transport_->Enumerate(list);
+    if (list.Count() > 0) return;
+    // Which way the drives were looked for, since each system has its own.
+    why.Assign(version_.dwPlatformId == kPlatformNt
+                   ? "no CD/DVD drive answered through the NT SCSI pass-through on the drive letters (an "
+                     "administrator's console may be needed)"
+                   : "no CD/DVD drive answered through ASPI for Win32 (wnaspi32.dll) on any host adapter");
 }
 
 bool WindowsFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& why) {

@@ -23,6 +23,9 @@ public:
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;
     // Windows asks for no more than opening the drive: the system answers there.
     bool MaySendFirmware(const DeviceRecord&, TextBuffer&) override { return true; }
+    // Windows shows no transfer limit before a command: an adapter that
+    // takes less refuses the command, and the outcome says so.
+    bool TakesWholeBlocks(const DeviceRecord&, TextBuffer&) override { return true; }
     // The transports open volumes and ASPI addresses as the dialog program does.
     void OpenExclusively(bool) override {}
 

@@ -16,6 +16,7 @@
 #include "platform/win32/power_source_win32.h"
 #include "platform/win32/system_services_win32.h"
 #include "platform/win32/volume_service_win32.h"
+#include "platform/win32/thread_wait_timer_win32.h"
 
 int main(int argc, char** argv) {
     platform::Win32SystemServices system;
@@ -26,8 +27,10 @@ int main(int argc, char** argv) {
     WindowsFlashDevices devices(system, transports);
     Win32PowerSource power;
     PageAlignedAllocator memory;
+    platform::Win32WaitTimer waitTimer;
     const FirmwarePackage package = FirmwarePackage::Embedded();
     terminal::FlashServices services{devices, system, &breakGuard, memory, package, stdout, stderr, stdin,
-                                     _isatty(_fileno(stdout)) != 0, _isatty(_fileno(stdin)) != 0, &power};
-    return terminal::RunFlashProgram(argc - 1, argv + 1, services);
+                                     _isatty(_fileno(stdout)) != 0, _isatty(_fileno(stdin)) != 0, &power,
+                                     terminal::kWindowsFlashConventions, &waitTimer};
+    return terminal::RunFlashProgram(argv[0], argc - 1, argv + 1, services);
 }

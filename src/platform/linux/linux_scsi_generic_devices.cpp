@@ -3,11 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace sgio {
@@ -31,6 +33,42 @@ public:
 private:
     DIR* dir_;
 };
+
+// The last part of a path.
+const char* NodeName(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    return slash != nullptr ? slash + 1 : path;
+}
+
+// Opens `path` only to name it (O_PATH: no driver is asked, no rights
+// beyond finding it are needed); -1 with errno when there is nothing.
+int OpenPathOnly(const char* path, int flags = 0) { return open(path, O_PATH | O_CLOEXEC | flags); }
+
+bool FolderExists(const char* path) {
+    const int fd = OpenPathOnly(path, O_DIRECTORY);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
+// The first line of a small sysfs file into `text`; false when unreadable.
+bool ReadSysfsLine(const char* path, char* text, std::size_t size) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const ssize_t length = read(fd, text, size - 1);
+    close(fd);
+    if (length <= 0) return false;
+    text[length] = '\0';
+    text[std::strcspn(text, "\n")] = '\0';
+    return true;
+}
+
+bool ReadSysfsNumber(const char* path, std::uint32_t& number) {
+    char text[32];
+    if (!ReadSysfsLine(path, text, sizeof text) || text[0] < '0' || text[0] > '9') return false;
+    number = static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10));
+    return true;
+}
 
 }  // namespace
 
@@ -56,7 +94,23 @@ std::size_t LinuxScsiGenericDevices::List(DevicePath* paths, std::size_t capacit
     return written;
 }
 
+DeviceError LinuxScsiGenericDevices::CheckNode(const char* path) {
+    // Looked at before the open, so that a plain file or a folder reads the
+    // same for root and for a user who may not open it.
+    const int fd = OpenPathOnly(path);
+    if (fd < 0) return DeviceErrorFromErrno(errno);
+    struct stat node;
+    const int statted = fstat(fd, &node);
+    close(fd);
+    if (statted != 0) return DeviceError::Other;
+    if (S_ISDIR(node.st_mode)) return DeviceError::IsDirectory;
+    if (!S_ISCHR(node.st_mode) && !S_ISBLK(node.st_mode)) return DeviceError::NotScsiGeneric;
+    return DeviceError::None;
+}
+
 int LinuxScsiGenericDevices::Open(const char* path, DeviceError& error) {
+    error = CheckNode(path);
+    if (error != DeviceError::None) return kNoHandle;
     // O_NONBLOCK keeps the open from waiting on a device another program
     // holds exclusively; SG_IO itself always blocks until the command ends.
     const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
@@ -65,6 +119,8 @@ int LinuxScsiGenericDevices::Open(const char* path, DeviceError& error) {
 }
 
 int LinuxScsiGenericDevices::OpenExclusive(const char* path, DeviceError& error) {
+    error = CheckNode(path);
+    if (error != DeviceError::None) return kNoHandle;
     const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | O_EXCL);
     if (fd < 0) {
         error = DeviceErrorFromErrno(errno);
@@ -80,10 +136,8 @@ int LinuxScsiGenericDevices::OpenExclusive(const char* path, DeviceError& error)
 }
 
 DeviceError LinuxScsiGenericDevices::HoldBlockDevice(const char* path) {
-    const char* slash = std::strrchr(path, '/');
-    const char* node = slash != nullptr ? slash + 1 : path;
     char blockFolder[kDevicePathCapacity + 32];
-    std::snprintf(blockFolder, sizeof blockFolder, "%s/%s/device/block", sysfsClass_, node);
+    std::snprintf(blockFolder, sizeof blockFolder, "%s/%s/device/block", sysfsClass_, NodeName(path));
     DirectoryReader reader(blockFolder);
     for (const char* name = reader.Next(); name != nullptr; name = reader.Next()) {
         if (name[0] == '.') continue;
@@ -105,6 +159,57 @@ DeviceError LinuxScsiGenericDevices::Send(int handle, SgIoHeader& request) {
     return DeviceErrorFromErrno(lastSendErrno_);
 }
 
+bool LinuxScsiGenericDevices::SysfsFolder(const char* path, char* folder, std::size_t size) const {
+    unsigned number = 0;
+    const char* node = NodeName(path);
+    if (!ScsiGenericNodeNumber(node, number)) return false;
+    const int length = std::snprintf(folder, size, "%s/%s", sysfsClass_, node);
+    return length > 0 && static_cast<std::size_t>(length) < size;
+}
+
+bool LinuxScsiGenericDevices::StillThere(const char* path) {
+    // The node goes when the device goes (udev or devtmpfs remove it).
+    const int fd = OpenPathOnly(path);
+    if (fd < 0) return errno != ENOENT;
+    close(fd);
+    char folder[kDevicePathCapacity + 32];
+    // Only an sg node has a folder of its own in the class; while sysfs
+    // lists the class at all, a missing folder is a device taken away.
+    if (!SysfsFolder(path, folder, sizeof folder)) return true;
+    if (FolderExists(sysfsClass_) && !FolderExists(folder)) return false;
+    char statePath[sizeof folder + 16];
+    std::snprintf(statePath, sizeof statePath, "%s/device/state", folder);
+    char state[32];
+    if (!ReadSysfsLine(statePath, state, sizeof state)) return true;
+    // The states of a SCSI device that takes no command any more.
+    for (const char* dead : {"offline", "transport-offline", "cancel", "deleted"})
+        if (std::strcmp(state, dead) == 0) return false;
+    return true;
+}
+
+TransferLimit LinuxScsiGenericDevices::ReadTransferLimit(const char* path) {
+    TransferLimit limit;
+    char folder[kDevicePathCapacity + 32];
+    if (!SysfsFolder(path, folder, sizeof folder)) return limit;
+    char blockFolder[sizeof folder + 16];
+    std::snprintf(blockFolder, sizeof blockFolder, "%s/device/block", folder);
+    DirectoryReader reader(blockFolder);
+    for (const char* name = reader.Next(); name != nullptr; name = reader.Next()) {
+        if (name[0] == '.') continue;
+        char file[sizeof blockFolder + kDevicePathCapacity + 32];
+        std::snprintf(file, sizeof file, "%s/%s/queue/max_hw_sectors_kb", blockFolder, name);
+        std::uint32_t kib = 0;
+        if (ReadSysfsNumber(file, kib) && kib > 0) return TransferLimit{kib * 1024u, TransferLimitSource::Queue};
+    }
+    // Without a block device (no sr driver) the queue is not in sysfs;
+    // usb-storage shows its limit, in 512-byte sectors, on the SCSI device.
+    char file[sizeof folder + 32];
+    std::snprintf(file, sizeof file, "%s/device/max_sectors", folder);
+    std::uint32_t sectors = 0;
+    if (ReadSysfsNumber(file, sectors) && sectors > 0) return TransferLimit{sectors * 512u, TransferLimitSource::UsbStorage};
+    return limit;
+}
+
 void LinuxScsiGenericDevices::Close(int handle) {
     // Not retried on EINTR: on Linux the descriptor is released either way.
     close(handle);
@@ -120,7 +225,10 @@ DeviceError DeviceErrorFromErrno(int error) {
     case 0:
         return DeviceError::None;
     case ENOENT:
+    case ENOTDIR:
         return DeviceError::NoSuchDevice;
+    case EISDIR:
+        return DeviceError::IsDirectory;
     case EACCES:
         return DeviceError::AccessDenied;
     case EPERM:
@@ -131,8 +239,11 @@ DeviceError DeviceErrorFromErrno(int error) {
     case ENXIO:
         return DeviceError::Gone;
     case ENOTTY:
-    case EINVAL:
         return DeviceError::NotScsiGeneric;
+    case EINVAL:
+        // The sg driver maps a request onto the device's queue first: a
+        // transfer beyond the queue's limit fails there with EINVAL.
+        return DeviceError::TransferTooLong;
     default:
         return DeviceError::Other;
     }

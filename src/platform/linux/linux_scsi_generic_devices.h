@@ -24,9 +24,23 @@ public:
     int OpenExclusive(const char* path, DeviceError& error) override;
     DeviceError Send(int handle, SgIoHeader& request) override;
     int LastSendErrno() const override { return lastSendErrno_; }
+    // Gone when the node is missing, when sysfs no longer lists an sg node,
+    // or when its SCSI device is offline or being deleted.
+    bool StillThere(const char* path) override;
+    // For an sg node: max_hw_sectors_kb of the queue of its block device
+    // (what the kernel checks a passed-through command against: a longer
+    // one fails with EINVAL), else the max_sectors attribute that
+    // usb-storage gives the SCSI device (it sets that same limit).
+    TransferLimit ReadTransferLimit(const char* path) override;
     void Close(int handle) override;
 
 private:
+    // Refuses, before any open, a path that is no device node: None when
+    // it is a character or block device.
+    static DeviceError CheckNode(const char* path);
+    // "<sysfsClass>/<sgN>" of the sg node `path` names into `folder`;
+    // false when its name is not an sg node's.
+    bool SysfsFolder(const char* path, char* folder, std::size_t size) const;
     // Opens the block device of the sg node `path` names exclusively into
     // heldBlockDevice_; None also when it has none.
     DeviceError HoldBlockDevice(const char* path);

@@ -175,6 +175,43 @@ TEST_F(SgIoTransportTest, OnlyErrorsThatMeanNeverStopSending) {
     }
 }
 
+// After a failure on the way (the ioctl, a host status) the transport looks
+// whether the device is still there and says so in the report; a refusal by
+// the drive itself, or by the rules for rights, is no sign of that and is
+// not looked into.
+TEST_F(SgIoTransportTest, AFailureOnTheWayAsksWhetherTheDeviceIsStillThere) {
+    sim::DriveConfig config;
+    config.vanishAfterCommand = 3;  // the probe's three, then DID_NO_CONNECT
+    AddDrive(config);
+    DeviceList list;
+    transport_.Enumerate(list);
+    struct Case {
+        const char* name;
+        DeviceError sendError;  // None: the drive's (vanished) answer
+        bool there;
+        bool gone;
+        int checks;
+    };
+    for (const Case c : {Case{"host status, still there", DeviceError::None, true, false, 1},
+                         Case{"host status, gone", DeviceError::None, false, true, 1},
+                         Case{"ENODEV", DeviceError::Gone, true, true, 0},
+                         Case{"EIO, still there", DeviceError::Other, true, false, 1},
+                         Case{"EPERM", DeviceError::NotPermitted, false, false, 0}}) {
+        ASSERT_EQ(transport_.Open(*list.RecordAt(0)), 1);
+        devices_.SetStillThere(c.there);
+        const int before = devices_.presenceChecks();
+        if (c.sendError != DeviceError::None) devices_.FailSends(c.sendError, 1);
+        EXPECT_EQ(transport_.TestUnitReady(), 0) << c.name;
+        const CommandReport& report = transport_.lastCommand();
+        EXPECT_EQ(report.deviceGone, c.gone) << c.name;
+        EXPECT_EQ(devices_.presenceChecks() - before, c.checks) << c.name;
+        EXPECT_EQ(report.carrier, CommandCarrier::SgIo);
+        EXPECT_FALSE(report.answered) << c.name << ": no SCSI status from the drive";
+        transport_.Close();
+    }
+    devices_.SetStillThere(true);
+}
+
 TEST_F(SgIoTransportTest, ADriveRefusalIsNoSystemErrorAndMayBeRetried) {
     sim::DriveConfig config;
     config.refuseBlock = 1;
@@ -186,8 +223,12 @@ TEST_F(SgIoTransportTest, ADriveRefusalIsNoSystemErrorAndMayBeRetried) {
     const std::vector<std::uint8_t> image = MakeSampleImage();
     const std::uint16_t imageSum = byteSum16(image.data(), image.size());
     const std::uint16_t blockSum = byteSum16(image.data(), kBlockSize);
+    const int checks = devices_.presenceChecks();
     EXPECT_EQ(transport_.VendorDownload(image.data(), 1, blockSum, kBlockSize, imageSum), 0);
     EXPECT_EQ(transport_.lastError(), DeviceError::None);
+    EXPECT_TRUE(transport_.lastCommand().answered);
+    EXPECT_FALSE(transport_.lastCommand().deviceGone);
+    EXPECT_EQ(devices_.presenceChecks(), checks) << "the drive answered: nothing to look into";
     EXPECT_EQ(transport_.VendorDownload(image.data(), 1, blockSum, kBlockSize, imageSum), 1);
     const sgio::SgIoHeader& download = devices_.requests().back();
     EXPECT_EQ(download.dxfer_direction, sgio::kDxferToDev);

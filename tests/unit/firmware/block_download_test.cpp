@@ -113,6 +113,24 @@ INSTANTIATE_TEST_SUITE_P(
                     nullptr}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
+// A drive the transport found gone takes no further try: the same status
+// text as after five refusals names the block, and the end says the drive
+// went away after one try of it (the dialog's face adds nothing to its status).
+TEST_F(BlockDownload, ADriveThatWentAwayGetsNoFurtherTry) {
+    Refuse(2, 1);
+    transport.goneOnRefusal = true;
+    const DownloadEnd end = RunBlockDownload(Context(), state, working.data());
+    EXPECT_FALSE(end.succeeded);
+    EXPECT_TRUE(end.deviceGone);
+    EXPECT_EQ(end.block, 3);
+    EXPECT_EQ(end.tries, 1);
+    EXPECT_EQ(BlockNumbers(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(gui.text(kStatusLine),
+              "Error Happen in ID 3 OFFSET 0x8000\nPlease check whether your selected device is fit for the F/W !");
+    EXPECT_EQ(gui.progressHistory, (std::vector<int>{12, 25}));
+    EXPECT_EQ(Count("Sleep(200)"), 0);
+}
+
 TEST_F(BlockDownload, SumsWrapAt65536) {
     std::fill(working.begin(), working.end(), 0xFF);
     RunBlockDownload(Context(), state, working.data());

@@ -32,7 +32,7 @@ TEST(CombineOutOfMemory, ReportsAMessageAndExitsRefused) {
     std::string out, err;
     g_limitLargeAllocations = true;
     const int status = RunCombineTool({dir.Path("template.exe"), dir.Path("image.bin"), "--revision", "P1.3",
-                                       "--mask", "0", "-o", dir.Path("out.exe")},
+                                       "--mask", "0", "--sum", "0E89", "-o", dir.Path("out.exe")},
                                       out, err);
     g_limitLargeAllocations = false;
     EXPECT_EQ(status, kExitRefused);

@@ -91,14 +91,19 @@ TEST_F(CombinePackageTest, PadsAShortTagAndWritesTheSumOfTheGivenImage) {
 
 }
 
-TEST_F(CombinePackageTest, ReplacesAnExistingOutputAndCanCombineInPlace) {
+TEST_F(CombinePackageTest, ReplacesAnExistingOutputOnlyWhenAsked) {
     dir.Write("out.exe", {1, 2, 3});
-    ASSERT_TRUE(CombinePackage(Request()).ok);
-    EXPECT_EQ(dir.Read("out.exe").size(), TemplateProgram().size());
+    const ToolOutcome kept = CombinePackage(Request());
+    EXPECT_FALSE(kept.ok);
+    EXPECT_NE(kept.error.find("out.exe: already exists; give --force to replace it"), std::string::npos)
+        << kept.error;
+    EXPECT_EQ(dir.Read("out.exe"), (std::vector<std::uint8_t>{1, 2, 3}));
 
-    CombineRequest inPlace = Request("template.exe");
-    ASSERT_TRUE(CombinePackage(inPlace).ok);
-    EXPECT_EQ(dir.Read("template.exe"), dir.Read("out.exe"));
+    CombineRequest forced = Request();
+    forced.replaceOutput = true;
+    ASSERT_TRUE(CombinePackage(forced).ok);
+    EXPECT_EQ(dir.Read("out.exe").size(), TemplateProgram().size());
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"image.bin", "out.exe", "template.exe"}));
 }
 
 #ifndef _WIN32
@@ -137,6 +142,7 @@ TEST_P(CombineRefusalTest, RefusesWithoutTouchingTheOutput) {
         request.revisionTag = "P1.3";
         request.mask = 0x0F;
         request.outputPath = fresh.Path("out.exe");
+        request.replaceOutput = true;  // each problem, not the existing output, is refused
         refusal.arrange(fresh, request);
         const auto entriesBefore = fresh.Entries();
         const bool outputReadable = outputExists && std::filesystem::is_regular_file(request.outputPath);
@@ -172,8 +178,40 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"AlreadyCombined", "template.exe: already combined (revision tag \"P1.3\")",
                     [](const ScratchDirectory& d, CombineRequest& r) {
                         CombineRequest first = r;
-                        first.outputPath = d.Path("template.exe");
+                        first.outputPath = d.Path("combined.exe");
                         if (!CombinePackage(first).ok) throw std::runtime_error("setup combine failed");
+                        std::filesystem::rename(d.Path("combined.exe"), d.Path("template.exe"));
+                    }},
+        // The anchor (ktxcombine itself holds it), then neither the marker
+        // nor a combined header: one case for each byte the shape fixes.
+        RefusalCase{"AnchorWithoutAPackage", "template.exe: no firmware package (neither",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        auto program = TemplateProgram();
+                        std::fill_n(program.begin() + FirstPackageOffset(), kHeaderSize, 0x10);
+                        d.Write("template.exe", program);
+                    }},
+        RefusalCase{"AnchorNearTheEndWithoutAHeader", "template.exe: no firmware package (neither",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        auto program = TemplateProgram();
+                        program.resize(FirstPackageOffset() + 100);
+                        std::fill_n(program.begin() + FirstPackageOffset(), 100, 0x90);
+                        d.Write("template.exe", program);
+                    }},
+        RefusalCase{"HeaderWithASumThatIsNoHexText", "template.exe: no firmware package (neither",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        auto program = TemplateProgram();
+                        const char header[] = "P1.3\0" "0E8G";
+                        std::fill_n(program.begin() + FirstPackageOffset(), kHeaderSize, 0);
+                        std::copy(header, header + sizeof header - 1, program.begin() + FirstPackageOffset());
+                        d.Write("template.exe", program);
+                    }},
+        RefusalCase{"HeaderWithAByteWhereZerosBelong", "template.exe: no firmware package (neither",
+                    [](const ScratchDirectory& d, CombineRequest&) {
+                        auto program = TemplateProgram();
+                        std::uint8_t* block = program.data() + FirstPackageOffset();
+                        WriteCombinedHeader(block, "P1.3", 0x0E89, 0x0F);
+                        block[31] = 1;
+                        d.Write("template.exe", program);
                     }},
         RefusalCase{"ImageOneByteShort", "image.bin: image is 131071 bytes",
                     [](const ScratchDirectory& d, CombineRequest&) {
@@ -194,8 +232,27 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const ScratchDirectory&, CombineRequest& r) { r.revisionTag = "P1.3X"; }},
         RefusalCase{"TagNotPrintable", "revision tag \"P\\x01\": only printable ASCII",
                     [](const ScratchDirectory&, CombineRequest& r) { r.revisionTag = "P\x01"; }},
-        RefusalCase{"MaskAbove0xFF", "mask 256: above 0xFF",
+        RefusalCase{"MaskAbove0xFF", "mask 0x100 for revision tag \"P1.3\": above 0xFF",
                     [](const ScratchDirectory&, CombineRequest& r) { r.mask = 0x100; }},
+        RefusalCase{"MaskBitsAboveBit3", "mask 0xF0 for revision tag \"P1.3\": has bits above bit 3",
+                    [](const ScratchDirectory&, CombineRequest& r) { r.mask = 0xF0; }},
+        RefusalCase{"MaskBeyondTheTag", "mask 0x0E for revision tag \"P1\": selects characters beyond",
+                    [](const ScratchDirectory&, CombineRequest& r) {
+                        r.revisionTag = "P1";
+                        r.mask = 0x0E;
+                    }},
+        RefusalCase{"MaskWithAnEmptyTag", "mask 0x08 for revision tag \"\": selects characters beyond",
+                    [](const ScratchDirectory&, CombineRequest& r) {
+                        r.revisionTag = "";
+                        r.mask = 0x08;
+                    }},
+        RefusalCase{"OutputIsTheTemplate", "template.exe: is the template",
+                    [](const ScratchDirectory& d, CombineRequest& r) { r.outputPath = d.Path("template.exe"); }},
+        RefusalCase{"OutputExistsWithoutForce", "out.exe: already exists; give --force",
+                    [](const ScratchDirectory& d, CombineRequest& r) {
+                        if (!std::filesystem::exists(r.outputPath)) d.Write("out.exe", {'x'});
+                        r.replaceOutput = false;
+                    }},
         RefusalCase{"TemplateIsADirectory", "template.exe: not a regular file",
                     [](const ScratchDirectory& d, CombineRequest&) {
                         std::filesystem::remove(d.Path("template.exe"));
@@ -288,8 +345,10 @@ TEST_F(CombinePackageTest, WritesThroughAnOutputSymlinkAndKeepsTheLink) {
     fs::create_symlink("real.exe", dir.Path("out.exe"));
     fs::create_symlink("later.exe", dir.Path("dangling.exe"));
 
-    ASSERT_TRUE(CombinePackage(Request()).ok);
-    ASSERT_TRUE(CombinePackage(Request("dangling.exe")).ok);
+    CombineRequest throughLink = Request();
+    throughLink.replaceOutput = true;
+    ASSERT_TRUE(CombinePackage(throughLink).ok);
+    ASSERT_TRUE(CombinePackage(Request("dangling.exe")).ok);  // creates later.exe: nothing replaced
 
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.Path("out.exe"))));
     EXPECT_EQ(fs::read_symlink(dir.Path("out.exe")), fs::path("real.exe"));
@@ -300,7 +359,9 @@ TEST_F(CombinePackageTest, WritesThroughAnOutputSymlinkAndKeepsTheLink) {
                                                        "real.exe", "template.exe"}));
 }
 
-TEST_F(CombinePackageTest, FileNamesInMessagesAreShownEscaped) {
+// File names are shown as typed, control characters alone escaped: a
+// Windows path keeps its backslashes.
+TEST_F(CombinePackageTest, FileNamesInMessagesAreShownAsTyped) {
     CombineRequest request = Request();
     request.templatePath = dir.Path("bad\nname\x1b[31m.exe");
     const ToolOutcome missing = CombinePackage(request);
@@ -313,6 +374,9 @@ TEST_F(CombinePackageTest, FileNamesInMessagesAreShownEscaped) {
     ASSERT_TRUE(written.ok) << written.error;
     EXPECT_NE(written.output.find("new\\x0Dname.exe"), std::string::npos) << written.output;
     EXPECT_EQ(written.output.find('\r'), std::string::npos);
+
+    request.templatePath = "x64\\ktxflash.exe";
+    EXPECT_EQ(CombinePackage(request).error, "ktxcombine: x64\\ktxflash.exe: cannot read: No such file or directory");
 }
 
 // Ctrl+C or a kill while the output is being written: the half-written

@@ -76,6 +76,8 @@ fault = mode-sense-fails
 fault = vanish-after 10
 fault = never-complete 12
 fault = not-ready
+fault = late-block 2 15000
+fault = unit-attention-after-install microcode-changed
 
 [drive]
 adapter = 1
@@ -100,6 +102,8 @@ kind = disk
     EXPECT_EQ(std::make_tuple(c.refuseBlock, c.refuseBlockTimes, c.refuseFromBlock, c.vanishAfterCommand,
                               c.neverCompleteCommand, c.modeSenseFails, c.notReady),
               std::make_tuple(3, 4u, 7, 10u, 12u, true, true));
+    EXPECT_EQ(std::make_tuple(c.lateBlock, c.lateBlockMs, c.unitAttentionAfterInstall),
+              std::make_tuple(2, 15000u, sim::DriveConfig::UnitAttention::MicrocodeChanged));
     EXPECT_EQ(e->image(), std::vector<std::uint8_t>(kImageSize, 0));
     ASSERT_NE(machine->DriveAt(1, 15), nullptr);
     EXPECT_EQ(machine->DriveAt(1, 15)->image(), MakeSampleImage());
@@ -179,7 +183,12 @@ TEST(MachineConfig, MistakesAreRefusedWithFileLineAndProblem) {
         {"[drive]\nimage = random\n", "bad.cfg:2: unknown image 'random' (sample, zeros or file PATH)"},
         {"[drive]\nfault = explode\n",
          "bad.cfg:2: unknown fault 'explode' (refuse-block N K, refuse-from-block N, mode-sense-fails, "
-         "vanish-after N, never-complete N, not-ready)"},
+         "vanish-after N, never-complete N, not-ready, late-block N MS, unit-attention-after-install "
+         "power-on|microcode-changed)"},
+        {"[drive]\nfault = late-block 2\n", "bad.cfg:2: fault 'late-block' takes a block (1..8) and milliseconds"},
+        {"[drive]\nfault = late-block 2 60001\n", "bad.cfg:2: bad number '60001' for fault late-block (1..60000)"},
+        {"[drive]\nfault = unit-attention-after-install reboot\n",
+         "bad.cfg:2: fault 'unit-attention-after-install' takes power-on or microcode-changed, got 'reboot'"},
         {"[drive]\nfault = refuse-block 3\n", "bad.cfg:2: fault 'refuse-block' takes a block (1..8) and a count"},
         {"[drive]\nfault = refuse-block 9 1\n", "bad.cfg:2: bad number '9' for fault refuse-block (1..8)"},
         {"[drive]\nfault = not-ready now\n", "bad.cfg:2: fault 'not-ready' takes nothing"},

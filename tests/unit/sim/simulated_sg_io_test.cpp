@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <tuple>
+
+#include <gmock/gmock.h>
 
 #include "device/sg_io_request.h"
 #include "simulated_machine.h"
@@ -87,7 +90,9 @@ TEST_F(SimulatedSgIoTest, OutcomesLeaveTheStatusesTheKernelWould) {
     EXPECT_EQ(check.status, sim::kStatusCheckCondition);
     EXPECT_EQ(check.driver_status, sim::kDriverSense);
     EXPECT_EQ(check.sb_len_wr, 18);
-    EXPECT_EQ(sense_[0], 0x70);
+    // The drive's own sense, asked for with REQUEST SENSE as the kernel does.
+    EXPECT_EQ(std::make_tuple(sense_[0], sense_[2], sense_[12], sense_[13]), std::make_tuple(0x70, 0x05, 0x24, 0x00));
+    EXPECT_THAT(machine_.trace().lines().back(), testing::HasSubstr("CDB 03 00 00 00 12 00 | in 18, 18 returned"));
     EXPECT_FALSE(sgio::RequestSucceeded(0, check));
 
     sgio::SgIoHeader nobody = Request(testUnitReady, nullptr);

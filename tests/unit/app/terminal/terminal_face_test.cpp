@@ -5,6 +5,7 @@
 
 #include "app/terminal/terminal_face.h"
 #include "app/terminal/command_log.h"
+#include "app/terminal/waiting_notice.h"
 
 #include <gtest/gtest.h>
 
@@ -132,21 +133,31 @@ TEST_F(TerminalFaceTest, DownloadsKeepThePcAwakeAndHoldInterruptionsReadOutsOnly
     }
 }
 
-// --json: each check as it ends, each accepted block of a download with
-// its tries; a read-out's blocks and refused tries write nothing (the
-// download's end names a block that failed every try).
-TEST_F(TerminalFaceTest, JsonTakesTheChecksAndTheAcceptedBlocksOfADownload) {
+// Checks go to the listener as they end; --json takes each accepted block
+// of a download with its tries, while a read-out's blocks and refused tries
+// write nothing (the download's end names a block that failed every try).
+class RecordedChecks : public terminal::CheckListener {
+public:
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override {
+        seen += std::string(UpgradeCheckName(check)) + (passed ? " passed" : std::string(" failed: ") + text);
+    }
+    std::string seen;
+};
+
+TEST_F(TerminalFaceTest, ChecksGoToTheListenerAndAcceptedDownloadBlocksToJson) {
     CapturedFile json;
     terminal::JsonReport report(json.file());
     json_ = &report;
     auto face = MakeFace("");
+    RecordedChecks checks;
+    face->SetCheckListener(&checks);
     face->CheckEnded(UpgradeCheck::Revision, false, "F/W Version Not Match");
     face->BlockAttempted(Phase::ReadOut, 1, 1, true);
     face->BlockAttempted(Phase::Download, 3, 1, false);
     face->BlockAttempted(Phase::Download, 3, 2, true);
-    EXPECT_EQ(json.Text(),
-              "{\"type\":\"check\",\"name\":\"revision\",\"passed\":false,\"text\":\"F/W Version Not Match\"}\n"
-              "{\"type\":\"block\",\"block\":3,\"tries\":2,\"accepted\":true}\n");
+    EXPECT_EQ(checks.seen, "revision failed: F/W Version Not Match");
+    EXPECT_EQ(json.Text(), "{\"type\":\"block\",\"block\":3,\"tries\":2,\"accepted\":true}\n");
+    EXPECT_EQ(out_.Text(), "") << "the face prints neither";
 }
 
 // -v: each command's line ends with the milliseconds between its start and
@@ -162,6 +173,69 @@ TEST_F(TerminalFaceTest, TheCommandLogTimesEachCommandAcrossTheClocksWrap) {
     log.CommandStarts(report);
     log.CommandEnded(report);
     EXPECT_EQ(out_.Text(), "  command 00 00 00 00 00 00 00 00 00 00 00 00 (no data): good (25 ms)\n");
+}
+
+// A timer the test runs by hand: it keeps what it was started with.
+class HandTimer : public WaitTimer {
+public:
+    bool Start(WaitListener& listener, std::uint32_t firstMs, std::uint32_t everyMs) override {
+        listener_ = &listener;
+        first = firstMs;
+        every = everyMs;
+        return true;
+    }
+    void Stop() override { listener_ = nullptr; }
+    // What the timer's thread would do after `ms` of waiting.
+    void Elapse(std::uint32_t ms) {
+        if (listener_ != nullptr) listener_->StillWaiting(ms);
+    }
+    bool running() const { return listener_ != nullptr; }
+    std::uint32_t first = 0, every = 0;
+
+private:
+    WaitListener* listener_ = nullptr;
+};
+
+// Each command is timed while it is out, and the notice says which block it
+// waits for; the command's end stops the timer before the log sees it.
+TEST_F(TerminalFaceTest, ASlowCommandIsSaidWithItsBlockAndTheTimerStopsAtItsEnd) {
+    auto face = MakeFace("");
+    HandTimer timer;
+    terminal::CommandLog log(*face, system_);
+    terminal::WaitingNotice notice(*face, &timer, &log);
+    const struct {
+        commands::Command command;
+        const char* purpose;
+    } cases[] = {
+        {commands::VendorDownload(5, 0x1234, 0x4000, 0x0E89), "block 5 of 8 of the download"},
+        {commands::ReadBufferMode1(1, 0x4000, 0x4000), "block 6 of 8 of the read-out"},
+        {commands::TestUnitReady(), "command 00h"},
+    };
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        CommandReport report;
+        report.Begin(c.command);
+        notice.CommandStarts(report);
+        EXPECT_EQ(timer.first, 10000u);
+        EXPECT_EQ(timer.every, 30000u);
+        timer.Elapse(10000);
+        timer.Elapse(40000);
+        notice.CommandEnded(report);
+        EXPECT_FALSE(timer.running());
+        timer.Elapse(70000);  // a timer that ignored Stop would be heard here
+        const std::string said = std::string("ktxflash: waiting for the drive to answer for ") + c.purpose;
+        expected.push_back(said + " (10 s so far); the drive may take minutes: do not unplug it or turn it off.");
+        expected.push_back(said + " (40 s so far); the drive may take minutes: do not unplug it or turn it off.");
+        expected.push_back("  command ");  // handed on to the log after the timer stopped
+    }
+    const std::string text = out_.Text();
+    std::size_t at = 0;
+    for (const std::string& line : expected) {
+        const std::size_t found = text.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << "\nin:\n" << text;
+        at = found + line.size();
+    }
+    EXPECT_EQ(text.find("70 s"), std::string::npos);
 }
 
 }  // namespace

@@ -43,13 +43,15 @@ protected:
     // Runs ktxflash with `args` on a system of `platformId`; the output in out_.
     int Run(std::uint32_t platformId, std::vector<const char*> args, const std::string& input = "") {
         system_.platformId = platformId;
-        WindowsFlashDevices devices(system_, transports_);
+        WindowsFlashDevices devices(system_, *transportsInUse_);
         CapturedFile out;
         CapturedFile in(input);
         const FirmwarePackage package(packageBlock_.data());
         terminal::FlashServices services{devices,    system_,    &guard_,   memory_, package, out.file(),
-                                         out.file(), in.file(), false,      false,   &power_};
-        const int status = terminal::RunFlashProgram(static_cast<int>(args.size()), args.data(), services);
+                                         out.file(), in.file(), false,      false,   &power_,
+                                         terminal::kWindowsFlashConventions};
+        const int status =
+            terminal::RunFlashProgram("ktxflash.exe", static_cast<int>(args.size()), args.data(), services);
         out_ = out.Text();
         return status;
     }
@@ -61,6 +63,7 @@ protected:
     sim::SimulatedAspiLibrary aspi_{machine_};
     sim::SimulatedNtStorage storage_{machine_};
     ServiceTransportFactory transports_{aspi_, storage_};
+    TransportFactory* transportsInUse_ = &transports_;
     PageAlignedAllocator memory_;
     std::vector<std::uint8_t> image_ = MakeSampleImage();
     std::vector<std::uint8_t> packageBlock_ = PackageBlock(image_, "", 0, byteSum16(image_.data(), image_.size()));
@@ -120,7 +123,8 @@ TEST_F(WindowsFlashDevicesTest, OnAnAlmostEmptyBatteryOnlyIgnorePowerFlashes) {
         bool flashed;
     } cases[] = {
         {PowerStatusFromWindows(0, 24), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 3, false},
-        {PowerStatusFromWindows(0, 24), {"--dry-run", "--allow-reinstall", "E:"}, 3, false},  // a warning
+        // A dry run goes on with a warning, and exits as the upgrade would.
+        {PowerStatusFromWindows(0, 24), {"--dry-run", "--allow-reinstall", "E:"}, 3, false},
         {PowerStatusFromWindows(1, 10), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},    // on mains
         {PowerStatusFromWindows(0, 255), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},   // charge unknown
         {PowerStatusFromWindows(0, 25), {"--yes", "--no-backup", "--allow-reinstall", "E:"}, 0, true},
@@ -154,7 +158,8 @@ TEST_F(WindowsFlashDevicesTest, TheVolumeIsLockedForTheDownloadWhereWindowsAllow
 
 TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeUpAreRefused) {
     EXPECT_EQ(Run(kPlatformNt, {"--yes", "C:"}), 3);
-    EXPECT_TRUE(Printed("ktxflash: C:: No support device Found!! (no CD/DVD drive of that name; see --list)")) << out_;
+    // The drive's name once, its own colon the separator.
+    EXPECT_TRUE(Printed("ktxflash: C: No support device Found!! (no CD/DVD drive of that name; see --list)")) << out_;
     EXPECT_EQ(Run(kPlatformNt, {"--yes", "E:x"}), 3);
 
     sim::AspiLibraryFaults faults;
@@ -172,6 +177,36 @@ TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeU
     devices.ListAll(list, why);
     EXPECT_EQ(list.Count(), 0);
     EXPECT_FALSE(why.empty());
+}
+
+// Nothing found: the text says which way the drives were looked for, and
+// --json has its error object, on both kinds of Windows.
+TEST_F(WindowsFlashDevicesTest, AnEmptyListSaysWhereItLookedAndIsAJsonErrorToo) {
+    // A disk behind the adapter and volume C:, no CD/DVD drive.
+    sim::SimulatedMachine empty;
+    sim::DriveConfig disk;
+    disk.peripheral = 0x00;
+    empty.AddDrive(disk);
+    empty.AddHardDisk('C');
+    sim::SimulatedAspiLibrary aspi(empty);
+    sim::SimulatedNtStorage storage(empty);
+    ServiceTransportFactory transports(aspi, storage);
+    transportsInUse_ = &transports;
+    const struct {
+        std::uint32_t platform;
+        const char* why;
+    } cases[] = {
+        {kPlatformNt, "no CD/DVD drive answered through the NT SCSI pass-through"},
+        {kPlatformWindows, "no CD/DVD drive answered through ASPI for Win32 (wnaspi32.dll)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.platform, {"--list"}), 3);
+        EXPECT_TRUE(Printed("No support device Found!!\nktxflash: ")) << out_;
+        EXPECT_TRUE(Printed(c.why)) << out_;
+        EXPECT_EQ(Run(c.platform, {"--list", "--json"}), 3);
+        EXPECT_TRUE(Printed(std::string("{\"type\":\"error\",\"message\":\"") + c.why)) << out_;
+        EXPECT_TRUE(Printed("{\"type\":\"outcome\",\"result\":\"failed\",\"exit\":3")) << out_;
+    }
 }
 
 }  // namespace

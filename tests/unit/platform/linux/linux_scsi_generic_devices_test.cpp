@@ -62,23 +62,90 @@ TEST(LinuxScsiGenericDevices, AnEmptyOrMissingFolderListsNothing) {
     EXPECT_TRUE(Listed(missing, 4).empty());
 }
 
-TEST(LinuxScsiGenericDevices, OpenAndSendReportWhatTheSystemSaid) {
+// The path is looked at before it is opened: what it names decides the
+// words, for root and for any other user alike (a file without any rights
+// reads as what it is, not as a refusal).
+TEST(LinuxScsiGenericDevices, EachKindOfPathHasItsOwnError) {
     DeviceFolder folder;
-    folder.Add("sg0");
-    sgio::LinuxScsiGenericDevices devices(folder.path().c_str());
-    sgio::OpenedScsiDevice device;
-    EXPECT_EQ(sgio::OpenScsiDevice(devices, (folder.path() + "/sg5").c_str(), device), DeviceError::NoSuchDevice);
-    EXPECT_FALSE(device.isOpen());
+    const std::string d = folder.path();
+    folder.Add("plain");
+    folder.Add("locked");
+    std::filesystem::permissions(d + "/locked", std::filesystem::perms::none);
+    std::filesystem::create_directory(d + "/folder");
+    std::filesystem::create_symlink("/dev/null", d + "/null");
+    sgio::LinuxScsiGenericDevices devices(d.c_str());
+    const struct {
+        std::string path;
+        DeviceError error;
+    } cases[] = {
+        {d + "/sg5", DeviceError::NoSuchDevice},
+        {d + "/plain/sg0", DeviceError::NoSuchDevice},  // through a file: ENOTDIR
+        {d + "/folder", DeviceError::IsDirectory},
+        {d + "/folder/", DeviceError::IsDirectory},
+        {d + "/plain", DeviceError::NotScsiGeneric},
+        {d + "/locked", DeviceError::NotScsiGeneric},
+        {d + "/null", DeviceError::None},  // a character device opens
+    };
+    for (const auto& c : cases) {
+        sgio::OpenedScsiDevice device;
+        EXPECT_EQ(sgio::OpenScsiDevice(devices, c.path.c_str(), device), c.error) << c.path;
+        EXPECT_EQ(sgio::OpenScsiDevice(devices, c.path.c_str(), device, true), c.error) << c.path << " (exclusive)";
+        EXPECT_EQ(device.isOpen(), c.error == DeviceError::None) << c.path;
+    }
 
-    // A plain file opens, but takes no SG_IO: the kernel answers ENOTTY
-    // (qemu-user ENOSYS), and the outcome reads as that answer.
-    const std::string plain = folder.path() + "/sg0";
-    ASSERT_EQ(sgio::OpenScsiDevice(devices, plain.c_str(), device), DeviceError::None);
+    // A device that takes no SG_IO: the kernel answers ENOTTY (qemu-user
+    // ENOSYS), and the outcome reads as that answer.
+    sgio::OpenedScsiDevice device;
+    ASSERT_EQ(sgio::OpenScsiDevice(devices, "/dev/null", device), DeviceError::None);
     const auto outcome = sgio::SendCommand(device, commands::TestUnitReady(), nullptr);
     EXPECT_FALSE(outcome.succeeded);
-    const int said = SystemSgIoErrnoOnPlainFile(plain.c_str());
+    const int said = SystemSgIoErrnoOnPlainFile("/dev/null");
     ASSERT_TRUE(IsSystemAnswerToSgIoOnPlainFile(said)) << said;
     EXPECT_EQ(outcome.error, sgio::DeviceErrorFromErrno(said));
+}
+
+// Whether the device is still there and how much it takes in one command,
+// read from a sysfs laid out in a folder, without opening the device.
+TEST(LinuxScsiGenericDevices, SysfsTellsWhetherTheDeviceIsThereAndItsTransferLimit) {
+    DeviceFolder folder;
+    const std::string d = folder.path();
+    for (const char* name : {"sg0", "sg1", "sg2", "sr0"}) std::filesystem::create_symlink("/dev/null", d + "/" + name);
+    const std::string sysfs = d + "/class";
+    auto write = [&](const std::string& file, const char* text) {
+        std::filesystem::create_directories(std::filesystem::path(sysfs + "/" + file).parent_path());
+        FILE* out = std::fopen((sysfs + "/" + file).c_str(), "w");
+        std::fputs(text, out);
+        std::fclose(out);
+    };
+    write("sg0/device/state", "running\n");
+    write("sg0/device/block/sr0/queue/max_hw_sectors_kb", "8\n");
+    write("sg0/device/max_sectors", "240\n");
+    write("sg1/device/state", "offline\n");
+    write("sg1/device/max_sectors", "16\n");  // usb-storage's, in 512-byte sectors
+    sgio::LinuxScsiGenericDevices devices(d.c_str(), sysfs.c_str());
+
+    const struct {
+        const char* node;
+        bool there;
+        std::uint32_t limit;
+        sgio::TransferLimitSource source;
+    } cases[] = {
+        {"sg0", true, 8 * 1024, sgio::TransferLimitSource::Queue},
+        {"sg1", false, 16 * 512, sgio::TransferLimitSource::UsbStorage},
+        {"sg2", false, 0, sgio::TransferLimitSource::None},  // sysfs lists it no more
+        {"sg7", false, 0, sgio::TransferLimitSource::None},  // its node is gone
+        {"sr0", true, 0, sgio::TransferLimitSource::None},   // not an sg node: nothing to read
+    };
+    for (const auto& c : cases) {
+        const std::string path = d + "/" + c.node;
+        EXPECT_EQ(devices.StillThere(path.c_str()), c.there) << c.node;
+        const sgio::TransferLimit limit = devices.ReadTransferLimit(path.c_str());
+        EXPECT_EQ(limit.bytes, c.limit) << c.node;
+        EXPECT_EQ(limit.source, c.source) << c.node;
+    }
+    // Without the class folder in sysfs nothing says it went: still there.
+    sgio::LinuxScsiGenericDevices noSysfs(d.c_str(), (d + "/none").c_str());
+    EXPECT_TRUE(noSysfs.StillThere((d + "/sg2").c_str()));
 }
 
 // How many of this process's descriptors are open on `path`.
@@ -93,8 +160,9 @@ int DescriptorsOn(const std::string& path) {
 
 TEST(LinuxScsiGenericDevices, TheExclusiveOpenHoldsTheBlockDeviceSysfsNamesUntilTheClose) {
     DeviceFolder folder;
-    folder.Add("sg0");
-    folder.Add("sg1");
+    // The sg nodes stand in as links to a character device that opens.
+    std::filesystem::create_symlink("/dev/null", folder.path() + "/sg0");
+    std::filesystem::create_symlink("/dev/null", folder.path() + "/sg1");
     folder.Add("sr3");
     // sysfs links sg0 to its block device sr3; sg1 has none.
     std::filesystem::create_directories(folder.path() + "/class/sg0/device/block/sr3");
@@ -127,13 +195,17 @@ TEST(LinuxScsiGenericDevices, ErrnoValuesReadAsWhatUsersMeet) {
     EXPECT_EQ(sgio::DeviceErrorFromErrno(ENODEV), DeviceError::Gone);
     EXPECT_EQ(sgio::DeviceErrorFromErrno(ENXIO), DeviceError::Gone);
     EXPECT_EQ(sgio::DeviceErrorFromErrno(ENOTTY), DeviceError::NotScsiGeneric);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(EISDIR), DeviceError::IsDirectory);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(ENOTDIR), DeviceError::NoSuchDevice);
+    EXPECT_EQ(sgio::DeviceErrorFromErrno(EINVAL), DeviceError::TransferTooLong);
     EXPECT_EQ(sgio::DeviceErrorFromErrno(EIO), DeviceError::Other);
 }
 
 TEST(DeviceErrorText, EveryErrorHasItsOwnOneLineAdvice) {
     const DeviceError errors[] = {DeviceError::NoDevices,      DeviceError::NoSuchDevice, DeviceError::AccessDenied,
                                   DeviceError::NotPermitted,   DeviceError::Busy,         DeviceError::Gone,
-                                  DeviceError::NotScsiGeneric, DeviceError::Other};
+                                  DeviceError::NotScsiGeneric, DeviceError::Other,        DeviceError::IsDirectory,
+                                  DeviceError::TransferTooLong};
     std::set<std::string> texts;
     for (DeviceError error : errors) {
         const std::string text = sgio::DeviceErrorText(error);

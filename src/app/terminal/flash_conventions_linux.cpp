@@ -1,0 +1,31 @@
+// ktxflash on Linux: its help with Linux examples, sudo in front of a
+// printed upgrade command, POSIX paths and quoting.
+
+#include "app/terminal/flash_conventions.h"
+
+namespace terminal {
+namespace {
+
+// The start of --help: the forms of the command line and this system's
+// examples (the options follow, the same on every system).
+const char kUsage[] =
+    "Usage: ktxflash [OPTIONS] DEVICE         upgrade the drive's firmware\n"
+    "       ktxflash --verify DEVICE         compare its firmware with the image\n"
+    "       ktxflash --save FILE DEVICE      save its firmware into FILE\n"
+    "       ktxflash --list                  list the drives found\n"
+    "       ktxflash --info                  show the embedded firmware package\n"
+    "       ktxflash --help | --version\n"
+    "\n"
+    "DEVICE is a drive as --list shows it: a SCSI generic device, /dev/sgN.\n"
+    "The upgrade needs root (sudo); --list, --info, --verify and --save need\n"
+    "only the rights to open the device.\n"
+    "Examples:\n"
+    "  ktxflash --list\n"
+    "  sudo ktxflash --dry-run /dev/sg1\n"
+    "  sudo ktxflash /dev/sg1\n";
+
+}  // namespace
+
+const FlashConventions kLinuxFlashConventions{kUsage, "sudo ", '/', true};
+
+}  // namespace terminal
