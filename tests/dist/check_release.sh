@@ -76,7 +76,7 @@ done
 while IFS= read -r readme; do
   name=${readme#"$unpacked"/}
   grep -q "@VERSION@" "$readme" && fail "$name: the version was not filled in"
-  grep -q "tools $version for Linux" "$readme" || fail "$name does not name release $version"
+  grep -q "^KTX7724R05 firmware tools for Linux, release $version$" "$readme" || fail "$name does not name release $version"
   grep -n -E '\./run |ktxupgrade' "$readme" >&2 && fail "$name names what the release does not hold"
 done < <(find "$unpacked/linux" -mindepth 2 -maxdepth 2 -name README; find "$unpacked/deb" -path '*/usr/share/doc/*/README')
 [ "$(find "$unpacked/deb" -path '*/usr/share/doc/*/README' | wc -l)" -eq 2 ] || fail "a package lacks its README"
