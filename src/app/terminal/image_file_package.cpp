@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/terminal/flash_run.h"
+#include "firmware/status_text.h"
 #include "firmware/firmware_package.h"
+#include "platform/display_text.h"
 
 ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block,
                                       ImageFingerprints& fingerprints) {
@@ -30,3 +33,63 @@ ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuff
                         request.mask);
     return ImageFileProblem::None;
 }
+
+namespace terminal {
+
+bool FlashRun::LoadImage() {
+    ImageFileRequest request;
+    request.path = line_.imageFile;
+    request.revisionTag = line_.imageRevision != nullptr ? line_.imageRevision : "";
+    request.mask = static_cast<std::uint8_t>(line_.imageMask);
+    request.sha256 = line_.imageSha256;
+    request.byteSum = line_.imageSum;
+    ImageFingerprints fingerprints{};
+    const ImageFileProblem problem = LoadImageFilePackage(request, imageBlock_, fingerprints);
+    char sha256[kSha256TextSize];
+    FormatSha256(fingerprints.sha256, sha256);
+    MessageText text;
+    switch (problem) {
+    case ImageFileProblem::None:
+        break;
+    case ImageFileProblem::CannotRead:
+        Error(line_.imageFile, "the image file cannot be read");
+        return false;
+    case ImageFileProblem::WrongSize:
+        Error(line_.imageFile, "not an image: it does not hold exactly 131,072 bytes");
+        return false;
+    case ImageFileProblem::Sha256Differs: {
+        char expected[kSha256TextSize];
+        FormatSha256(line_.imageSha256.sha256, expected);
+        text.Format("the file's SHA-256 is %s, not the %s given with --sha256; it is not the image its maker "
+                    "published, and nothing was sent to the drive",
+                    sha256, expected);
+        Error(line_.imageFile, text.c_str());
+        return false;
+    }
+    case ImageFileProblem::SumDiffers:
+        text.Format("the image's byte sum is %04X, not the %04X given with --sum; it is not the image its maker "
+                    "published, and nothing was sent to the drive",
+                    static_cast<unsigned>(fingerprints.byteSum), static_cast<unsigned>(line_.imageSum.byteSum));
+        Error(line_.imageFile, text.c_str());
+        return false;
+    case ImageFileProblem::NoMemory:
+        Error(line_.imageFile, kWriteMemoryFailedText);
+        return false;
+    }
+    package_ = FirmwarePackage(imageBlock_.get());
+    text.Assign("Image file: ");
+    AppendDisplayPath(text, line_.imageFile);
+    face_.PrintLine(text.c_str());
+    const bool shaGiven = line_.imageSha256.kind != PublishedCheck::Kind::None;
+    const bool sumGiven = line_.imageSum.kind != PublishedCheck::Kind::None;
+    text.Format("  SHA-256 %s%s", sha256, shaGiven ? " (as given with --sha256)" : "");
+    face_.PrintLine(text.c_str());
+    text.Format("  byte sum %04X%s", static_cast<unsigned>(fingerprints.byteSum),
+                sumGiven ? " (as given with --sum)" : "");
+    face_.PrintLine(text.c_str());
+    if (!shaGiven && !sumGiven)
+        face_.PrintLine("  not checked against its maker's check (--unchecked-image)");
+    return true;
+}
+
+}  // namespace terminal
