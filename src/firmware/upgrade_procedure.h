@@ -96,7 +96,9 @@ private:
     // Ends the session and shows `status` (null: the status stays).
     UpgradeExit Exit(UpgradeExit exit, const char* status);
 
-    const FirmwareContext& context_;
+    // A copy: the context is a handful of references, and a session must not
+    // outlive a temporary it was made from.
+    const FirmwareContext context_;
     bool deviceOpen_ = false;
     // The working copy of the image that is sent, and the read buffer the
     // session reserves beside it.
