@@ -480,7 +480,7 @@ NO_RAWIO="setpriv --inh-caps=-sys_rawio --bounding-set=-sys_rawio"
 drive
 WRAP=$NO_RAWIO run "y\ny\n" /dev/sg0
 expect_status 3
-expect_text "/dev/sg0: the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root)"
+expect_text "/dev/sg0: flashing needs root: ktxflash sends firmware only from a process with CAP_SYS_RAWIO (root)"
 expect_no_text "WARNING:"
 [ "$(read_commands)" = 0 ] || fail "the drive's firmware was read"
 expect_vendor_commands 0
@@ -488,9 +488,9 @@ expect_vendor_commands 0
 WRAP=$NO_RAWIO run "" --dry-run /dev/sg0
 expect_status 3
 expect_text "  FAIL  rights to send firmware to the drive"
-expect_text "Warning: /dev/sg0: the kernel refused the firmware command"
+expect_text "Warning: /dev/sg0: flashing needs root"
 expect_text "  ok    image's byte sum matches the package"
-expect_text "Dry run: a real upgrade would be refused: /dev/sg0: the kernel refused the firmware command"
+expect_text "Dry run: a real upgrade would be refused: /dev/sg0: flashing needs root"
 expect_no_text "every check passed"
 expect_vendor_commands 0
 WRAP=$NO_RAWIO run "" --verify /dev/sg0
@@ -595,7 +595,7 @@ WRAP=$NO_RAWIO run_json --dry-run /dev/sg0
 expect_status 3
 expect_json '
 assert [(c["name"], c["passed"]) for c in by_type["check"]][:3] == [("model", True), ("power", True), ("rights", False)], by_type["check"]
-assert by_type["error"][-1]["message"].startswith("Dry run: a real upgrade would be refused: /dev/sg0: the kernel refused"), by_type["error"]
+assert by_type["error"][-1]["message"].startswith("Dry run: a real upgrade would be refused: /dev/sg0: flashing needs root"), by_type["error"]
 assert objects[-1]["exit"] == 3
 '
 

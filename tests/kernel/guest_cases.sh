@@ -134,7 +134,7 @@ chmod 0666 "$SG" "$SR"
 rm -rf /tmp/cwd && mkdir -p /tmp/cwd && chmod 0777 /tmp/cwd
 su -s /bin/sh user -c "cd /tmp/cwd && timeout 300 ktxflash --yes $SG" </dev/null >/tmp/out 2>&1; status=$?
 expect_status 1
-expect_text "only a process with CAP_SYS_RAWIO (root) may send"
+expect_text "flashing needs root: ktxflash sends firmware only from a process with CAP_SYS_RAWIO (root)"
 expect_nothing_sent "$FIRMWARE"
 end
 

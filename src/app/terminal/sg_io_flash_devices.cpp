@@ -50,11 +50,12 @@ void SgIoFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
 
 bool SgIoFlashDevices::MaySendFirmware(const DeviceRecord& record, TextBuffer& why) {
     if (ProcessHasRawIoCapability()) return true;
-    // The words of the kernel's refusal of the download.
+    // ktxflash's refusal, not the kernel's: on a read-write open of the
+    // device the kernel would let the download through.
     why.Assign("");
     AppendDisplayPath(why, transport_.PathOf(record));
-    why.Append(": ");
-    why.Append(sgio::DeviceErrorText(sgio::DeviceError::NotPermitted));
+    why.Append(": flashing needs root: ktxflash sends firmware only from a process with CAP_SYS_RAWIO (root), "
+               "while listing, --verify and --save work for the device's group; run it as root to flash");
     return false;
 }
 

@@ -16,8 +16,9 @@ public:
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;
-    // Only a process with CAP_SYS_RAWIO: the kernel refuses firmware
-    // commands of any other, so the upgrade asks nothing and sends nothing.
+    // Only a process with CAP_SYS_RAWIO flashes: ktxflash's own rule, since
+    // the kernel lets any process that may open /dev/sgN read-write send
+    // every command; without it the upgrade asks nothing and sends nothing.
     bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) override;
     // From sysfs, before anything moves: the kernel refuses a longer
     // transfer with EINVAL before it reaches the drive.
