@@ -121,6 +121,9 @@ private:
     // After a successful upgrade: the restart, the backup to keep and the
     // command that restores it, and the command that verifies the drive.
     void ShowNextSteps();
+    // The backup's path with "keep it", `goBack` and the command that
+    // restores the backup, each line after `indent`.
+    void ShowBackupAndRestore(const char* indent, const char* goBack);
     // The program as started, as the first word of a printed command.
     void AppendProgramWord(TextBuffer& out);
     // The command that flashes the backup back onto the drive; the one

@@ -181,13 +181,7 @@ void FlashRun::ExplainDriveWentAway(int blocksAccepted) {
         face_.PrintLine("  No backup of the drive's old firmware was written in this run.");
         return;
     }
-    text.Assign("  Keep the backup, the drive's old firmware byte for byte: ");
-    text.Append(backupPath_.c_str());
-    face_.PrintLine(text.c_str());
-    face_.PrintLine("  To go back to it once the drive answers again:");
-    text.Assign("    ");
-    AppendRestoreCommand(text);
-    face_.PrintLine(text.c_str());
+    ShowBackupAndRestore("  ", "To go back to it once the drive answers again:");
 }
 
 std::optional<FlashEnd> FlashRun::PrepareDownload(const DeviceRecord& drive) {
@@ -305,19 +299,25 @@ void FlashRun::ExplainRevisionRefusal() {
 
 void FlashRun::AppendProgramWord(TextBuffer& out) { AppendCommandWord(services_.conventions, programName_, out); }
 
+void FlashRun::ShowBackupAndRestore(const char* indent, const char* goBack) {
+    MessageText text(indent);
+    text.Append("Keep the backup, the drive's old firmware byte for byte: ");
+    text.Append(backupPath_.c_str());
+    face_.PrintLine(text.c_str());
+    text.Assign(indent);
+    text.Append(goBack);
+    face_.PrintLine(text.c_str());
+    text.Assign(indent);
+    text.Append("  ");
+    AppendRestoreCommand(text);
+    face_.PrintLine(text.c_str());
+}
+
 void FlashRun::ShowNextSteps() {
     const FlashConventions& conventions = services_.conventions;
     face_.PrintLine(kRestartNote);
     MessageText command;
-    if (backupSha256_[0] != '\0') {
-        command.Assign("Keep the backup, the drive's old firmware byte for byte: ");
-        command.Append(backupPath_.c_str());
-        face_.PrintLine(command.c_str());
-        face_.PrintLine("To go back to it:");
-        command.Assign("  ");
-        AppendRestoreCommand(command);
-        face_.PrintLine(command.c_str());
-    }
+    if (backupSha256_[0] != '\0') ShowBackupAndRestore("", "To go back to it:");
     face_.PrintLine("After the restart, check what the drive runs with:");
     command.Assign("  ");
     AppendProgramWord(command);
