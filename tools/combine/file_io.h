@@ -46,8 +46,9 @@ enum class WriteOutcome {
 // while no file has the name, in one step, so that not even a file made
 // while this one was written is replaced. Whatever the outcome other than
 // kWritten, the named file is left as it was and the temporary file is
-// gone, also when the run is interrupted (see interrupt_cleanup.h). An
+// gone, also when the run is interrupted (WriteCompleteFile, platform/complete_file.h). An
 // existing target that is not a regular file is refused. `addedPermissions`
-// are execute permissions as file_system::ExecutePermissionsOf gives them.
+// are execute permissions as
+// file_system::ExecutePermissionsOf gives them.
 WriteOutcome WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                                  unsigned addedPermissions, Existing existing, std::string& problem);

@@ -2,12 +2,10 @@
 
 #include <windows.h>
 
-#include <cerrno>
 #include <cstdio>
 
 // Only functions that Windows 95 and NT 4.0 export are imported (see
-// tests/imports/allowlist_win32.txt); MoveFileExA, which Windows 95 lacks,
-// is looked up at run time.
+// tests/imports/allowlist_win32.txt).
 namespace file_system {
 namespace {
 
@@ -18,9 +16,7 @@ Handle FromHandle(HANDLE handle) {
 
 int LastError() { return static_cast<int>(GetLastError()); }
 
-using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-
-// Blocks longer than this are read and written in parts.
+// Blocks longer than this are read in parts.
 constexpr DWORD kLargestTransfer = 0x40000000u;
 
 }  // namespace
@@ -33,8 +29,6 @@ Kind KindOf(const std::string& path) {
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Kind::kNotRegular : Kind::kRegular;
 }
-
-bool Exists(const std::string& path) { return KindOf(path) != Kind::kMissing; }
 
 Handle OpenForReading(const std::string& path, int& error) {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -67,74 +61,10 @@ long ReadSome(Handle file, void* buffer, std::size_t length, int& error) {
     return static_cast<long>(got);
 }
 
-Handle CreateExclusively(const std::string& path, int& error) {
-    const HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) error = LastError();
-    return FromHandle(file);
-}
-
-long WriteSome(Handle file, const void* buffer, std::size_t length, int& error) {
-    DWORD written = 0;
-    const DWORD asked = length > kLargestTransfer ? kLargestTransfer : static_cast<DWORD>(length);
-    if (!WriteFile(AsHandle(file), buffer, asked, &written, nullptr)) {
-        error = LastError();
-        return -1;
-    }
-    return static_cast<long>(written);
-}
-
-bool FlushToDisk(Handle file, int& error) {
-    if (FlushFileBuffers(AsHandle(file))) return true;
-    error = LastError();
-    return false;
-}
-
 bool Close(Handle file, int& error) {
     if (CloseHandle(AsHandle(file))) return true;
     error = LastError();
     return false;
-}
-
-bool RenameOver(const std::string& from, const std::string& to, int& error) {
-    // The NT family replaces in one step. Windows 95/98 has no MoveFileExA
-    // (or one that fails with ERROR_CALL_NOT_IMPLEMENTED): the old file is
-    // removed first, and only a crash between the two steps loses it.
-    const auto moveFileEx = reinterpret_cast<MoveFileExFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA")));
-    if (moveFileEx != nullptr) {
-        if (moveFileEx(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
-            error = LastError();
-            return false;
-        }
-    }
-    if (KindOf(to) == Kind::kRegular && std::remove(to.c_str()) != 0) {
-        error = ERROR_ACCESS_DENIED;
-        return false;
-    }
-    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-    error = ERROR_ACCESS_DENIED;
-    return false;
-}
-
-// The C runtime's rename is MoveFileA, which never replaces a file: a name
-// that is taken fails with EEXIST. (The same call as PlaceNewFile in
-// platform/win32/file_replacement_win32.cpp, which is not linked here: its
-// file also holds the C-stream save, whose imports ktxcombine.exe has not.)
-bool RenameIfFree(const std::string& from, const std::string& to, bool& taken, int& error) {
-    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-    taken = errno == EEXIST;
-    error = LastError();
-    return false;
-}
-
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
-
-// The systems the program is for keep no symbolic links the tool follows.
-bool ResolveLinks(const std::string& path, std::string& resolved, int&) {
-    resolved = path;
-    return true;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -154,8 +84,6 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 unsigned ExecutePermissionsOf(const std::string&) { return 0; }
 
-bool AddPermissions(const std::string&, unsigned, int&) { return true; }
-
 std::string ErrorText(int error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND: return "No such file or directory";
@@ -173,13 +101,6 @@ std::string ErrorText(int error) {
     char text[32];
     std::snprintf(text, sizeof text, "Windows error %d", error);
     return text;
-}
-
-std::uint64_t RunUniqueNumber() {
-    static std::uint32_t calls = 0;
-    int onTheStack = 0;
-    return (static_cast<std::uint64_t>(GetTickCount()) << 32) ^
-           static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&onTheStack)) ^ (++calls * 2654435761u);
 }
 
 }  // namespace file_system

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/complete_file.h"
 #include "platform/fixed_text.h"
-#include "platform/file_replacement.h"
 
 bool FileIsThere(const char* path) {
     errno = 0;
@@ -21,14 +21,16 @@ FileWriteOutcome WriteFirmwareFile(const char* path, const std::uint8_t* data, s
     name.Assign(path);
     if (name.truncated()) return FileWriteOutcome::NameTooLong;
     if (!mayReplace && FileIsThere(path)) return FileWriteOutcome::Exists;
-    ReplacingFileService files(mayReplace ? ExistingTarget::Replace : ExistingTarget::Keep);
-    const FileHandle file = files.OpenForWriteNoTruncate(path);
-    if (file == nullptr) return FileWriteOutcome::Failed;
-    files.Write(file, data, size);
-    files.Close(file);
-    if (files.committed()) return FileWriteOutcome::Written;
+    int error = 0;
+    switch (WriteCompleteFile(path, data, size, mayReplace ? ExistingTarget::Replace : ExistingTarget::Keep, 0, error)) {
+    case CompleteFileOutcome::Written: return FileWriteOutcome::Written;
     // A file that took the name after it was looked at is kept too.
-    return files.targetExisted() ? FileWriteOutcome::Exists : FileWriteOutcome::Failed;
+    case CompleteFileOutcome::NameTaken: return FileWriteOutcome::Exists;
+    case CompleteFileOutcome::NameTooLong: return FileWriteOutcome::NameTooLong;
+    case CompleteFileOutcome::NoTemporaryName:
+    case CompleteFileOutcome::Failed: break;
+    }
+    return FileWriteOutcome::Failed;
 }
 
 const char* FileWriteOutcomeText(FileWriteOutcome outcome) {

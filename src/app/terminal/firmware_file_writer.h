@@ -1,7 +1,7 @@
 #pragma once
 // Writes firmware read from a drive to a file, complete or not at all: the
 // bytes go to a temporary file beside it, on the disk before the file
-// takes its name (ReplacingFileService). A file of that name is replaced
+// takes its name (WriteCompleteFile). A file of that name is replaced
 // only when the caller allows it.
 
 #include <cstdint>

@@ -16,7 +16,7 @@
 
 #include "combine_test_files.h"
 #include "firmware/firmware_package.h"
-#include "interrupt_cleanup.h"
+#include "platform/complete_file.h"
 #include "sample_image.h"
 
 
@@ -392,7 +392,7 @@ TEST(CombineInterruption, RemovesTheTemporaryFileAndEndsByTheSignal) {
         const std::string partial = dir.Path("out.exe.ktxcombine-part");
         EXPECT_EXIT(
             {
-                TemporaryFileGuard guard(partial);
+                TemporaryFileGuard guard(partial.c_str());
                 std::raise(signalNumber);
             },
             ::testing::KilledBySignal(signalNumber), "");
@@ -403,7 +403,7 @@ TEST(CombineInterruption, RemovesTheTemporaryFileAndEndsByTheSignal) {
         const std::string open = dir.Path("open.part");
         EXPECT_EXIT(
             {
-                TemporaryFileGuard guard(open);
+                TemporaryFileGuard guard(open.c_str());
                 guard.SetOpenFile(::open(open.c_str(), O_WRONLY));
                 std::raise(signalNumber);
             },
@@ -413,7 +413,7 @@ TEST(CombineInterruption, RemovesTheTemporaryFileAndEndsByTheSignal) {
         dir.Write("kept.exe", {1});
         EXPECT_EXIT(
             {
-                { TemporaryFileGuard guard(dir.Path("kept.exe")); }
+                { TemporaryFileGuard guard(dir.Path("kept.exe").c_str()); }
                 std::raise(signalNumber);
             },
             ::testing::KilledBySignal(signalNumber), "");

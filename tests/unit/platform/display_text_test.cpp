@@ -40,4 +40,14 @@ TEST(DisplayText, AnEscapeIsShownWholeOrNotAtAll) {
     EXPECT_TRUE(text.truncated());
 }
 
+TEST(DisplayText, ShowsPrintableAsciiAndEscapesEverythingElse) {
+    MessageText text;
+    AppendDisplayText(text, "P1.3 \"q\" \\ \x1b\x7f\xff", 14);
+    EXPECT_STREQ(text.c_str(), "P1.3 \\x22q\\x22 \\x5C \\x1B\\x7F\\xFF");
+    FixedText<6> small;
+    AppendDisplayText(small, "\x01\x02");
+    EXPECT_STREQ(small.c_str(), "\\x01");  // an escape whole or not at all
+    EXPECT_TRUE(small.truncated());
+}
+
 }  // namespace

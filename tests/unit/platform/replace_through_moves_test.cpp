@@ -1,7 +1,7 @@
 // Replacing a file where the system may lack the one-step replacing move
 // (Windows 95/98): at no point are both the old and the new file lost.
 
-#include "platform/file_replacement.h"
+#include "platform/complete_file.h"
 
 #include <gtest/gtest.h>
 

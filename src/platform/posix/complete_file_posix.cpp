@@ -1,0 +1,162 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/complete_file.h"
+
+namespace {
+
+// The armed path, in storage the handler may read: a fixed buffer, written
+// only while no path is armed.
+char g_path[kLongestFileName + 1];
+volatile std::sig_atomic_t g_armed = 0;
+volatile FileDescriptor g_openFile = kNoFile;
+
+const int kSignals[] = {SIGINT, SIGTERM};
+
+extern "C" void RemoveArmedFileAndEnd(int signalNumber) {
+    if (g_armed) {
+        if (g_openFile != kNoFile) close(static_cast<int>(g_openFile));
+        unlink(g_path);
+        g_armed = 0;
+    }
+    // Ends the program the way the signal would have ended it.
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
+void InstallHandlersOnce() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    for (const int signalNumber : kSignals) {
+        // A signal the caller ignores (a background job's SIGINT) stays ignored.
+        if (std::signal(signalNumber, RemoveArmedFileAndEnd) == SIG_IGN) std::signal(signalNumber, SIG_IGN);
+    }
+}
+
+}  // namespace
+
+void TemporaryFileGuard::Arm(const char* path) {
+    InstallHandlersOnce();
+    Disarm();
+    const std::size_t length = std::strlen(path);
+    if (length >= sizeof g_path) return;
+    std::memcpy(g_path, path, length + 1);
+    g_armed = 1;
+}
+
+void TemporaryFileGuard::Disarm() {
+    g_armed = 0;
+    g_openFile = kNoFile;
+}
+
+void TemporaryFileGuard::SetOpenFile(FileDescriptor file) { g_openFile = file; }
+
+bool ResolveLinks(const char* path, LongPathText& resolved, int& error) {
+    resolved.Assign(path);
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        char target[kLongestFileName + 1];
+        const ssize_t length = readlink(resolved.c_str(), target, sizeof target);
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof target) {
+            error = length < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        target[length] = '\0';
+        const char* slash = std::strrchr(resolved.c_str(), '/');
+        // A relative link's text starts from the link's folder.
+        LongPathText next;
+        if (target[0] != '/' && slash != nullptr) next.Assign(resolved.c_str(), static_cast<std::size_t>(slash + 1 - resolved.c_str()));
+        next.Append(target);
+        if (next.truncated()) {
+            error = ENAMETOOLONG;
+            return false;
+        }
+        resolved = next;
+    }
+    error = ELOOP;
+    return false;
+}
+
+FileDescriptor CreateNewFile(const char* path, bool& nameTaken, int& error) {
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    nameTaken = fd < 0 && errno == EEXIST;
+    if (fd < 0) error = errno;
+    return fd;
+}
+
+bool WriteAll(FileDescriptor file, const void* data, std::size_t size, int& error) {
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t count = write(static_cast<int>(file), next, size);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) {
+            error = errno;
+            return false;
+        }
+        next += count;
+        size -= static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+bool FlushToDisk(FileDescriptor file, int& error) {
+    if (fsync(static_cast<int>(file)) == 0) return true;
+    error = errno;
+    return false;
+}
+
+bool CloseFile(FileDescriptor file, int& error) {
+    if (close(static_cast<int>(file)) == 0) return true;
+    error = errno;
+    return false;
+}
+
+bool AddPermissions(const char* path, unsigned permissions, int& error) {
+    struct stat st;
+    if (stat(path, &st) == 0 && chmod(path, (st.st_mode & 07777) | permissions) == 0) return true;
+    error = errno;
+    return false;
+}
+
+// rename replaces the target atomically.
+bool MoveReplacingFile(const char* from, const char* to, int& error) {
+    if (std::rename(from, to) == 0) return true;
+    error = errno;
+    return false;
+}
+
+Placement PlaceNewFile(const char* from, const char* to, int& error) {
+#ifdef RENAME_NOREPLACE
+    // Linux: the rename itself refuses a name that is taken.
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return Placement::Placed;
+    if (errno == EEXIST) return Placement::NameTaken;
+    error = errno;
+    // A file system whose rename takes no flags (EINVAL) may still link.
+    if (errno != EINVAL && errno != ENOSYS) return Placement::Failed;
+#endif
+    // A hard link is made only under a free name; the old name then goes.
+    if (link(from, to) != 0) {
+        error = errno;
+        return errno == EEXIST ? Placement::NameTaken : Placement::Failed;
+    }
+    unlink(from);
+    return Placement::Placed;
+}
+
+bool RemoveFile(const char* path) { return unlink(path) == 0; }
+
+std::uint64_t RunUniqueNumber() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (static_cast<std::uint64_t>(getpid()) << 40) ^ static_cast<std::uint64_t>(now.tv_sec) * 1000000007u ^
+           static_cast<std::uint64_t>(now.tv_nsec);
+}

@@ -1,0 +1,145 @@
+#include <windows.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/complete_file.h"
+
+// Only functions that Windows 95 and NT 4.0 export are imported (see
+// tests/imports/allowlist_win*.txt); MoveFileExA, which Windows 95 lacks,
+// is looked up at run time.
+namespace {
+
+HANDLE AsHandle(FileDescriptor file) { return reinterpret_cast<HANDLE>(file); }
+
+int LastError() { return static_cast<int>(GetLastError()); }
+
+// Blocks longer than this are written in parts.
+constexpr DWORD kLargestTransfer = 0x40000000u;
+
+// The armed path, in storage the handler may read: a fixed buffer, written
+// only while no path is armed.
+char g_path[kLongestFileName + 1];
+volatile LONG g_armed = 0;
+volatile FileDescriptor g_openFile = kNoFile;
+
+// Runs on a thread of its own; returning FALSE passes the event on to the
+// next handler, in the end the default one, which ends the program.
+BOOL WINAPI RemoveArmedFileOnConsoleEvent(DWORD) {
+    if (g_armed) {
+        if (g_openFile != kNoFile) CloseHandle(AsHandle(g_openFile));
+        std::remove(g_path);
+        g_armed = 0;
+    }
+    return FALSE;
+}
+
+using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+
+class Win32FileMoves : public FileMoves {
+public:
+    ReplacingMove MoveReplacing(const char* from, const char* to) override {
+        const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        const auto moveFileEx =
+            kernel != nullptr ? reinterpret_cast<MoveFileExFunction>(
+                                    reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")))
+                              : nullptr;
+        if (moveFileEx == nullptr) return ReplacingMove::NotSupported;
+        if (moveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return ReplacingMove::Done;
+        // Windows 95/98 export it as a stub that fails this way.
+        return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED ? ReplacingMove::NotSupported : ReplacingMove::Failed;
+    }
+    // The C runtime's rename is MoveFileA: it fails over an existing file.
+    bool Move(const char* from, const char* to) override { return std::rename(from, to) == 0; }
+    bool Remove(const char* path) override { return std::remove(path) == 0; }
+};
+
+}  // namespace
+
+void TemporaryFileGuard::Arm(const char* path) {
+    static bool installed = false;
+    if (!installed) installed = SetConsoleCtrlHandler(RemoveArmedFileOnConsoleEvent, TRUE) != 0;
+    Disarm();
+    const std::size_t length = std::strlen(path);
+    if (length >= sizeof g_path) return;
+    std::memcpy(g_path, path, length + 1);
+    g_armed = 1;
+}
+
+void TemporaryFileGuard::Disarm() {
+    g_armed = 0;
+    g_openFile = kNoFile;
+}
+
+void TemporaryFileGuard::SetOpenFile(FileDescriptor file) { g_openFile = file; }
+
+// The systems the programs are for keep no symbolic links to follow.
+bool ResolveLinks(const char* path, LongPathText& resolved, int&) {
+    resolved.Assign(path);
+    return true;
+}
+
+FileDescriptor CreateNewFile(const char* path, bool& nameTaken, int& error) {
+    const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<FileDescriptor>(file);
+    error = LastError();
+    nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    return kNoFile;
+}
+
+bool WriteAll(FileDescriptor file, const void* data, std::size_t size, int& error) {
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+        DWORD written = 0;
+        const DWORD asked = size > kLargestTransfer ? kLargestTransfer : static_cast<DWORD>(size);
+        if (!WriteFile(AsHandle(file), next, asked, &written, nullptr)) {
+            error = LastError();
+            return false;
+        }
+        next += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool FlushToDisk(FileDescriptor file, int& error) {
+    if (FlushFileBuffers(AsHandle(file))) return true;
+    error = LastError();
+    return false;
+}
+
+bool CloseFile(FileDescriptor file, int& error) {
+    if (CloseHandle(AsHandle(file))) return true;
+    error = LastError();
+    return false;
+}
+
+// Windows keeps no execute permissions.
+bool AddPermissions(const char*, unsigned, int&) { return true; }
+
+// Never removes the old file before the new one has its name.
+bool MoveReplacingFile(const char* from, const char* to, int& error) {
+    Win32FileMoves moves;
+    if (ReplaceThroughMoves(moves, from, to)) return true;
+    error = LastError();
+    return false;
+}
+
+// The C runtime's rename is MoveFileA, which never replaces a file: a name
+// that is taken fails with EEXIST.
+Placement PlaceNewFile(const char* from, const char* to, int& error) {
+    if (std::rename(from, to) == 0) return Placement::Placed;
+    error = LastError();
+    return errno == EEXIST ? Placement::NameTaken : Placement::Failed;
+}
+
+bool RemoveFile(const char* path) { return std::remove(path) == 0; }
+
+std::uint64_t RunUniqueNumber() {
+    static std::uint32_t calls = 0;
+    int onTheStack = 0;
+    return (static_cast<std::uint64_t>(GetTickCount()) << 32) ^
+           static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&onTheStack)) ^ (++calls * 2654435761u);
+}
