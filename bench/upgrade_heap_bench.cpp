@@ -20,7 +20,7 @@
 #include "firmware/firmware_context.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/aspi_library.h"
-#include "platform/page_aligned_allocator.h"
+#include "platform/buffer_allocator.h"
 #include "platform/system_services.h"
 #include "combine_package.h"
 #include "sample_image.h"

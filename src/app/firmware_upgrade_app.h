@@ -15,7 +15,6 @@
 #include "platform/buffer_allocator.h"
 #include "platform/file_service.h"
 #include "platform/message_service.h"
-#include "platform/os_version.h"
 #include "platform/restart_service.h"
 #include "platform/system_services.h"
 

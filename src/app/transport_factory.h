@@ -8,7 +8,7 @@
 
 #include "device/scsi_transport.h"
 #include "platform/aspi_library.h"
-#include "platform/os_version.h"
+#include "platform/system_services.h"
 #include "platform/volume_service.h"
 
 class TransportFactory {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/aspi_library_win32.h"
+#include "platform/win32/win32_services.h"
 #include "device/aspi_transport.h"
 #include "firmware/firmware_package.h"
 #include "sample_image.h"

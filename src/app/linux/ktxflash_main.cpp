@@ -8,11 +8,8 @@
 #include "app/terminal/sg_io_flash_devices.h"
 #include "app/terminal/flash_program.h"
 #include "platform/linux/linux_scsi_generic_devices.h"
-#include "platform/page_aligned_allocator.h"
-#include "platform/linux/held_signals.h"
-#include "platform/linux/linux_system_services.h"
-#include "platform/linux/sysfs_power_source.h"
-#include "platform/linux/thread_wait_timer.h"
+#include "platform/buffer_allocator.h"
+#include "platform/linux/linux_services.h"
 
 int main(int argc, char** argv) {
     sgio::LinuxScsiGenericDevices devices("/dev");

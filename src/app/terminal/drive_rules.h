@@ -4,7 +4,7 @@
 
 #include "device/device_record.h"
 #include "platform/fixed_text.h"
-#include "platform/local_time.h"
+#include "platform/system_services.h"
 
 // Whether a drive reports itself as the KTX7724R05: INQUIRY vendor
 // "TAVRINE" and product "KTX7724R05", compared without trailing blanks.

@@ -15,7 +15,7 @@
 #include "firmware/shared_texts.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
-#include "platform/local_time.h"
+#include "platform/system_services.h"
 
 namespace terminal {
 namespace {

@@ -10,13 +10,8 @@
 #include "app/terminal/flash_program.h"
 #include "app/terminal/windows_flash_devices.h"
 #include "firmware/firmware_package.h"
-#include "platform/page_aligned_allocator.h"
-#include "platform/win32/aspi_library_win32.h"
-#include "platform/win32/console_break_guard.h"
-#include "platform/win32/power_source_win32.h"
-#include "platform/win32/system_services_win32.h"
-#include "platform/win32/volume_service_win32.h"
-#include "platform/win32/thread_wait_timer_win32.h"
+#include "platform/buffer_allocator.h"
+#include "platform/win32/win32_services.h"
 
 int main(int argc, char** argv) {
     platform::Win32SystemServices system;

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "app/win32/upgrade_program.h"
-#include "platform/win32/volume_service_win32.h"
+#include "platform/win32/win32_services.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::Win32VolumeService volumes;

@@ -1,4 +1,4 @@
-#include "platform/linux/held_signals.h"
+#include "platform/linux/linux_services.h"
 
 #include <initializer_list>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/raw_io_capability.h"
+#include "platform/linux/linux_services.h"
 
 #include <cstdio>
 #include <cstdlib>

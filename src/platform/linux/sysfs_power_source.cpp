@@ -1,4 +1,4 @@
-#include "platform/linux/sysfs_power_source.h"
+#include "platform/linux/linux_services.h"
 
 #include <dirent.h>
 

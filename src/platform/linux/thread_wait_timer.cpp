@@ -1,4 +1,4 @@
-#include "platform/linux/thread_wait_timer.h"
+#include "platform/linux/linux_services.h"
 
 #include <cerrno>
 #include <ctime>

@@ -1,6 +1,6 @@
 #include <stdlib.h>
 
-#include "platform/page_aligned_allocator.h"
+#include "platform/buffer_allocator.h"
 
 std::uint8_t* PageAlignedAllocator::Allocate(std::size_t size) {
     void* block = nullptr;

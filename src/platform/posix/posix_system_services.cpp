@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 int PosixSystemServices::QueryVersion(OsVersionRecord&) { return 0; }
 
@@ -24,4 +25,17 @@ std::uint32_t PosixSystemServices::Milliseconds() {
 std::uint32_t PosixSystemServices::CurrentDirectory(std::uint32_t bufferLength, char* buffer) {
     if (getcwd(buffer, bufferLength) != nullptr) return static_cast<std::uint32_t>(std::strlen(buffer));
     return 0;
+}
+
+bool ReadLocalTime(LocalTime& now) {
+    const std::time_t seconds = std::time(nullptr);
+    std::tm parts{};
+    if (seconds == static_cast<std::time_t>(-1) || localtime_r(&seconds, &parts) == nullptr) return false;
+    now.year = parts.tm_year + 1900;
+    now.month = parts.tm_mon + 1;
+    now.day = parts.tm_mday;
+    now.hour = parts.tm_hour;
+    now.minute = parts.tm_min;
+    now.second = parts.tm_sec;
+    return true;
 }

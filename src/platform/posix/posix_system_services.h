@@ -1,7 +1,7 @@
 #pragma once
 // What every POSIX system offers of the system services: the pause of the
-// block download (nanosleep), a monotonic clock (clock_gettime) and the
-// current directory (getcwd). There is
+// block download (nanosleep), a monotonic clock (clock_gettime), the
+// current directory (getcwd) and the local time (localtime_r). There is
 // no Windows version record: QueryVersion reports failure. Keeping the
 // system awake is each system's own (platform/linux).
 

@@ -1,4 +1,4 @@
-#include "platform/win32/console_break_guard.h"
+#include "platform/win32/win32_services.h"
 
 #include <windows.h>
 

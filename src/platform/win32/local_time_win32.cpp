@@ -1,4 +1,4 @@
-#include "platform/local_time.h"
+#include "platform/system_services.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/win32/message_service_win32.h"
+#include "platform/win32/win32_services.h"
 
 namespace platform {
 

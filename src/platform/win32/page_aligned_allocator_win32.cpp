@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/page_aligned_allocator.h"
+#include "platform/buffer_allocator.h"
 
 // VirtualAlloc hands out whole pages, so every block starts on a page
 // boundary (4096 bytes on every Windows this program runs on).

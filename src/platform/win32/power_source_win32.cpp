@@ -1,8 +1,8 @@
-#include "platform/win32/power_source_win32.h"
+#include "platform/win32/win32_services.h"
 
 #include <windows.h>
 
-#include "platform/win32_power_status.h"
+#include "platform/power_source.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/win32/restart_service_win32.h"
+#include "platform/win32/win32_services.h"
 
 // The portable constants carry the platform's values.
 static_assert(kTokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES, "");

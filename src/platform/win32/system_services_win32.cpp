@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/win32/system_services_win32.h"
+#include "platform/win32/win32_services.h"
 
 // The portable record and the platform's ANSI OSVERSIONINFO are one layout,
 // so GetVersionExA fills the record in place.

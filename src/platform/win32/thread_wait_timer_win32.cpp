@@ -1,4 +1,4 @@
-#include "platform/win32/thread_wait_timer_win32.h"
+#include "platform/win32/win32_services.h"
 
 #include <windows.h>
 

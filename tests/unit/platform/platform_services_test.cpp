@@ -9,7 +9,7 @@
 
 #include "crt_file_service.h"
 
-#include "platform/page_aligned_allocator.h"
+#include "platform/buffer_allocator.h"
 #if defined(_WIN32)
 #include "platform/win32/file_service_win32.h"
 #endif

@@ -2,7 +2,7 @@
 // the test runs), up to the restart request itself, which is left to the
 // end-to-end runs: here it would end the test's own session.
 
-#include "platform/win32/restart_service_win32.h"
+#include "platform/win32/win32_services.h"
 
 #include <gtest/gtest.h>
 

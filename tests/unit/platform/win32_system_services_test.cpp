@@ -1,7 +1,7 @@
 // The Windows programs' operating-system services against the running
 // Windows (Wine in the test runs).
 
-#include "platform/win32/system_services_win32.h"
+#include "platform/win32/win32_services.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

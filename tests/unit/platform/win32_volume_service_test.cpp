@@ -2,7 +2,7 @@
 // test runs): handles travel through the portable value and back, failures
 // come back as failures.
 
-#include "platform/win32/volume_service_win32.h"
+#include "platform/win32/win32_services.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

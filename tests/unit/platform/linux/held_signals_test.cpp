@@ -1,6 +1,6 @@
 // The signals held while firmware goes to the drive.
 
-#include "platform/linux/held_signals.h"
+#include "platform/linux/linux_services.h"
 
 #include <gtest/gtest.h>
 

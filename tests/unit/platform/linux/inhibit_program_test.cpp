@@ -3,7 +3,7 @@
 // once) when the program refuses or is missing. A stand-in script plays
 // systemd-inhibit.
 
-#include "platform/linux/inhibit_program.h"
+#include "platform/linux/linux_services.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // it holds, over a stand-in sd-bus library; and that without a usable bus
 // or library it holds nothing and returns at once.
 
-#include "platform/linux/sleep_inhibitor.h"
+#include "platform/linux/linux_services.h"
 
 #include <dlfcn.h>
 #include <poll.h>

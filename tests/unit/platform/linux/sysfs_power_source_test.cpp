@@ -1,6 +1,6 @@
 // The power status from a tree laid out as /sys/class/power_supply.
 
-#include "platform/linux/sysfs_power_source.h"
+#include "platform/linux/linux_services.h"
 
 #include <gtest/gtest.h>
 

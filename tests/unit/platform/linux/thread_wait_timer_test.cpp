@@ -4,7 +4,7 @@
 // are bounded generously, and a notice that must not come is ruled out by
 // a first wait far longer than the test.
 
-#include "platform/linux/thread_wait_timer.h"
+#include "platform/linux/linux_services.h"
 
 #include <gtest/gtest.h>
 

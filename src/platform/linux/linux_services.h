@@ -1,0 +1,149 @@
+#pragma once
+// The Linux implementations of the platform's interfaces that ktxflash's
+// entry point creates (the SCSI generic devices have their own header,
+// linux_scsi_generic_devices.h), and what they are made of.
+
+#include <pthread.h>
+#include <signal.h>
+
+#include "platform/fixed_text.h"
+#include "platform/interrupt_guard.h"
+#include "platform/posix/posix_system_services.h"
+#include "platform/power_source.h"
+#include "platform/wait_timer.h"
+
+namespace linux_power {
+
+// Keeps the PC from sleeping or shutting down while firmware goes to the
+// drive, the way Linux firmware updaters do: systemd-logind's Inhibit
+// method (what "sleep:shutdown", mode "block") hands out a file
+// descriptor, and the block lasts until that descriptor is closed.
+// libsystemd is loaded at run time, so the program needs it neither to
+// build nor to run: without it, without a system bus or without logind it
+// simply holds nothing. A static program asks through systemd-inhibit
+// instead (InhibitThroughProgram).
+//
+// SleepInhibitor owns the inhibitor's descriptor and closes it exactly once: on Release
+// or at the end of its life. Movable, not copyable.
+class SleepInhibitor {
+public:
+    SleepInhibitor() = default;
+    explicit SleepInhibitor(int fd) : fd_(fd) {}
+    SleepInhibitor(SleepInhibitor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    SleepInhibitor& operator=(SleepInhibitor&& other) noexcept;
+    SleepInhibitor(const SleepInhibitor&) = delete;
+    SleepInhibitor& operator=(const SleepInhibitor&) = delete;
+    ~SleepInhibitor() { Release(); }
+
+    bool held() const { return fd_ >= 0; }
+    void Release();
+
+private:
+    int fd_ = -1;
+};
+
+// The library that provides sd_bus on systemd systems.
+constexpr char kSystemdLibrary[] = "libsystemd.so.0";
+
+// Asks logind to block sleep and shutdown for `who` because of `why`.
+// Returns an inhibitor that holds nothing when that cannot be done; never
+// waits longer than a few seconds for the bus.
+SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const char* library = kSystemdLibrary);
+
+// The sleep inhibitor of a statically linked ktxflash, which cannot load
+// libsystemd: systemd-inhibit holds logind's block for a child that waits
+// on a pipe, and the block lasts until the pipe's write end is closed.
+constexpr char kSystemdInhibitProgram[] = "/usr/bin/systemd-inhibit";
+
+// Runs `program` (systemd-inhibit's command line) as
+//   PROGRAM --what=sleep:shutdown --who=WHO --why=WHY --mode=block /bin/sh -c ...
+// in a session of its own, so that the terminal's Ctrl+C and hang-up do not
+// reach it, and waits a few seconds at most until the block is held. The
+// inhibitor owns the pipe: releasing it ends the child and the block.
+// Holds nothing when the program is missing or logind refuses.
+SleepInhibitor InhibitThroughProgram(const char* who, const char* why,
+                                     const char* program = kSystemdInhibitProgram);
+
+}  // namespace linux_power
+
+namespace linux_platform {
+
+// The system services of ktxflash on Linux: the POSIX ones, and logind's
+// sleep and shutdown inhibitor held while the system must stay awake.
+class LinuxSystemServices : public PosixSystemServices {
+public:
+    void KeepSystemAwake(bool awake) override;
+
+private:
+    linux_power::SleepInhibitor inhibitor_;
+};
+
+// The signals of the keyboard and of a closed terminal (SIGINT, SIGQUIT,
+// SIGTSTP, SIGHUP) and SIGTERM wait, blocked, between Hold and Release; one
+// that came meanwhile takes effect on Release.
+class HeldSignals : public InterruptGuard {
+public:
+    ~HeldSignals() override { Release(); }
+    void Hold() override;
+    void Release() override;
+
+private:
+    bool held_ = false;
+    sigset_t previous_;
+};
+
+// The wait timer of Linux: a POSIX thread that waits on a condition
+// variable with a time-out on the monotonic clock, so that Stop wakes it at
+// once. (pthread_create reports a failure as a result; the code is built
+// without exceptions.)
+class ThreadWaitTimer : public WaitTimer {
+public:
+    ThreadWaitTimer();
+    ~ThreadWaitTimer() override;
+    ThreadWaitTimer(const ThreadWaitTimer&) = delete;
+    ThreadWaitTimer& operator=(const ThreadWaitTimer&) = delete;
+
+    bool Start(WaitListener& listener, std::uint32_t firstMs, std::uint32_t everyMs) override;
+    void Stop() override;
+
+private:
+    static void* ThreadMain(void* timer);
+    void Run();
+
+    pthread_mutex_t mutex_;
+    pthread_cond_t wake_;
+    pthread_t thread_{};
+    bool running_ = false;
+    bool stopRequested_ = false;
+    WaitListener* listener_ = nullptr;
+    std::uint32_t firstMs_ = 0;
+    std::uint32_t everyMs_ = 0;
+};
+
+// The power status of Linux from /sys/class/power_supply: the system runs
+// on battery when no mains (or USB) supply is online and a battery is
+// discharging; the charge is the lowest capacity of its batteries. Supplies
+// whose scope is Device (a mouse, a headset) power no system and are left
+// out.
+class SysfsPowerSource : public PowerSource {
+public:
+    explicit SysfsPowerSource(const char* folder = "/sys/class/power_supply");
+    PowerStatus Read() override;
+
+private:
+    PathText folder_;
+};
+
+}  // namespace linux_platform
+
+// Whether this process has CAP_SYS_RAWIO in its effective set, the
+// capability ktxflash asks of a process that flashes (the kernel asks it of
+// firmware commands where it filters them: read-only opens of /dev/sgN, the
+// block device). Read from /proc/self/status, so the answer needs no
+// library; when that cannot be read the answer is yes, and the kernel
+// decides.
+bool ProcessHasRawIoCapability();
+
+// The effective capability set from the text of /proc/self/status; false
+// when the text has no "CapEff:" line.
+bool ParseEffectiveCapabilities(const char* statusText, unsigned long long& capabilities);
