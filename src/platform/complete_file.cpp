@@ -1,67 +1,40 @@
 #include "platform/complete_file.h"
 
-namespace {
-
-// Creates a file of a new name beside `target`, tried under a few names
-// that differ between runs; each is created only while it is free, so a
-// name taken in between is never written over.
-FileDescriptor CreateTemporaryFile(const char* target, LongPathText& temporary, TemporaryFileGuard& guard,
-                                   CompleteFileOutcome& outcome, int& error) {
-    std::uint64_t state = RunUniqueNumber();
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        // One step of a 64-bit linear congruential generator per attempt.
-        state = state * 6364136223846793005u + 1442695040888963407u;
-        temporary.Format("%s.partial-%08lx", target, static_cast<unsigned long>(state >> 32));
-        if (temporary.truncated()) {
-            outcome = CompleteFileOutcome::NameTooLong;
-            return kNoFile;
-        }
-        // Armed before the file exists: an interruption from here on
-        // removes whatever part of it was written.
-        guard.Arm(temporary.c_str());
-        bool nameTaken = false;
-        const FileDescriptor file = CreateNewFile(temporary.c_str(), nameTaken, error);
-        if (file == kNoFile) guard.Disarm();  // the name may be another's
-        if (file != kNoFile || !nameTaken) {
-            outcome = CompleteFileOutcome::Failed;
-            return file;
-        }
-    }
-    outcome = CompleteFileOutcome::NoTemporaryName;
-    return kNoFile;
-}
-
-}  // namespace
-
-CompleteFileOutcome WriteCompleteFile(const char* path, const void* data, std::size_t size,
-                                      ExistingTarget existing, unsigned addedPermissions, int& error) {
+CompleteFileOutcome WriteCompleteFile(const char* path, const void* data, std::size_t size, ExistingTarget existing,
+                                      unsigned addedPermissions, int& error) {
     error = 0;
     if (size == 0) return CompleteFileOutcome::Failed;
     LongPathText target;
+    LongPathText temporary;
     target.Assign(path);
     if (target.truncated()) return CompleteFileOutcome::NameTooLong;
     if (!ResolveLinks(path, target, error)) return CompleteFileOutcome::Failed;
 
-    LongPathText temporary;
-    CompleteFileOutcome outcome = CompleteFileOutcome::Failed;
+    // A new name beside the target, tried under a few names that differ
+    // between runs; a name taken meanwhile is never written over.
     TemporaryFileGuard guard;
-    const FileDescriptor file = CreateTemporaryFile(target.c_str(), temporary, guard, outcome, error);
-    if (file == kNoFile) return outcome;
-    guard.SetOpenFile(file);
-    bool ok = WriteAll(file, data, size, error);
+    std::uint64_t state = RunUniqueNumber();
+    bool nameTaken = true;
+    bool written = false;
+    for (int attempt = 0; attempt < 16 && nameTaken; ++attempt) {
+        // One step of a 64-bit linear congruential generator per attempt.
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        temporary.Format("%s.partial-%08lx", target.c_str(), static_cast<unsigned long>(state >> 32));
+        if (temporary.truncated()) return CompleteFileOutcome::NameTooLong;
+        // Armed before the file exists: an interruption from here on
+        // removes whatever part of it was written.
+        guard.Arm(temporary.c_str());
+        nameTaken = false;
+        written = WriteNewFile(temporary.c_str(), data, size, addedPermissions, guard, nameTaken, error);
+    }
+    if (nameTaken) return CompleteFileOutcome::NoTemporaryName;
+    if (!written) return CompleteFileOutcome::Failed;
     // On the disk before it is named: after a crash the name holds either
     // the old content or the whole new one, never a renamed empty file.
-    if (ok) ok = FlushToDisk(file, error);
-    guard.SetOpenFile(kNoFile);
-    int closeError = 0;
-    if (!CloseFile(file, closeError) && ok) {
-        ok = false;
-        error = closeError;
-    }
-    if (ok && addedPermissions != 0) ok = AddPermissions(temporary.c_str(), addedPermissions, error);
-    if (ok && existing == ExistingTarget::Replace) {
+    CompleteFileOutcome outcome = CompleteFileOutcome::Failed;
+    if (existing == ExistingTarget::Replace) {
         if (MoveReplacingFile(temporary.c_str(), target.c_str(), error)) return CompleteFileOutcome::Written;
-    } else if (ok) {
+    } else {
         switch (PlaceNewFile(temporary.c_str(), target.c_str(), error)) {
         case Placement::Placed: return CompleteFileOutcome::Written;
         case Placement::NameTaken: outcome = CompleteFileOutcome::NameTaken; break;

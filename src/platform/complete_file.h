@@ -23,19 +23,19 @@ enum class ExistingTarget {
 };
 
 enum class CompleteFileOutcome {
-    Written,      // the name holds exactly the data
-    NameTaken,    // ExistingTarget::Keep, and a file has the name
-    NameTooLong,  // the target's or the temporary file's name does not fit
+    Written,          // the name holds exactly the data
+    NameTaken,        // ExistingTarget::Keep, and a file has the name
+    NameTooLong,      // the target's or the temporary file's name does not fit
     NoTemporaryName,  // every temporary name tried beside the target was taken
-    Failed,       // `error` holds the system's error code
+    Failed,           // `error` holds the system's error code
 };
 
 // Writes `size` bytes as the file `path`, and gives it the execute
 // permissions `addedPermissions` (ExecutePermissionsOf's bits; ignored
 // where a system keeps none) before it takes the name. Nothing is written
 // when `size` is 0.
-CompleteFileOutcome WriteCompleteFile(const char* path, const void* data, std::size_t size,
-                                      ExistingTarget existing, unsigned addedPermissions, int& error);
+CompleteFileOutcome WriteCompleteFile(const char* path, const void* data, std::size_t size, ExistingTarget existing,
+                                      unsigned addedPermissions, int& error);
 
 // The longest name the steps below handle, the terminating zero excluded.
 constexpr std::size_t kLongestFileName = 4095;
@@ -73,13 +73,13 @@ public:
 // The file `path` finally names, symbolic links followed one at a time so
 // that a link to a file not there yet leads to where it is to be created.
 bool ResolveLinks(const char* path, LongPathText& resolved, int& error);
-// Creates `path` for writing; `nameTaken` when a file (or link) has the name.
-FileDescriptor CreateNewFile(const char* path, bool& nameTaken, int& error);
-bool WriteAll(FileDescriptor file, const void* data, std::size_t size, int& error);
-// On the disk, not only in the system's buffers.
-bool FlushToDisk(FileDescriptor file, int& error);
-bool CloseFile(FileDescriptor file, int& error);
-bool AddPermissions(const char* path, unsigned permissions, int& error);
+// Creates `path` only while the name is free (`nameTaken` when it is not),
+// writes the data, adds the execute permissions, puts it on the disk, not
+// only in the system's buffers, and closes it. `guard`, armed on `path`,
+// knows the open file, and is disarmed when `path` is not made. On a
+// failure nothing of the file stays.
+bool WriteNewFile(const char* path, const void* data, std::size_t size, unsigned addedPermissions,
+                  TemporaryFileGuard& guard, bool& nameTaken, int& error);
 // Gives the file `from` the name `to`, replacing a file of that name. (Not
 // ReplaceFile: <windows.h> takes that name for a macro.)
 bool MoveReplacingFile(const char* from, const char* to, int& error);

@@ -10,7 +10,7 @@ constexpr std::size_t kMaxListedDrives = 64;
 #include "device/sg_error_text.h"
 #include "firmware/status_text.h"
 #include "platform/display_text.h"
-#include "platform/linux/linux_services.h"
+#include "platform/linux/linux_scsi_generic_devices.h"
 
 void SgIoFlashDevices::ListAll(DeviceList& list, TextBuffer& why) {
     sgio::DevicePath paths[kMaxListedDrives];

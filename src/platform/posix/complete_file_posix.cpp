@@ -74,7 +74,8 @@ bool ResolveLinks(const char* path, LongPathText& resolved, int& error) {
         const char* slash = std::strrchr(resolved.c_str(), '/');
         // A relative link's text starts from the link's folder.
         LongPathText next;
-        if (target[0] != '/' && slash != nullptr) next.Assign(resolved.c_str(), static_cast<std::size_t>(slash + 1 - resolved.c_str()));
+        if (target[0] != '/' && slash != nullptr)
+            next.Assign(resolved.c_str(), static_cast<std::size_t>(slash + 1 - resolved.c_str()));
         next.Append(target);
         if (next.truncated()) {
             error = ENAMETOOLONG;
@@ -86,45 +87,40 @@ bool ResolveLinks(const char* path, LongPathText& resolved, int& error) {
     return false;
 }
 
-FileDescriptor CreateNewFile(const char* path, bool& nameTaken, int& error) {
+bool WriteNewFile(const char* path, const void* data, std::size_t size, unsigned addedPermissions,
+                  TemporaryFileGuard& guard, bool& nameTaken, int& error) {
     const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    nameTaken = fd < 0 && errno == EEXIST;
-    if (fd < 0) error = errno;
-    return fd;
-}
-
-bool WriteAll(FileDescriptor file, const void* data, std::size_t size, int& error) {
+    if (fd < 0) {
+        nameTaken = errno == EEXIST;
+        error = errno;
+        guard.Disarm();
+        return false;
+    }
+    guard.SetOpenFile(fd);
     const char* next = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t count = write(static_cast<int>(file), next, size);
-        if (count < 0 && errno == EINTR) continue;
+    bool ok = true;
+    while (ok && size > 0) {
+        const ssize_t count = write(fd, next, size);
         if (count < 0) {
-            error = errno;
-            return false;
+            ok = errno == EINTR;
+            continue;
         }
         next += count;
         size -= static_cast<std::size_t>(count);
     }
-    return true;
-}
-
-bool FlushToDisk(FileDescriptor file, int& error) {
-    if (fsync(static_cast<int>(file)) == 0) return true;
-    error = errno;
-    return false;
-}
-
-bool CloseFile(FileDescriptor file, int& error) {
-    if (close(static_cast<int>(file)) == 0) return true;
-    error = errno;
-    return false;
-}
-
-bool AddPermissions(const char* path, unsigned permissions, int& error) {
+    // The execute permissions on top of what the umask left.
     struct stat st;
-    if (stat(path, &st) == 0 && chmod(path, (st.st_mode & 07777) | permissions) == 0) return true;
-    error = errno;
-    return false;
+    if (ok && addedPermissions != 0)
+        ok = fstat(fd, &st) == 0 && fchmod(fd, (st.st_mode & 07777) | addedPermissions) == 0;
+    if (ok) ok = fsync(fd) == 0;
+    if (!ok) error = errno;
+    guard.SetOpenFile(kNoFile);
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) unlink(path);
+    return ok;
 }
 
 // rename replaces the target atomically.

@@ -81,43 +81,36 @@ bool ResolveLinks(const char* path, LongPathText& resolved, int&) {
     return true;
 }
 
-FileDescriptor CreateNewFile(const char* path, bool& nameTaken, int& error) {
+// Windows keeps no execute permissions to add.
+bool WriteNewFile(const char* path, const void* data, std::size_t size, unsigned, TemporaryFileGuard& guard,
+                  bool& nameTaken, int& error) {
     const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<FileDescriptor>(file);
-    error = LastError();
-    nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-    return kNoFile;
-}
-
-bool WriteAll(FileDescriptor file, const void* data, std::size_t size, int& error) {
+    if (file == INVALID_HANDLE_VALUE) {
+        error = LastError();
+        nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        guard.Disarm();
+        return false;
+    }
+    guard.SetOpenFile(reinterpret_cast<FileDescriptor>(file));
     const char* next = static_cast<const char*>(data);
-    while (size > 0) {
+    bool ok = true;
+    while (ok && size > 0) {
         DWORD written = 0;
         const DWORD asked = size > kLargestTransfer ? kLargestTransfer : static_cast<DWORD>(size);
-        if (!WriteFile(AsHandle(file), next, asked, &written, nullptr)) {
-            error = LastError();
-            return false;
-        }
+        ok = WriteFile(file, next, asked, &written, nullptr) != 0;
         next += written;
         size -= written;
     }
-    return true;
+    if (ok) ok = FlushFileBuffers(file) != 0;
+    if (!ok) error = LastError();
+    guard.SetOpenFile(kNoFile);
+    if (!CloseHandle(file) && ok) {
+        ok = false;
+        error = LastError();
+    }
+    if (!ok) std::remove(path);
+    return ok;
 }
-
-bool FlushToDisk(FileDescriptor file, int& error) {
-    if (FlushFileBuffers(AsHandle(file))) return true;
-    error = LastError();
-    return false;
-}
-
-bool CloseFile(FileDescriptor file, int& error) {
-    if (CloseHandle(AsHandle(file))) return true;
-    error = LastError();
-    return false;
-}
-
-// Windows keeps no execute permissions.
-bool AddPermissions(const char*, unsigned, int&) { return true; }
 
 // Never removes the old file before the new one has its name.
 bool MoveReplacingFile(const char* from, const char* to, int& error) {
