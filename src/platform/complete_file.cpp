@@ -1,5 +1,41 @@
 #include "platform/complete_file.h"
 
+#include <csignal>
+#include <cstring>
+
+namespace {
+
+// The armed path, in storage the handler may read: a fixed buffer, written
+// only while no path is armed.
+char g_path[kLongestFileName + 1];
+volatile std::sig_atomic_t g_armed = 0;
+volatile FileDescriptor g_openFile = kNoFile;
+
+}  // namespace
+
+void TemporaryFileGuard::Arm(const char* path) {
+    InstallInterruptHandlersOnce();
+    Disarm();
+    const std::size_t length = std::strlen(path);
+    if (length >= sizeof g_path) return;
+    std::memcpy(g_path, path, length + 1);
+    g_armed = 1;
+}
+
+void TemporaryFileGuard::Disarm() {
+    g_armed = 0;
+    g_openFile = kNoFile;
+}
+
+void TemporaryFileGuard::SetOpenFile(FileDescriptor file) { g_openFile = file; }
+
+void RemoveArmedTemporaryFile() {
+    if (!g_armed) return;
+    if (g_openFile != kNoFile) CloseFileNow(g_openFile);
+    RemoveFile(g_path);
+    g_armed = 0;
+}
+
 CompleteFileOutcome WriteCompleteFile(const char* path, const void* data, std::size_t size, ExistingTarget existing,
                                       unsigned addedPermissions, int& error) {
     error = 0;

@@ -84,6 +84,14 @@ bool WriteNewFile(const char* path, const void* data, std::size_t size, unsigned
 // ReplaceFile: <windows.h> takes that name for a macro.)
 bool MoveReplacingFile(const char* from, const char* to, int& error);
 
+// Installs, once, the handlers that call RemoveArmedTemporaryFile when the
+// run is interrupted and then let the interruption go on.
+void InstallInterruptHandlersOnce();
+// Removes the file a guard is armed on (closing it first when it is open);
+// what the handlers call, so only calls a signal handler may make.
+void RemoveArmedTemporaryFile();
+void CloseFileNow(FileDescriptor file);
+
 enum class Placement { Placed, NameTaken, Failed };
 // Gives the file `from` the name `to` only if no file has that name, in
 // one step: a file that takes the name in the meantime is never replaced.

@@ -7,57 +7,32 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/complete_file.h"
 
 namespace {
 
-// The armed path, in storage the handler may read: a fixed buffer, written
-// only while no path is armed.
-char g_path[kLongestFileName + 1];
-volatile std::sig_atomic_t g_armed = 0;
-volatile FileDescriptor g_openFile = kNoFile;
-
-const int kSignals[] = {SIGINT, SIGTERM};
-
 extern "C" void RemoveArmedFileAndEnd(int signalNumber) {
-    if (g_armed) {
-        if (g_openFile != kNoFile) close(static_cast<int>(g_openFile));
-        unlink(g_path);
-        g_armed = 0;
-    }
+    RemoveArmedTemporaryFile();
     // Ends the program the way the signal would have ended it.
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
 }
 
-void InstallHandlersOnce() {
+}  // namespace
+
+void InstallInterruptHandlersOnce() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    for (const int signalNumber : kSignals) {
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
         // A signal the caller ignores (a background job's SIGINT) stays ignored.
         if (std::signal(signalNumber, RemoveArmedFileAndEnd) == SIG_IGN) std::signal(signalNumber, SIG_IGN);
     }
 }
 
-}  // namespace
-
-void TemporaryFileGuard::Arm(const char* path) {
-    InstallHandlersOnce();
-    Disarm();
-    const std::size_t length = std::strlen(path);
-    if (length >= sizeof g_path) return;
-    std::memcpy(g_path, path, length + 1);
-    g_armed = 1;
-}
-
-void TemporaryFileGuard::Disarm() {
-    g_armed = 0;
-    g_openFile = kNoFile;
-}
-
-void TemporaryFileGuard::SetOpenFile(FileDescriptor file) { g_openFile = file; }
+void CloseFileNow(FileDescriptor file) { close(static_cast<int>(file)); }
 
 bool ResolveLinks(const char* path, LongPathText& resolved, int& error) {
     resolved.Assign(path);

@@ -1,9 +1,7 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/complete_file.h"
 
@@ -19,20 +17,10 @@ int LastError() { return static_cast<int>(GetLastError()); }
 // Blocks longer than this are written in parts.
 constexpr DWORD kLargestTransfer = 0x40000000u;
 
-// The armed path, in storage the handler may read: a fixed buffer, written
-// only while no path is armed.
-char g_path[kLongestFileName + 1];
-volatile LONG g_armed = 0;
-volatile FileDescriptor g_openFile = kNoFile;
-
 // Runs on a thread of its own; returning FALSE passes the event on to the
 // next handler, in the end the default one, which ends the program.
 BOOL WINAPI RemoveArmedFileOnConsoleEvent(DWORD) {
-    if (g_armed) {
-        if (g_openFile != kNoFile) CloseHandle(AsHandle(g_openFile));
-        std::remove(g_path);
-        g_armed = 0;
-    }
+    RemoveArmedTemporaryFile();
     return FALSE;
 }
 
@@ -58,22 +46,12 @@ public:
 
 }  // namespace
 
-void TemporaryFileGuard::Arm(const char* path) {
+void InstallInterruptHandlersOnce() {
     static bool installed = false;
     if (!installed) installed = SetConsoleCtrlHandler(RemoveArmedFileOnConsoleEvent, TRUE) != 0;
-    Disarm();
-    const std::size_t length = std::strlen(path);
-    if (length >= sizeof g_path) return;
-    std::memcpy(g_path, path, length + 1);
-    g_armed = 1;
 }
 
-void TemporaryFileGuard::Disarm() {
-    g_armed = 0;
-    g_openFile = kNoFile;
-}
-
-void TemporaryFileGuard::SetOpenFile(FileDescriptor file) { g_openFile = file; }
+void CloseFileNow(FileDescriptor file) { CloseHandle(AsHandle(file)); }
 
 // The systems the programs are for keep no symbolic links to follow.
 bool ResolveLinks(const char* path, LongPathText& resolved, int&) {
