@@ -75,7 +75,8 @@ bool WriteNewFile(const char* path, const void* data, std::size_t size, unsigned
     while (ok && size > 0) {
         DWORD written = 0;
         const DWORD asked = size > kLargestTransfer ? kLargestTransfer : static_cast<DWORD>(size);
-        ok = WriteFile(file, next, asked, &written, nullptr) != 0;
+        // A write that takes nothing would never end the loop.
+        ok = WriteFile(file, next, asked, &written, nullptr) != 0 && written != 0;
         next += written;
         size -= written;
     }
