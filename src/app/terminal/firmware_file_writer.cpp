@@ -21,8 +21,9 @@ FileWriteOutcome WriteFirmwareFile(const char* path, const std::uint8_t* data, s
     name.Assign(path);
     if (name.truncated()) return FileWriteOutcome::NameTooLong;
     if (!mayReplace && FileIsThere(path)) return FileWriteOutcome::Exists;
+    const ExistingTarget existing = mayReplace ? ExistingTarget::Replace : ExistingTarget::Keep;
     int error = 0;
-    switch (WriteCompleteFile(path, data, size, mayReplace ? ExistingTarget::Replace : ExistingTarget::Keep, 0, error)) {
+    switch (WriteCompleteFile(path, data, size, existing, 0, error)) {
     case CompleteFileOutcome::Written: return FileWriteOutcome::Written;
     // A file that took the name after it was looked at is kept too.
     case CompleteFileOutcome::NameTaken: return FileWriteOutcome::Exists;

@@ -20,7 +20,8 @@ class CompleteFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // A folder of this process: the other builds' tests run beside it.
-        folder_ = ScratchPath(std::string("complete_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder_ = ScratchPath(std::string("complete_") + test);
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
@@ -32,7 +33,9 @@ protected:
         text << in.rdbuf();
         return text.str();
     }
-    static void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+    static void Write(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
     // The names in the folder: the target and nothing else.
     std::size_t FilesInFolder() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
