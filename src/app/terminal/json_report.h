@@ -5,18 +5,47 @@
 // package, each check, the backup, each block compared or sent (with its
 // tries), errors, and the outcome with the exit status. The README lists
 // the fields.
+//
+// Each object is one line, built field by field and written whole. Strings
+// are escaped so that the line is plain ASCII: quotes, backslashes, control
+// characters and every byte above 0x7F as \uXXXX (a byte 0xE9 becomes
+// \u00E9: the tool reports bytes, not text of any encoding).
 
 #include <cstdint>
 #include <cstdio>
 
 #include "device/device_record.h"
 #include "firmware/firmware_package.h"
+#include "platform/fixed_text.h"
 
 namespace terminal {
 
 // The version of the objects' layout: raised when a field changes meaning
 // or goes away (new fields and objects leave it as it is).
 constexpr int kJsonSchemaVersion = 2;
+
+// Room for one object: an error whose message and path are escaped whole.
+using JsonText = FixedText<8192>;
+
+// `bytes` (`length` of them) as a JSON string, quotes included.
+void AppendJsonString(TextBuffer& out, const char* bytes, std::size_t length);
+
+class JsonLine {
+public:
+    // Starts the object with its "type".
+    explicit JsonLine(const char* type);
+    JsonLine& Text(const char* name, const char* value);
+    JsonLine& Text(const char* name, const char* value, std::size_t length);
+    JsonLine& Number(const char* name, long value);
+    JsonLine& Flag(const char* name, bool value);
+    JsonLine& Null(const char* name);
+    // Ends the object and writes it, with its line end, to `out`.
+    void WriteTo(std::FILE* out);
+
+private:
+    void Name(const char* name);
+    JsonText text_;
+};
 
 class JsonReport {
 public:

@@ -1,7 +1,7 @@
 // Progress: a bar redrawn in place on a terminal, one plain line per new
 // value otherwise.
 
-#include "app/terminal/progress_display.h"
+#include "app/terminal/terminal_face.h"
 
 #include <gtest/gtest.h>
 
