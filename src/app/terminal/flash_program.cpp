@@ -35,8 +35,9 @@ FirmwareContext FlashRun::Context() {
 }
 
 void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
-    MessageText text;
-    services_.devices.AppendName(record, text);
+    PathText name;
+    services_.devices.AppendName(record, name);
+    MessageText text(name.c_str());
     text.Append("  ");
     AppendDisplayText(text, record.vendorId);
     text.Append("  ");
@@ -55,11 +56,7 @@ void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
         transport.Close();
     }
     face_.PrintLine(text.c_str());
-    if (line_.json) {
-        PathText name;
-        services_.devices.AppendName(record, name);
-        json_.Drive(name.c_str(), record, dvdRomOnly);
-    }
+    if (line_.json) json_.Drive(name.c_str(), record, dvdRomOnly);
 }
 
 void FlashRun::ShowPackage() {
@@ -260,19 +257,19 @@ int FlashRun::Finish(FlashEnd end) {
 
 namespace {
 
-// The action as --json's first object names it.
-const char* ActionName(const FlashCommandLine& line) {
-    switch (line.action) {
-    case FlashAction::List: return "list";
-    case FlashAction::Info: return "info";
-    case FlashAction::Save: return "save";
-    case FlashAction::Verify: return "verify";
-    case FlashAction::Help:
-    case FlashAction::Version:
-    case FlashAction::Upgrade: break;
-    }
-    return line.dryRun ? "dry-run" : "upgrade";
-}
+// The actions a run carries out, with the name --json's first object gives them.
+struct FlashActionRow {
+    FlashAction action;
+    const char* name;
+    FlashEnd (FlashRun::*run)();
+};
+
+constexpr FlashActionRow kFlashActions[] = {
+    {FlashAction::List, "list", &FlashRun::List},       {FlashAction::Info, "info", &FlashRun::Info},
+    {FlashAction::Save, "save", &FlashRun::Save},       {FlashAction::Verify, "verify", &FlashRun::Verify},
+    {FlashAction::Upgrade, "upgrade", &FlashRun::Upgrade},
+};
+
 }  // namespace
 
 int RunFlashProgram(const char* programName, int count, const char* const* args, FlashServices& services) {
@@ -301,23 +298,12 @@ int RunFlashProgram(const char* programName, int count, const char* const* args,
         return kExitSuccess;
     }
     FlashRun run(programName != nullptr && programName[0] != '\0' ? programName : "ktxflash", line, services);
-    run.Start(ActionName(line));
+    const FlashActionRow* action = &kFlashActions[sizeof kFlashActions / sizeof kFlashActions[0] - 1];
+    for (const FlashActionRow& row : kFlashActions)
+        if (row.action == line.action) action = &row;
+    run.Start(line.action == FlashAction::Upgrade && line.dryRun ? "dry-run" : action->name);
     if (line.imageFile != nullptr && !run.LoadImage()) return run.Finish(FlashEnd::Refused);
-    switch (line.action) {
-    case FlashAction::List:
-        return run.Finish(run.List());
-    case FlashAction::Info:
-        return run.Finish(run.Info());
-    case FlashAction::Save:
-        return run.Finish(run.Save());
-    case FlashAction::Verify:
-        return run.Finish(run.Verify());
-    case FlashAction::Help:
-    case FlashAction::Version:
-    case FlashAction::Upgrade:
-        break;
-    }
-    return run.Finish(run.Upgrade());
+    return run.Finish((run.*action->run)());
 }
 
 }  // namespace terminal

@@ -76,14 +76,13 @@ struct FlashServices {
 
 // Runs the command line `args` (`count` of them); `programName` is the
 // program as it was started (argv[0], shown in the commands ktxflash
-// prints; null or empty: "ktxflash"). The exit status
-// (app/terminal/flash_outcome.h): 0 success, 1 firmware sent and the
-// upgrade failed, 2 malformed command line, 3 any other failure or refusal,
-// 4 --verify found differences.
+// prints; null or empty: "ktxflash"). Returns the exit status
+// (app/terminal/flash_outcome.h says which ends give which).
 int RunFlashProgram(const char* programName, int count, const char* const* args, FlashServices& services);
 
 // One invocation of ktxflash: its command line, services, face and
-// reports, and the action it carries out.
+// reports, and the action it carries out (the listing, package, save and
+// verify actions in flash_program.cpp, the upgrade in flash_upgrade.cpp).
 class FlashRun : private CheckListener {
 public:
     FlashRun(const char* programName, const FlashCommandLine& line, FlashServices& services)
@@ -130,13 +129,10 @@ private:
     // With the checked drive open: the volume lock, the comparison with the
     // image and the backup. Empty: the questions and the download follow.
     std::optional<FlashEnd> PrepareDownload(const DeviceRecord& drive);
-    // Each check of the upgrade as it ends, printed and in --json.
     void CheckEnded(UpgradeCheck check, bool passed, const char* text) override {
         ReportCheck(UpgradeCheckName(check), passed ? CheckMark::Passed : CheckMark::Failed, text);
         if (!passed && check == UpgradeCheck::Revision) revisionRefused_ = true;
     }
-    // Writes the drive's firmware in `image` as the backup; false (with
-    // the error printed) when it could not.
     bool WriteBackup(const DeviceRecord& drive, const std::uint8_t* image);
     // Refuses a drive that is not the KTX7724R05 (unless --allow-other-model)
     // or a process that may not send firmware commands (a warning for a dry
@@ -144,45 +140,35 @@ private:
     bool UpgradeMayStart(const DeviceRecord& drive);
     // "ktxflash: " then `subject` (escaped; may be null) and `text`, on err.
     void Error(const char* subject, const char* text);
-    // Finds the DEVICE into the state; false (with the error printed) when it is not there.
     bool FindDevice(FirmwareState& state);
     // One line for the drive; with `probeType`, its drive type from MODE SENSE.
     void ShowDrive(const DeviceRecord& record, bool probeType);
     // After a failure: the last command sent and what the drive and the
     // system said of it, when it was a command that failed.
     void ExplainLastCommand();
-    // The package ktxflash carries, in one line.
     void ShowPackage();
-    // The operations' context: this run's services and the terminal's face;
-    // no file service (ktxflash writes its files itself).
+    // No file service: ktxflash writes its files itself.
     FirmwareContext Context();
-    // Reads the open drive's whole firmware into `image` (taken here);
-    // false, with the read's status shown, when it failed.
+    // Reads the open drive's whole firmware into `image` (taken here).
     bool ReadFirmware(OwnedBuffer& image);
-    // Opens `drive`, reads its firmware into `image` and closes it again.
     bool OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image);
 
     // How a check of the upgrade ended: passed, failed, or failed and let
     // through by an option (--allow-other-model).
     enum class CheckMark { Passed, Failed, LetThrough };
-    // A check of the upgrade, one short line for people ("  ok    DVD-ROM
-    // only drive") and, with --json, a check object.
+    // One short line for people ("  ok    DVD-ROM only drive") and, with
+    // --json, a check object.
     void ReportCheck(const char* name, CheckMark mark, const char* text);
-    // Prints a warning.
     void Warn(const char* text);
     // False, with the refusal printed, when the system passes less than a
     // block in one command to `drive`: checked before any command that
     // moves a block.
     bool TransfersFit(const DeviceRecord& drive);
-    // After the drive went away during the download: how far it got and
-    // what to do now.
     void ExplainDriveWentAway(int blocksAccepted);
-    // A dry run that goes on past a check the upgrade would stop at:
-    // the warning now, and at its end the refusal the upgrade would get.
-    void RefusedInDryRun(const char* text);
-    // After "F/W Version Not Match": the drive's revision, the tag and the
-    // mask, and which characters had to match.
-    void ExplainRevisionRefusal();
+    // A check the upgrade stops at: false, with the error printed; a dry
+    // run goes on (true) with a warning now and, at its end, the refusal
+    // the upgrade would get.
+    bool DryRunGoesOn(const char* text);
     // After a successful upgrade: the restart, the backup to keep and the
     // command that restores it, and the command that verifies the drive.
     void ShowNextSteps();
@@ -191,9 +177,6 @@ private:
     void ShowBackupAndRestore(const char* indent, const char* goBack);
     // The program as started, as the first word of a printed command.
     void AppendProgramWord(TextBuffer& out);
-    // The command that flashes the backup back onto the drive; the one
-    // place that builds it.
-    void AppendRestoreCommand(TextBuffer& text);
 
     const char* programName_;
     const FlashCommandLine& line_;
@@ -206,8 +189,6 @@ private:
     // The package the run works with: the embedded one, or --image's.
     FirmwarePackage package_;
     OwnedBuffer imageBlock_;
-    // The drive the upgrade works on, while it runs.
-    const DeviceRecord* upgradeDrive_ = nullptr;
     // What a dry run found that would refuse the upgrade ("" when nothing).
     MessageText dryRunRefusal_;
     bool revisionRefused_ = false;
