@@ -21,13 +21,9 @@ bool IsBlankLine(const char* line) {
 
 int Clamped(int percent) { return percent < 0 ? 0 : percent > 100 ? 100 : percent; }
 
-// `text` into the caller's `out` of `size` bytes, cut to fit and terminated.
-void CopyCut(const TextBuffer& text, char* out, std::size_t size) {
-    if (size == 0) return;
-    const std::size_t length = text.size() < size - 1 ? text.size() : size - 1;
-    std::memcpy(out, text.c_str(), length);
-    out[length] = '\0';
-}
+constexpr int kProgressBarWidth = 40;
+constexpr std::uint32_t kFirstWaitNoticeMs = 10000;
+constexpr std::uint32_t kWaitNoticeEveryMs = 30000;
 
 }  // namespace
 
@@ -56,21 +52,13 @@ bool ReadYesAnswer(std::FILE* in, bool yesWhenEmpty) {
     return false;
 }
 
-void FormatProgressBar(int percent, char* out, std::size_t size) {
+void FormatProgressBar(int percent, TextBuffer& out) {
     const int value = Clamped(percent);
     char bar[kProgressBarWidth + 1];
     const int filled = value * kProgressBarWidth / 100;
     for (int i = 0; i < kProgressBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
     bar[kProgressBarWidth] = '\0';
-    FixedText<kProgressBarWidth + 16> text;
-    text.Format("\r[%s] %3d%%", bar, value);
-    CopyCut(text, out, size);
-}
-
-void FormatProgressLine(int percent, char* out, std::size_t size) {
-    FixedText<32> text;
-    text.Format("Progress: %d%%\n", Clamped(percent));
-    CopyCut(text, out, size);
+    out.Format("\r[%s] %3d%%", bar, value);
 }
 
 void ProgressDisplay::Show(int percent) {
@@ -79,14 +67,14 @@ void ProgressDisplay::Show(int percent) {
     // 75 before its 100).
     if (value < shown_) return;
     if (value == shown_ && (barOpen_ || !isTerminal_)) return;
-    char text[kProgressBarWidth + 16];
+    FixedText<kProgressBarWidth + 16> text;
     if (isTerminal_) {
-        FormatProgressBar(value, text, sizeof text);
+        FormatProgressBar(value, text);
         barOpen_ = true;
     } else {
-        FormatProgressLine(value, text, sizeof text);
+        text.Format("Progress: %d%%\n", value);
     }
-    std::fputs(text, out_);
+    std::fputs(text.c_str(), out_);
     std::fflush(out_);
     shown_ = value;
 }

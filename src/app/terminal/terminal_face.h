@@ -1,18 +1,9 @@
 #pragma once
-// ktxflash on the terminal. Its face of the firmware operations: status
-// texts become printed lines, progress a ProgressDisplay, questions
-// questions on the terminal with the default the operations suggest (or
-// answered by --yes); with --json, the accepted blocks of a download become
-// JSON objects too; the checks go to a listener. While firmware goes to the
-// drive the system is kept awake and interruptions wait; during a read-out
-// the system is kept awake. A problem the system reported is printed once,
-// in place of the status texts of what fails after it. The upgrade's
-// "Start Flashing..." is shown as the download begins; each transfer's
-// progress starts at 0 and never goes back. There is no file chooser: the
-// command line names the file. Beside the face, what it says of the
-// commands sent: the -v log and the notice of a drive slow to answer.
+// ktxflash on the terminal: its face of the firmware operations (printed
+// lines, a progress display, questions answered on the terminal or by
+// --yes), and what it says of the commands sent (the -v log, the notice of
+// a drive slow to answer).
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -32,27 +23,16 @@ constexpr char kDryRunStoppedText[] =
 
 // The answer to a confirmation: only "y" or "yes" goes on, in any mix of
 // case, with blanks around it and the line end (\n or \r\n) ignored. An
-// empty line (Enter) takes the question's default; anything else, an
-// over-long line and the end of input all mean No.
-
-// Longest answer line read; a longer one is No.
+// empty line (Enter) takes the question's default: yes when `yesWhenEmpty`.
+// Anything else, a line longer than kAnswerLineCapacity (read to its end,
+// so the next question starts afresh) and the end of input mean No.
 constexpr int kAnswerLineCapacity = 64;
-
-// True when `line` (NUL-terminated, line end included or not) says yes.
 bool IsYesAnswer(const char* line);
-
-// Reads one line from `in` and judges it; an empty line is yes only when
-// `yesWhenEmpty`; at the end of input, No. An over-long line is read to its
-// end, so the next question starts afresh.
 bool ReadYesAnswer(std::FILE* in, bool yesWhenEmpty = false);
 
-// Characters between the brackets of the progress bar.
-constexpr int kProgressBarWidth = 40;
-
-// "\r[#####.....]  12%" for `percent` (clamped to 0..100).
-void FormatProgressBar(int percent, char* out, std::size_t size);
-// "Progress: 12%\n" for `percent` (clamped to 0..100).
-void FormatProgressLine(int percent, char* out, std::size_t size);
+// "\r[#####.....]  12%" for `percent` (clamped to 0..100), 40 characters
+// between the brackets.
+void FormatProgressBar(int percent, TextBuffer& out);
 
 // A transfer's progress: a bar redrawn in place when the output is a
 // terminal, plain lines (one per new value) when it is a file or a pipe,
@@ -61,8 +41,7 @@ class ProgressDisplay {
 public:
     ProgressDisplay(std::FILE* out, bool isTerminal) : out_(out), isTerminal_(isTerminal) {}
 
-    // Shows `percent` (0..100) when it is more than what is shown: the
-    // progress of one transfer never goes back.
+    // Shows `percent` (0..100) unless it would go back within the transfer.
     void Show(int percent);
     // A new transfer: ends the bar's line; the next Show starts from 0.
     void Restart();
@@ -77,6 +56,7 @@ private:
     bool barOpen_ = false;
 };
 
+// How the face takes its answers.
 struct TerminalAnswers {
     bool assumeYes = false;  // --yes
     // Answers typed at a terminal show themselves; answers from a file or a
@@ -99,6 +79,13 @@ public:
     virtual void CheckEnded(UpgradeCheck check, bool passed, const char* text) = 0;
 };
 
+// Status texts become printed lines, progress a ProgressDisplay; with
+// --json the accepted blocks of a download become JSON objects too; the
+// checks go to a listener. While firmware goes to the drive the system is
+// kept awake and interruptions wait; during a read-out the system is kept
+// awake. A problem the system reported is printed once, in place of the
+// status texts of what fails after it. "Start Flashing..." is shown as the
+// download begins. There is no file chooser: the command line names the file.
 class TerminalFace : public OperationsPort {
 public:
     // `out` takes the session, `in` the answers; `outIsTerminal` chooses the
@@ -154,9 +141,6 @@ private:
     SystemServices& clock_;
     std::uint32_t started_ = 0;
 };
-
-constexpr std::uint32_t kFirstWaitNoticeMs = 10000;
-constexpr std::uint32_t kWaitNoticeEveryMs = 30000;
 
 // Says when a command has had no answer for 10 s, and again every 30 s:
 // which block it waits for, that the drive may take minutes, and not to

@@ -15,9 +15,9 @@ namespace {
 using Output = CapturedFile;
 
 std::string Bar(int percent) {
-    char text[80];
-    terminal::FormatProgressBar(percent, text, sizeof text);
-    return text;
+    FixedText<80> text;
+    terminal::FormatProgressBar(percent, text);
+    return text.c_str();
 }
 
 TEST(ProgressDisplay, TheBarFillsInProportionAndClamps) {
