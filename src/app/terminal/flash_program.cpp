@@ -122,11 +122,14 @@ FlashEnd FlashRun::Info() {
     return FlashEnd::Done;
 }
 
-bool FlashRun::FindDevice(FirmwareState& state) {
+const DeviceRecord* FlashRun::FindDrive(FirmwareState& state) {
     MessageText why;
-    if (services_.devices.Find(line_.device, state.devices, why)) return true;
-    Error(line_.device, why.c_str());
-    return false;
+    if (!services_.devices.Find(line_.device, state.devices, why)) {
+        Error(line_.device, why.c_str());
+        return nullptr;
+    }
+    ShowDrive(*state.devices.RecordAt(0), false);
+    return state.devices.RecordAt(0);
 }
 
 bool FlashRun::TransfersFit(const DeviceRecord& drive) {
@@ -154,12 +157,14 @@ bool FlashRun::ReadFirmware(OwnedBuffer& image) {
 bool FlashRun::OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image) {
     ScsiTransport& transport = services_.devices.transport();
     transport.ForgetLastCommand();
+    bool read = false;
     if (!transport.Open(drive)) {
         ReportStatus(Context(), OpenDeviceFailedText(drive).c_str());
-        return false;
+    } else {
+        read = ReadFirmware(image);
+        transport.Close();
     }
-    const bool read = ReadFirmware(image);
-    transport.Close();
+    if (!read) ExplainLastCommand();
     return read;
 }
 
@@ -177,16 +182,10 @@ FlashEnd FlashRun::Save() {
         return FlashEnd::Refused;
     }
     FirmwareState state;
-    if (!FindDevice(state)) return FlashEnd::Refused;
-    const DeviceRecord& drive = *state.devices.RecordAt(0);
-    ShowDrive(drive, false);
-    if (!TransfersFit(drive)) return FlashEnd::Refused;
-
+    const DeviceRecord* drive = FindDrive(state);
+    if (drive == nullptr || !TransfersFit(*drive)) return FlashEnd::Refused;
     OwnedBuffer image(services_.memory);
-    if (!OpenAndReadFirmware(drive, image)) {
-        ExplainLastCommand();
-        return FlashEnd::Refused;
-    }
+    if (!OpenAndReadFirmware(*drive, image)) return FlashEnd::Refused;
     const FileWriteOutcome written = WriteFirmwareFile(line_.saveFile, image.get(), kImageSize, line_.force);
     if (written != FileWriteOutcome::Written) {
         Error(line_.saveFile, written == FileWriteOutcome::Exists ? "the file exists; add --force to replace it"
@@ -208,15 +207,12 @@ FlashEnd FlashRun::Verify() {
         return FlashEnd::Refused;
     }
     FirmwareState state;
-    if (!FindDevice(state)) return FlashEnd::Refused;
-    const DeviceRecord& drive = *state.devices.RecordAt(0);
-    ShowDrive(drive, false);
+    const DeviceRecord* drive = FindDrive(state);
+    if (drive == nullptr) return FlashEnd::Refused;
     ShowPackage();
-    if (!TransfersFit(drive)) return FlashEnd::Refused;
-
+    if (!TransfersFit(*drive)) return FlashEnd::Refused;
     OwnedBuffer image(services_.memory);
-    if (!OpenAndReadFirmware(drive, image)) {
-        ExplainLastCommand();
+    if (!OpenAndReadFirmware(*drive, image)) {
         Error(line_.device, "the drive's firmware could not be read; nothing compared");
         return FlashEnd::Refused;
     }

@@ -140,7 +140,8 @@ private:
     bool UpgradeMayStart(const DeviceRecord& drive);
     // "ktxflash: " then `subject` (escaped; may be null) and `text`, on err.
     void Error(const char* subject, const char* text);
-    bool FindDevice(FirmwareState& state);
+    // The DEVICE into `state`, shown; null (with the error printed) when it is not there.
+    const DeviceRecord* FindDrive(FirmwareState& state);
     // One line for the drive; with `probeType`, its drive type from MODE SENSE.
     void ShowDrive(const DeviceRecord& record, bool probeType);
     // After a failure: the last command sent and what the drive and the
@@ -151,6 +152,7 @@ private:
     FirmwareContext Context();
     // Reads the open drive's whole firmware into `image` (taken here).
     bool ReadFirmware(OwnedBuffer& image);
+    // Opens `drive`, reads its firmware and closes it; a failure is explained.
     bool OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image);
 
     // How a check of the upgrade ended: passed, failed, or failed and let

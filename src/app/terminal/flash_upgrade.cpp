@@ -249,9 +249,9 @@ FlashEnd FlashRun::UpgradeDrive(const FirmwareContext& context, FirmwareState& s
 
 FlashEnd FlashRun::Upgrade() {
     FirmwareState state;
-    if (!FindDevice(state)) return FlashEnd::Refused;
-    const DeviceRecord& drive = *state.devices.RecordAt(0);
-    ShowDrive(drive, false);
+    const DeviceRecord* found = FindDrive(state);
+    if (found == nullptr) return FlashEnd::Refused;
+    const DeviceRecord& drive = *found;
     ShowPackage();
     const FirmwareContext context = Context();
     if (const std::optional<UpgradeExit> refused = CheckPackage(context))
