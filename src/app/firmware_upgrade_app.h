@@ -88,8 +88,6 @@ public:
 private:
     bool IsNtFamily() const;
     void ShowFailure(const char* text);
-    // The start-up failure of the platform's transport.
-    void ShowTransportFailure();
 
     SystemServices& system_;
     RestartService& restart_;

@@ -14,8 +14,7 @@
 namespace terminal {
 
 void FlashRun::Error(const char* subject, const char* text) {
-    MessageText message;
-    message.Assign("ktxflash: ");
+    MessageText message("ktxflash: ");
     if (subject != nullptr && subject[0] != '\0') {
         // A device or file, as typed; a drive letter's own colon serves
         // as the separator ("E: ...", not "E:: ...").
@@ -64,8 +63,7 @@ void FlashRun::ShowPackage() {
     if (line_.json) json_.Package(package);
     if (package.isUncombined()) return;
     const std::array<char, 5> tag = package.revisionTag();
-    MessageText text;
-    text.Assign("Package: revision tag \"");
+    MessageText text("Package: revision tag \"");
     AppendDisplayText(text, tag.data(), std::strlen(tag.data()));
     text.AppendFormat("\", mask 0x%02X, image sum %04X", static_cast<unsigned>(package.versionCheckMask()),
                       static_cast<unsigned>(package.expectedSum()));
@@ -75,8 +73,7 @@ void FlashRun::ShowPackage() {
 void FlashRun::ExplainLastCommand() {
     const CommandReport& report = services_.devices.transport().lastCommand();
     if (report.good || report.cdbLength == 0) return;
-    MessageText text;
-    text.Assign("  the last command: ");
+    MessageText text("  the last command: ");
     AppendCommandBytes(report, text);
     face_.PrintLine(text.c_str());
     text.Assign("  its outcome: ");
@@ -105,9 +102,8 @@ FlashEnd FlashRun::Info() {
         face_.PrintLine("ktxflash: uncombined template (no firmware; combine it with ktxcombine)");
         return FlashEnd::Done;
     }
-    PackageDescription text;
-    text.Assign(line_.imageFile != nullptr ? "ktxflash: package made of the image file\n"
-                                           : "ktxflash: combined package\n");
+    PackageDescription text(line_.imageFile != nullptr ? "ktxflash: package made of the image file\n"
+                                                       : "ktxflash: combined package\n");
     DescribeCombinedPackage(package, text);
     std::fputs(text.c_str(), textOut_);
     // What to hold against the check the image's maker published.
@@ -171,8 +167,7 @@ bool FlashRun::OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image
 FlashEnd FlashRun::Save() {
     // Never over an existing file without --force: looked at before the
     // drive is touched, and again when the file is put in place.
-    PathText name;
-    name.Assign(line_.saveFile);
+    PathText name(line_.saveFile);
     if (name.truncated()) {
         Error(line_.saveFile, FileWriteOutcomeText(FileWriteOutcome::NameTooLong));
         return FlashEnd::Refused;
@@ -193,8 +188,7 @@ FlashEnd FlashRun::Save() {
         return FlashEnd::Refused;
     }
     // Said only now that the file is in place.
-    MessageText saved;
-    saved.Assign("Saved the drive's firmware to ");
+    MessageText saved("Saved the drive's firmware to ");
     AppendDisplayPath(saved, line_.saveFile);
     saved.Append(".");
     face_.PrintLine(saved.c_str());

@@ -38,8 +38,7 @@ const char* CheckLabel(const char* name) {
 }  // namespace
 
 void FlashRun::ReportCheck(const char* name, CheckMark mark, const char* text) {
-    MessageText line;
-    line.Assign(mark == CheckMark::Passed ? "  ok    " : mark == CheckMark::Failed ? "  FAIL  " : "  WARN  ");
+    MessageText line(mark == CheckMark::Passed ? "  ok    " : mark == CheckMark::Failed ? "  FAIL  " : "  WARN  ");
     line.Append(CheckLabel(name));
     face_.PrintLine(line.c_str());
     if (line_.json) json_.Check(name, mark == CheckMark::Passed, text);
@@ -59,8 +58,7 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
     MessageText name;
     services_.devices.AppendName(drive, name);
     if (!IsKtxDrive(drive)) {
-        MessageText text;
-        text.Assign("the drive reports ");
+        MessageText text("the drive reports ");
         AppendReportedModel(drive, text);
         if (!line_.allowOtherModel) {
             text.Append(", not vendor \"TAVRINE\", product \"KTX7724R05\"; --allow-other-model flashes it anyway");
@@ -94,8 +92,7 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
 }
 
 void FlashRun::Warn(const char* text) {
-    MessageText warning;
-    warning.Assign("Warning: ");
+    MessageText warning("Warning: ");
     warning.Append(text);
     face_.PrintLine(warning.c_str());
 }
@@ -119,8 +116,7 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
         Error(line_.backupFile != nullptr ? line_.backupFile : name.c_str(), text.c_str());
         return false;
     }
-    MessageText text;
-    text.Assign("Backup of the drive's firmware: ");
+    MessageText text("Backup of the drive's firmware: ");
     AppendDisplayPath(text, name.c_str());
     face_.PrintLine(text.c_str());
     if (line_.json) json_.Backup(name.c_str(), nullptr);
@@ -135,8 +131,7 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
 }
 
 void FlashRun::ExplainDriveWentAway(int blocksAccepted) {
-    MessageText text;
-    text.Assign("ktxflash: ");
+    MessageText text("ktxflash: ");
     AppendDisplayText(text, line_.device);
     text.AppendFormat(": the drive went away after %d of the %u blocks were accepted; the download stopped, as "
                       "further tries cannot reach it.",
@@ -223,8 +218,7 @@ FlashEnd FlashRun::UpgradeDrive(const FirmwareContext& context, FirmwareState& s
     if (const std::optional<FlashEnd> stopped = PrepareDownload(drive)) return *stopped;
     if (line_.dryRun) {
         if (!dryRunRefusal_.empty()) {
-            MessageText refused;
-            refused.Assign("Dry run: a real upgrade would be refused: ");
+            MessageText refused("Dry run: a real upgrade would be refused: ");
             refused.Append(dryRunRefusal_.c_str());
             face_.PrintLine(refused.c_str());
             face_.PrintLine("No firmware command was sent to the drive.");

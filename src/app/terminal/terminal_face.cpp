@@ -135,8 +135,7 @@ Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) 
     const bool yesByDefault = suggested == Answer::Yes;
     const char* prompt = yesByDefault ? "Continue? [Y/n] " : "Continue? [y/N] ";
     if (answers_.assumeYes) {
-        MessageText line;
-        line.Assign(prompt);
+        MessageText line(prompt);
         line.Append("yes (--yes)");
         PrintLine(line.c_str());
         return Answer::Yes;
@@ -187,8 +186,7 @@ void TerminalFace::SystemProblem(const char* text) {
     // Said once: the failures that follow it have the same cause.
     if (systemProblemSaid_) return;
     systemProblemSaid_ = true;
-    MessageText line;
-    line.Assign("ktxflash: ");
+    MessageText line("ktxflash: ");
     AppendDisplayText(line, text);
     PrintLine(line.c_str());
 }
@@ -198,8 +196,7 @@ void CommandLog::CommandStarts(const CommandReport&) { started_ = clock_.Millise
 void CommandLog::CommandEnded(const CommandReport& report) {
     // Unsigned: right across the clock's wrap too.
     const std::uint32_t took = clock_.Milliseconds() - started_;
-    MessageText line;
-    line.Assign("  command ");
+    MessageText line("  command ");
     AppendCommandBytes(report, line);
     line.Append(": ");
     AppendCommandOutcome(report, line);

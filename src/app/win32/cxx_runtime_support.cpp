@@ -1,13 +1,10 @@
 // What the shipped programs need of a C++ runtime, and nothing more: they are
 // compiled without exceptions, RTTI and thread-safe statics and linked by the
-// C driver, so libstdc++ (with its exception and locale machinery and, in the
-// posix thread model, the winpthreads library) stays out of the file. (What
-// libstdc++'s headers expect from the library is in cxx_library_hooks.cpp.)
-//
+// C driver, so libstdc++ (its exception and locale machinery, winpthreads)
+// stays out of the file; cxx_library_hooks.cpp has what its headers expect.
 // operator new and delete take memory from the process heap, which every
-// Windows version has. The program asks for memory with new (std::nothrow)
-// and checks the answer; a plain new that finds no memory ends the program,
-// as an uncaught std::bad_alloc would.
+// Windows version has; a plain new that finds no memory ends the program, as
+// an uncaught std::bad_alloc would (the program asks with std::nothrow).
 
 #include <windows.h>
 
