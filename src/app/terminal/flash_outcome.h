@@ -45,10 +45,8 @@ struct FlashEndRow {
     const char* result;  // --json's outcome "result"
 };
 
-// The row of `end`.
 const FlashEndRow& FlashEndOf(FlashEnd end);
-// The end of an upgrade that ended in `exit` (`download`: how the download
-// went, for exit M).
+// `download` tells the two ends of exit M apart.
 FlashEnd FlashEndOfUpgrade(UpgradeExit exit, const DownloadEnd& download);
 
 }  // namespace terminal

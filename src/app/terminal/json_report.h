@@ -30,9 +30,9 @@ using JsonText = FixedText<8192>;
 // `bytes` (`length` of them) as a JSON string, quotes included.
 void AppendJsonString(TextBuffer& out, const char* bytes, std::size_t length);
 
+// One object, started with its "type".
 class JsonLine {
 public:
-    // Starts the object with its "type".
     explicit JsonLine(const char* type);
     JsonLine& Text(const char* name, const char* value);
     JsonLine& Text(const char* name, const char* value, std::size_t length);
@@ -49,7 +49,6 @@ private:
 
 class JsonReport {
 public:
-    // `out` takes the lines.
     explicit JsonReport(std::FILE* out) : out_(out) {}
 
     void Start(const char* action);
