@@ -17,6 +17,25 @@ bool FieldIs(const char (&field)[N], const char* expected) {
     return length == std::strlen(expected) && std::memcmp(field, expected, length) == 0;
 }
 
+bool KeptAsIs(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+           c == '_';
+}
+
+// `field` without trailing blanks or NULs, each character not kept as it is
+// written as '_'.
+template <std::size_t N>
+void AppendNamePart(PathText& name, const char (&field)[N]) {
+    const std::size_t length = InquiryFieldLength(field);
+    for (std::size_t i = 0; i < length; ++i) name.Append(KeptAsIs(field[i]) ? field[i] : '_');
+}
+
+// Appends the separator before item `index` of `count` ("", ", ", " and ").
+void AppendListSeparator(int index, int count, TextBuffer& out) {
+    if (index == 0) return;
+    out.Append(index == count - 1 ? " and " : ", ");
+}
+
 }  // namespace
 
 bool IsKtxDrive(const DeviceRecord& drive) {
@@ -31,23 +50,6 @@ void AppendReportedModel(const DeviceRecord& drive, TextBuffer& text) {
     text.Append("\"");
 }
 
-namespace {
-
-bool KeptAsIs(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
-           c == '_';
-}
-
-// `field` without trailing blanks or NULs, each character not kept as it is
-// written as '_'.
-template <std::size_t N>
-void AppendNamePart(PathText& name, const char (&field)[N]) {
-    const std::size_t length = InquiryFieldLength(field);
-    for (std::size_t i = 0; i < length; ++i) name.Append(KeptAsIs(field[i]) ? field[i] : '_');
-}
-
-}  // namespace
-
 void FormatBackupFileName(const DeviceRecord& drive, const LocalTime& now, PathText& name) {
     name.Assign("");
     AppendNamePart(name, drive.productId);
@@ -58,15 +60,6 @@ void FormatBackupFileName(const DeviceRecord& drive, const LocalTime& now, PathT
 }
 
 namespace terminal {
-namespace {
-
-// Appends the separator before item `index` of `count` ("", ", ", " and ").
-void AppendListSeparator(int index, int count, TextBuffer& out) {
-    if (index == 0) return;
-    out.Append(index == count - 1 ? " and " : ", ");
-}
-
-}  // namespace
 
 void AppendRevisionRefusal(const RevisionText& drive, const RevisionText& tag, std::uint8_t mask, TextBuffer& out) {
     out.Append("the drive's revision is \"");

@@ -12,7 +12,6 @@
 #include "app/terminal/flash_command_line.h"
 #include "app/terminal/flash_conventions.h"
 #include "app/terminal/flash_outcome.h"
-#include "app/terminal/json_report.h"
 #include "app/terminal/terminal_face.h"
 #include "device/device_list.h"
 #include "device/scsi_transport.h"
@@ -20,11 +19,7 @@
 #include "firmware/firmware_package.h"
 #include "firmware/published_check.h"
 #include "platform/buffer_allocator.h"
-#include "platform/fixed_text.h"
-#include "platform/interrupt_guard.h"
 #include "platform/power_source.h"
-#include "platform/system_services.h"
-#include "platform/wait_timer.h"
 
 namespace terminal {
 

@@ -22,8 +22,8 @@ void ReleaseHeapBlock(void* block) {
     if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
 }
 
-[[noreturn]] void EndWithoutMemory() {
-    FatalAppExitA(0, "Out of memory.");
+[[noreturn]] void EndProgram(const char* why) {
+    FatalAppExitA(0, why);
     ExitProcess(3);
 }
 
@@ -31,7 +31,7 @@ void ReleaseHeapBlock(void* block) {
 
 void* operator new(std::size_t size) {
     void* block = HeapBlock(size);
-    if (block == nullptr) EndWithoutMemory();
+    if (block == nullptr) EndProgram("Out of memory.");
     return block;
 }
 
@@ -50,7 +50,4 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept { ReleaseHea
 
 // A call through a vtable slot that is still pure (from a constructor or
 // destructor of an abstract class) is a programming error.
-extern "C" void __cxa_pure_virtual() {
-    FatalAppExitA(0, "Pure virtual function called.");
-    ExitProcess(3);
-}
+extern "C" void __cxa_pure_virtual() { EndProgram("Pure virtual function called."); }
