@@ -71,7 +71,6 @@ void JsonLine::WriteTo(std::FILE* out) {
     std::fflush(out);
 }
 
-
 void JsonReport::Start(const char* action) {
     JsonLine("ktxflash").Number("schema", kJsonSchemaVersion).Text("action", action).WriteTo(out_);
 }
