@@ -7,13 +7,6 @@
 
 namespace terminal {
 
-// The exit statuses (app/terminal/flash_outcome.h says which ends give which).
-constexpr int kExitSuccess = 0;
-constexpr int kExitDownloadFailed = 1;  // firmware reached the drive, the upgrade did not succeed
-constexpr int kExitUsage = 2;           // malformed command line
-constexpr int kExitRefused = 3;         // every other failure or refusal
-constexpr int kExitDifferent = 4;       // --verify found differences
-
 enum class FlashAction { Upgrade, Save, Verify, List, Info, Help, Version };
 
 enum class UsageProblem {

@@ -1,7 +1,5 @@
 #include "app/terminal/flash_outcome.h"
 
-#include "app/terminal/flash_command_line.h"
-
 namespace terminal {
 namespace {
 

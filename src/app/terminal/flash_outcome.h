@@ -9,6 +9,12 @@
 
 namespace terminal {
 
+constexpr int kExitSuccess = 0;
+constexpr int kExitDownloadFailed = 1;  // firmware reached the drive, the upgrade did not succeed
+constexpr int kExitUsage = 2;           // malformed command line
+constexpr int kExitRefused = 3;         // every other failure or refusal
+constexpr int kExitDifferent = 4;       // --verify found differences
+
 enum class FlashEnd {
     Done,            // listed the drives, showed the package
     Saved,           // --save wrote the drive's firmware

@@ -3,13 +3,10 @@
 // output (text for people goes to standard error). The first object names
 // the schema version and the action; then, as they happen, the drives, the
 // package, each check, the backup, each block compared or sent (with its
-// tries), errors, and the outcome with the exit status. The README lists
-// the fields.
-//
-// Each object is one line, built field by field and written whole. Strings
-// are escaped so that the line is plain ASCII: quotes, backslashes, control
-// characters and every byte above 0x7F as \uXXXX (a byte 0xE9 becomes
-// \u00E9: the tool reports bytes, not text of any encoding).
+// tries), errors, and the outcome with the exit status (the README lists
+// the fields). Each object is one line, written whole, in plain ASCII:
+// quotes, backslashes, control characters and every byte above 0x7F are
+// escaped as \uXXXX (0xE9 as \u00E9: the tool reports bytes, not text).
 
 #include <cstdint>
 #include <cstdio>
