@@ -4,6 +4,8 @@
 // whether anything reached the drive: 1 only when firmware was sent and
 // the upgrade did not succeed.
 
+#include <optional>
+
 #include "firmware/block_download.h"
 #include "firmware/upgrade_procedure.h"
 
@@ -49,6 +51,8 @@ struct FlashEndRow {
     const char* name;    // --json's outcome "end"
     int exitStatus;
     const char* result;  // --json's outcome "result"
+    // The upgrade's exit that ends the run here (none for ktxflash's own ends).
+    std::optional<UpgradeExit> upgradeExit;
 };
 
 const FlashEndRow& FlashEndOf(FlashEnd end);
