@@ -28,8 +28,8 @@ enum class FlashEnd {
     Upgraded,        // exit L
     DownloadFailed,  // exit M, with firmware commands that reached the drive
     DownloadRefused, // exit M, the system refused every firmware command
-    // The upgrade's refusals (exits A to K, an uncombined package, a
-    // question not asked), in the order of UpgradeExit.
+    // The upgrade's refusals: exits A to K, an uncombined package, a
+    // question not asked.
     OpenFailed,
     TypeUnknown,
     NotDvdRomOnly,
