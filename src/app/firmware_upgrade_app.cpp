@@ -57,7 +57,7 @@ bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
     // A transport that could not even be allocated is as unusable as one
     // whose back end did not come up, and is reported the same way.
     if (!transport_ || transport_->initOk == 0) {
-        ShowTransportFailure();
+        ShowFailure(IsNtFamily() ? kNtInitFailedText : kAspiInitFailedText);
         transport_.reset();
         return false;  // the dialog goes with `dialog`
     }
@@ -123,5 +123,3 @@ void FirmwareUpgradeApp::Restart() {
 }
 
 void FirmwareUpgradeApp::ShowFailure(const char* text) { messages_.ShowMessage(text, kCaption); }
-
-void FirmwareUpgradeApp::ShowTransportFailure() { ShowFailure(IsNtFamily() ? kNtInitFailedText : kAspiInitFailedText); }

@@ -184,75 +184,54 @@ void AppendQuoted(TextBuffer& out, const char* argument) {
     out.Append('"');
 }
 
+// The sentence of a problem: `before`, the offending argument quoted when
+// `quoted`, then `after`.
+struct UsageProblemText {
+    UsageProblem problem;
+    const char* before;
+    bool quoted;
+    const char* after;
+};
+
+constexpr UsageProblemText kUsageProblemTexts[] = {
+    {UsageProblem::UnknownOption, "unknown option ", true, ""},
+    {UsageProblem::MissingFile, "", true, " needs a FILE after it"},
+    {UsageProblem::MissingDevice, "name the DEVICE: --list shows the drives", false, ""},
+    {UsageProblem::ExtraArgument, "unexpected argument ", true, ""},
+    {UsageProblem::OptionNotForAction, "", true, " does not go with this command"},
+    {UsageProblem::ConflictingOptions, "--backup FILE and --no-backup exclude each other", false, ""},
+    {UsageProblem::JsonNeedsAnswers, "--json asks nothing: the upgrade needs --yes or --dry-run", false, ""},
+    {UsageProblem::BadNumber, "", true, " is not a number in range (--mask: 0 to 0x0F, --sum: 1 to 4 hex digits)"},
+    {UsageProblem::BadSha256, "", true, " is not a SHA-256: --sha256 takes 64 hexadecimal digits"},
+    {UsageProblem::BadRevision, "", true, ": --revision takes at most 4 characters"},
+    {UsageProblem::ImageOptionAlone, "", true, " goes with --image FILE"},
+    {UsageProblem::ImageUnchecked,
+     "--image needs the check its maker published: --sha256 HEX or --sum HEX (--unchecked-image: none)", false, ""},
+};
+
 }  // namespace
 
 void AppendUsageProblem(const FlashCommandLine& line, TextBuffer& out) {
-    const char* arg = line.offending;
-    switch (line.problem) {
-    case UsageProblem::None:
-        return;
-    case UsageProblem::UnknownOption:
-        out.Append("unknown option ");
-        AppendQuoted(out, arg);
-        return;
-    case UsageProblem::MissingFile:
-        AppendQuoted(out, arg);
-        out.Append(" needs a FILE after it");
-        return;
-    case UsageProblem::MissingDevice:
-        out.Append("name the DEVICE: --list shows the drives");
-        return;
-    case UsageProblem::ExtraArgument:
-        out.Append("unexpected argument ");
-        AppendQuoted(out, arg);
-        return;
-    case UsageProblem::ConflictingActions:
-        AppendQuoted(out, arg);
+    if (line.problem == UsageProblem::ConflictingActions) {
+        AppendQuoted(out, line.offending);
         out.Append(" after ");
         AppendQuoted(out, line.otherAction);
         out.Append(": one of --list, --info, --save and --verify at a time");
-        return;
-    case UsageProblem::OptionNotForAction:
-        AppendQuoted(out, arg);
-        out.Append(" does not go with this command");
-        return;
-    case UsageProblem::ConflictingOptions:
-        out.Append("--backup FILE and --no-backup exclude each other");
-        return;
-    case UsageProblem::JsonNeedsAnswers:
-        out.Append("--json asks nothing: the upgrade needs --yes or --dry-run");
-        return;
-    case UsageProblem::BadNumber:
-        AppendQuoted(out, arg);
-        out.Append(" is not a number in range (--mask: 0 to 0x0F, --sum: 1 to 4 hex digits)");
-        return;
-    case UsageProblem::BadSha256:
-        AppendQuoted(out, arg);
-        out.Append(" is not a SHA-256: --sha256 takes 64 hexadecimal digits");
-        return;
-    case UsageProblem::BadRevision:
-        AppendQuoted(out, arg);
-        out.Append(": --revision takes at most 4 characters");
-        return;
-    case UsageProblem::BadMask: {
+    } else if (line.problem == UsageProblem::BadMask) {
         const char* revision = line.imageRevision != nullptr ? line.imageRevision : "";
         out.Append("--mask ");
-        AppendQuoted(out, arg);
+        AppendQuoted(out, line.offending);
         out.Append(' ');
         out.Append(VersionMaskProblem(std::strlen(revision), line.imageMask));
         out.Append(" (--revision ");
         AppendQuoted(out, revision);
         out.Append(')');
-        return;
     }
-    case UsageProblem::ImageOptionAlone:
-        AppendQuoted(out, arg);
-        out.Append(" goes with --image FILE");
-        return;
-    case UsageProblem::ImageUnchecked:
-        out.Append("--image needs the check its maker published: --sha256 HEX or --sum HEX "
-                   "(--unchecked-image: none)");
-        return;
+    for (const UsageProblemText& text : kUsageProblemTexts) {
+        if (text.problem != line.problem) continue;
+        out.Append(text.before);
+        if (text.quoted) AppendQuoted(out, line.offending);
+        out.Append(text.after);
     }
 }
 

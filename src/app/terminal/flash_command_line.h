@@ -1,27 +1,11 @@
 #pragma once
-#include <cstdint>
+// The ktxflash command line, in the forms --help shows. Options and DEVICE
+// may come in any order; "--" ends the options.
 
 #include "firmware/published_check.h"
 #include "platform/fixed_text.h"
 
-// The ktxflash command line:
-//   ktxflash [UPGRADE OPTIONS] DEVICE       upgrade the drive
-//   ktxflash --save FILE [--force] DEVICE   save the drive's firmware
-//   ktxflash --verify DEVICE                compare the drive's firmware with the image
-//   ktxflash --list                         list the drives found
-//   ktxflash --info                         show the embedded package
-//   ktxflash --help (or -h)
-//   ktxflash --version
-// Options and DEVICE may come in any order; "--" ends the options.
-
 namespace terminal {
-
-// The exit statuses (app/terminal/flash_outcome.h says which ends give which).
-constexpr int kExitSuccess = 0;
-constexpr int kExitDownloadFailed = 1;  // firmware reached the drive, the upgrade did not succeed
-constexpr int kExitUsage = 2;           // malformed command line
-constexpr int kExitRefused = 3;         // every other failure or refusal
-constexpr int kExitDifferent = 4;       // --verify found differences
 
 enum class FlashAction { Upgrade, Save, Verify, List, Info, Help, Version };
 

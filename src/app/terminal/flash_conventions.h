@@ -19,9 +19,7 @@ struct FlashConventions {
     bool posixQuoting;
 };
 
-// Linux: /dev/sg* devices, sudo, POSIX shell quoting.
 extern const FlashConventions kLinuxFlashConventions;
-// The Windows console: drive letters and ASPI addresses, cmd.exe quoting.
 extern const FlashConventions kWindowsFlashConventions;
 
 // Appends `word` as one word of a command the user types: quoted when it

@@ -4,11 +4,10 @@
 #include "app/terminal/flash_conventions.h"
 
 namespace terminal {
-namespace {
 
-// The start of --help: the forms of the command line and this system's
-// examples (the options follow, the same on every system).
-const char kUsage[] =
+// --help starts with the forms of the command line and this system's
+// examples; the options, the same on every system, follow.
+const FlashConventions kLinuxFlashConventions{
     "Usage: ktxflash [OPTIONS] DEVICE         upgrade the drive's firmware\n"
     "       ktxflash --verify DEVICE         compare its firmware with the image\n"
     "       ktxflash --save FILE DEVICE      save its firmware into FILE\n"
@@ -22,10 +21,7 @@ const char kUsage[] =
     "Examples:\n"
     "  ktxflash --list\n"
     "  sudo ktxflash --dry-run /dev/sg1\n"
-    "  sudo ktxflash /dev/sg1\n";
-
-}  // namespace
-
-const FlashConventions kLinuxFlashConventions{kUsage, "sudo ", '/', true};
+    "  sudo ktxflash /dev/sg1\n",
+    "sudo ", '/', true};
 
 }  // namespace terminal

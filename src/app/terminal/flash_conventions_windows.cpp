@@ -5,11 +5,10 @@
 #include "app/terminal/flash_conventions.h"
 
 namespace terminal {
-namespace {
 
-// The start of --help: the forms of the command line and this system's
-// examples (the options follow, the same on every system).
-const char kUsage[] =
+// --help starts with the forms of the command line and this system's
+// examples; the options, the same on every system, follow.
+const FlashConventions kWindowsFlashConventions{
     "Usage: ktxflash.exe [OPTIONS] DEVICE     upgrade the drive's firmware\n"
     "       ktxflash.exe --verify DEVICE     compare its firmware with the image\n"
     "       ktxflash.exe --save FILE DEVICE  save its firmware into FILE\n"
@@ -24,10 +23,7 @@ const char kUsage[] =
     "  ktxflash.exe --list\n"
     "  ktxflash.exe --dry-run E:\n"
     "  ktxflash.exe E:         (Windows NT family: drive E:)\n"
-    "  ktxflash.exe 0:1        (Windows 95/98 over ASPI: adapter 0, target 1)\n";
-
-}  // namespace
-
-const FlashConventions kWindowsFlashConventions{kUsage, "", '\\', false};
+    "  ktxflash.exe 0:1        (Windows 95/98 over ASPI: adapter 0, target 1)\n",
+    "", '\\', false};
 
 }  // namespace terminal

@@ -1,7 +1,5 @@
 #include "app/terminal/flash_outcome.h"
 
-#include "app/terminal/flash_command_line.h"
-
 namespace terminal {
 namespace {
 
@@ -13,22 +11,22 @@ constexpr FlashEndRow kFlashEnds[] = {
     {FlashEnd::AlreadyCurrent, "already-current", kExitSuccess, "success"},
     {FlashEnd::DryRunPassed, "dry-run-passed", kExitSuccess, "success"},
     {FlashEnd::DryRunRefused, "dry-run-refused", kExitRefused, "failed"},
-    {FlashEnd::Upgraded, "upgraded", kExitSuccess, "success"},
-    {FlashEnd::DownloadFailed, "download-failed", kExitDownloadFailed, "failed"},
+    {FlashEnd::Upgraded, "upgraded", kExitSuccess, "success", UpgradeExit::Upgraded},
+    {FlashEnd::DownloadFailed, "download-failed", kExitDownloadFailed, "failed", UpgradeExit::DownloadFailed},
     {FlashEnd::DownloadRefused, "download-refused", kExitRefused, "failed"},
-    {FlashEnd::OpenFailed, "open-failed", kExitRefused, "failed"},
-    {FlashEnd::TypeUnknown, "drive-type-unknown", kExitRefused, "failed"},
-    {FlashEnd::NotDvdRomOnly, "not-dvd-rom-only", kExitRefused, "failed"},
-    {FlashEnd::WrongImageSize, "image-size", kExitRefused, "failed"},
-    {FlashEnd::NoImageMemory, "no-memory", kExitRefused, "failed"},
-    {FlashEnd::NoReadMemory, "no-memory", kExitRefused, "failed"},
-    {FlashEnd::RevisionMismatch, "revision", kExitRefused, "failed"},
-    {FlashEnd::SumMismatch, "image-sum", kExitRefused, "failed"},
-    {FlashEnd::NoWarningText, "no-warning-text", kExitRefused, "failed"},
-    {FlashEnd::FirstNo, "user-cancel", kExitRefused, "failed"},
-    {FlashEnd::SecondNo, "user-cancel", kExitRefused, "failed"},
-    {FlashEnd::Uncombined, "uncombined", kExitRefused, "failed"},
-    {FlashEnd::NotAsked, "not-asked", kExitRefused, "failed"},
+    {FlashEnd::OpenFailed, "open-failed", kExitRefused, "failed", UpgradeExit::OpenFailed},
+    {FlashEnd::TypeUnknown, "drive-type-unknown", kExitRefused, "failed", UpgradeExit::TypeUnknown},
+    {FlashEnd::NotDvdRomOnly, "not-dvd-rom-only", kExitRefused, "failed", UpgradeExit::NotDvdRomOnly},
+    {FlashEnd::WrongImageSize, "image-size", kExitRefused, "failed", UpgradeExit::WrongImageSize},
+    {FlashEnd::NoImageMemory, "no-memory", kExitRefused, "failed", UpgradeExit::NoImageMemory},
+    {FlashEnd::NoReadMemory, "no-memory", kExitRefused, "failed", UpgradeExit::NoReadMemory},
+    {FlashEnd::RevisionMismatch, "revision", kExitRefused, "failed", UpgradeExit::RevisionMismatch},
+    {FlashEnd::SumMismatch, "image-sum", kExitRefused, "failed", UpgradeExit::SumMismatch},
+    {FlashEnd::NoWarningText, "no-warning-text", kExitRefused, "failed", UpgradeExit::NoWarningText},
+    {FlashEnd::FirstNo, "user-cancel", kExitRefused, "failed", UpgradeExit::FirstNo},
+    {FlashEnd::SecondNo, "user-cancel", kExitRefused, "failed", UpgradeExit::SecondNo},
+    {FlashEnd::Uncombined, "uncombined", kExitRefused, "failed", UpgradeExit::Uncombined},
+    {FlashEnd::NotAsked, "not-asked", kExitRefused, "failed", UpgradeExit::NotAsked},
     {FlashEnd::Refused, "refused", kExitRefused, "failed"},
 };
 
@@ -41,24 +39,10 @@ const FlashEndRow& FlashEndOf(FlashEnd end) {
 }
 
 FlashEnd FlashEndOfUpgrade(UpgradeExit exit, const DownloadEnd& download) {
-    switch (exit) {
-    case UpgradeExit::OpenFailed: return FlashEnd::OpenFailed;
-    case UpgradeExit::TypeUnknown: return FlashEnd::TypeUnknown;
-    case UpgradeExit::NotDvdRomOnly: return FlashEnd::NotDvdRomOnly;
-    case UpgradeExit::WrongImageSize: return FlashEnd::WrongImageSize;
-    case UpgradeExit::NoImageMemory: return FlashEnd::NoImageMemory;
-    case UpgradeExit::NoReadMemory: return FlashEnd::NoReadMemory;
-    case UpgradeExit::RevisionMismatch: return FlashEnd::RevisionMismatch;
-    case UpgradeExit::SumMismatch: return FlashEnd::SumMismatch;
-    case UpgradeExit::NoWarningText: return FlashEnd::NoWarningText;
-    case UpgradeExit::FirstNo: return FlashEnd::FirstNo;
-    case UpgradeExit::SecondNo: return FlashEnd::SecondNo;
-    case UpgradeExit::Upgraded: return FlashEnd::Upgraded;
-    case UpgradeExit::DownloadFailed:
-        return download.reachedDrive ? FlashEnd::DownloadFailed : FlashEnd::DownloadRefused;
-    case UpgradeExit::Uncombined: return FlashEnd::Uncombined;
-    case UpgradeExit::NotAsked: break;
-    }
+    // Exit M when the system refused every firmware command: nothing reached the drive.
+    if (exit == UpgradeExit::DownloadFailed && !download.reachedDrive) return FlashEnd::DownloadRefused;
+    for (const FlashEndRow& row : kFlashEnds)
+        if (row.upgradeExit == exit) return row.end;
     return FlashEnd::NotAsked;
 }
 

@@ -4,10 +4,18 @@
 // whether anything reached the drive: 1 only when firmware was sent and
 // the upgrade did not succeed.
 
+#include <optional>
+
 #include "firmware/block_download.h"
 #include "firmware/upgrade_procedure.h"
 
 namespace terminal {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitDownloadFailed = 1;  // firmware reached the drive, the upgrade did not succeed
+constexpr int kExitUsage = 2;           // malformed command line
+constexpr int kExitRefused = 3;         // every other failure or refusal
+constexpr int kExitDifferent = 4;       // --verify found differences
 
 enum class FlashEnd {
     Done,            // listed the drives, showed the package
@@ -20,8 +28,8 @@ enum class FlashEnd {
     Upgraded,        // exit L
     DownloadFailed,  // exit M, with firmware commands that reached the drive
     DownloadRefused, // exit M, the system refused every firmware command
-    // The upgrade's refusals (exits A to K, an uncombined package, a
-    // question not asked), in the order of UpgradeExit.
+    // The upgrade's refusals: exits A to K, an uncombined package, a
+    // question not asked.
     OpenFailed,
     TypeUnknown,
     NotDvdRomOnly,
@@ -43,12 +51,12 @@ struct FlashEndRow {
     const char* name;    // --json's outcome "end"
     int exitStatus;
     const char* result;  // --json's outcome "result"
+    // The upgrade's exit that ends the run here (none for ktxflash's own ends).
+    std::optional<UpgradeExit> upgradeExit;
 };
 
-// The row of `end`.
 const FlashEndRow& FlashEndOf(FlashEnd end);
-// The end of an upgrade that ended in `exit` (`download`: how the download
-// went, for exit M).
+// `download` tells the two ends of exit M apart.
 FlashEnd FlashEndOfUpgrade(UpgradeExit exit, const DownloadEnd& download);
 
 }  // namespace terminal

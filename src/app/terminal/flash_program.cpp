@@ -4,8 +4,6 @@
 #include <cstring>
 
 #include "app/terminal/firmware_file_writer.h"
-#include "app/terminal/flash_run.h"
-#include "app/terminal/image_file_package.h"
 #include "device/sense_text.h"
 #include "firmware/firmware_readout.h"
 #include "firmware/firmware_package.h"
@@ -16,8 +14,7 @@
 namespace terminal {
 
 void FlashRun::Error(const char* subject, const char* text) {
-    MessageText message;
-    message.Assign("ktxflash: ");
+    MessageText message("ktxflash: ");
     if (subject != nullptr && subject[0] != '\0') {
         // A device or file, as typed; a drive letter's own colon serves
         // as the separator ("E: ...", not "E:: ...").
@@ -37,8 +34,9 @@ FirmwareContext FlashRun::Context() {
 }
 
 void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
-    MessageText text;
-    services_.devices.AppendName(record, text);
+    PathText name;
+    services_.devices.AppendName(record, name);
+    MessageText text(name.c_str());
     text.Append("  ");
     AppendDisplayText(text, record.vendorId);
     text.Append("  ");
@@ -57,11 +55,7 @@ void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
         transport.Close();
     }
     face_.PrintLine(text.c_str());
-    if (line_.json) {
-        PathText name;
-        services_.devices.AppendName(record, name);
-        json_.Drive(name.c_str(), record, dvdRomOnly);
-    }
+    if (line_.json) json_.Drive(name.c_str(), record, dvdRomOnly);
 }
 
 void FlashRun::ShowPackage() {
@@ -69,8 +63,7 @@ void FlashRun::ShowPackage() {
     if (line_.json) json_.Package(package);
     if (package.isUncombined()) return;
     const std::array<char, 5> tag = package.revisionTag();
-    MessageText text;
-    text.Assign("Package: revision tag \"");
+    MessageText text("Package: revision tag \"");
     AppendDisplayText(text, tag.data(), std::strlen(tag.data()));
     text.AppendFormat("\", mask 0x%02X, image sum %04X", static_cast<unsigned>(package.versionCheckMask()),
                       static_cast<unsigned>(package.expectedSum()));
@@ -80,8 +73,7 @@ void FlashRun::ShowPackage() {
 void FlashRun::ExplainLastCommand() {
     const CommandReport& report = services_.devices.transport().lastCommand();
     if (report.good || report.cdbLength == 0) return;
-    MessageText text;
-    text.Assign("  the last command: ");
+    MessageText text("  the last command: ");
     AppendCommandBytes(report, text);
     face_.PrintLine(text.c_str());
     text.Assign("  its outcome: ");
@@ -110,9 +102,8 @@ FlashEnd FlashRun::Info() {
         face_.PrintLine("ktxflash: uncombined template (no firmware; combine it with ktxcombine)");
         return FlashEnd::Done;
     }
-    PackageDescription text;
-    text.Assign(line_.imageFile != nullptr ? "ktxflash: package made of the image file\n"
-                                           : "ktxflash: combined package\n");
+    PackageDescription text(line_.imageFile != nullptr ? "ktxflash: package made of the image file\n"
+                                                       : "ktxflash: combined package\n");
     DescribeCombinedPackage(package, text);
     std::fputs(text.c_str(), textOut_);
     // What to hold against the check the image's maker published.
@@ -127,11 +118,14 @@ FlashEnd FlashRun::Info() {
     return FlashEnd::Done;
 }
 
-bool FlashRun::FindDevice(FirmwareState& state) {
+const DeviceRecord* FlashRun::FindDrive(FirmwareState& state) {
     MessageText why;
-    if (services_.devices.Find(line_.device, state.devices, why)) return true;
-    Error(line_.device, why.c_str());
-    return false;
+    if (!services_.devices.Find(line_.device, state.devices, why)) {
+        Error(line_.device, why.c_str());
+        return nullptr;
+    }
+    ShowDrive(*state.devices.RecordAt(0), false);
+    return state.devices.RecordAt(0);
 }
 
 bool FlashRun::TransfersFit(const DeviceRecord& drive) {
@@ -159,20 +153,21 @@ bool FlashRun::ReadFirmware(OwnedBuffer& image) {
 bool FlashRun::OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image) {
     ScsiTransport& transport = services_.devices.transport();
     transport.ForgetLastCommand();
+    bool read = false;
     if (!transport.Open(drive)) {
         ReportStatus(Context(), OpenDeviceFailedText(drive).c_str());
-        return false;
+    } else {
+        read = ReadFirmware(image);
+        transport.Close();
     }
-    const bool read = ReadFirmware(image);
-    transport.Close();
+    if (!read) ExplainLastCommand();
     return read;
 }
 
 FlashEnd FlashRun::Save() {
     // Never over an existing file without --force: looked at before the
     // drive is touched, and again when the file is put in place.
-    PathText name;
-    name.Assign(line_.saveFile);
+    PathText name(line_.saveFile);
     if (name.truncated()) {
         Error(line_.saveFile, FileWriteOutcomeText(FileWriteOutcome::NameTooLong));
         return FlashEnd::Refused;
@@ -182,16 +177,10 @@ FlashEnd FlashRun::Save() {
         return FlashEnd::Refused;
     }
     FirmwareState state;
-    if (!FindDevice(state)) return FlashEnd::Refused;
-    const DeviceRecord& drive = *state.devices.RecordAt(0);
-    ShowDrive(drive, false);
-    if (!TransfersFit(drive)) return FlashEnd::Refused;
-
+    const DeviceRecord* drive = FindDrive(state);
+    if (drive == nullptr || !TransfersFit(*drive)) return FlashEnd::Refused;
     OwnedBuffer image(services_.memory);
-    if (!OpenAndReadFirmware(drive, image)) {
-        ExplainLastCommand();
-        return FlashEnd::Refused;
-    }
+    if (!OpenAndReadFirmware(*drive, image)) return FlashEnd::Refused;
     const FileWriteOutcome written = WriteFirmwareFile(line_.saveFile, image.get(), kImageSize, line_.force);
     if (written != FileWriteOutcome::Written) {
         Error(line_.saveFile, written == FileWriteOutcome::Exists ? "the file exists; add --force to replace it"
@@ -199,8 +188,7 @@ FlashEnd FlashRun::Save() {
         return FlashEnd::Refused;
     }
     // Said only now that the file is in place.
-    MessageText saved;
-    saved.Assign("Saved the drive's firmware to ");
+    MessageText saved("Saved the drive's firmware to ");
     AppendDisplayPath(saved, line_.saveFile);
     saved.Append(".");
     face_.PrintLine(saved.c_str());
@@ -213,15 +201,12 @@ FlashEnd FlashRun::Verify() {
         return FlashEnd::Refused;
     }
     FirmwareState state;
-    if (!FindDevice(state)) return FlashEnd::Refused;
-    const DeviceRecord& drive = *state.devices.RecordAt(0);
-    ShowDrive(drive, false);
+    const DeviceRecord* drive = FindDrive(state);
+    if (drive == nullptr) return FlashEnd::Refused;
     ShowPackage();
-    if (!TransfersFit(drive)) return FlashEnd::Refused;
-
+    if (!TransfersFit(*drive)) return FlashEnd::Refused;
     OwnedBuffer image(services_.memory);
-    if (!OpenAndReadFirmware(drive, image)) {
-        ExplainLastCommand();
+    if (!OpenAndReadFirmware(*drive, image)) {
         Error(line_.device, "the drive's firmware could not be read; nothing compared");
         return FlashEnd::Refused;
     }
@@ -262,19 +247,19 @@ int FlashRun::Finish(FlashEnd end) {
 
 namespace {
 
-// The action as --json's first object names it.
-const char* ActionName(const FlashCommandLine& line) {
-    switch (line.action) {
-    case FlashAction::List: return "list";
-    case FlashAction::Info: return "info";
-    case FlashAction::Save: return "save";
-    case FlashAction::Verify: return "verify";
-    case FlashAction::Help:
-    case FlashAction::Version:
-    case FlashAction::Upgrade: break;
-    }
-    return line.dryRun ? "dry-run" : "upgrade";
-}
+// The actions a run carries out, with the name --json's first object gives them.
+struct FlashActionRow {
+    FlashAction action;
+    const char* name;
+    FlashEnd (FlashRun::*run)();
+};
+
+constexpr FlashActionRow kFlashActions[] = {
+    {FlashAction::List, "list", &FlashRun::List},       {FlashAction::Info, "info", &FlashRun::Info},
+    {FlashAction::Save, "save", &FlashRun::Save},       {FlashAction::Verify, "verify", &FlashRun::Verify},
+    {FlashAction::Upgrade, "upgrade", &FlashRun::Upgrade},
+};
+
 }  // namespace
 
 int RunFlashProgram(const char* programName, int count, const char* const* args, FlashServices& services) {
@@ -303,23 +288,12 @@ int RunFlashProgram(const char* programName, int count, const char* const* args,
         return kExitSuccess;
     }
     FlashRun run(programName != nullptr && programName[0] != '\0' ? programName : "ktxflash", line, services);
-    run.Start(ActionName(line));
+    const FlashActionRow* action = &kFlashActions[sizeof kFlashActions / sizeof kFlashActions[0] - 1];
+    for (const FlashActionRow& row : kFlashActions)
+        if (row.action == line.action) action = &row;
+    run.Start(line.action == FlashAction::Upgrade && line.dryRun ? "dry-run" : action->name);
     if (line.imageFile != nullptr && !run.LoadImage()) return run.Finish(FlashEnd::Refused);
-    switch (line.action) {
-    case FlashAction::List:
-        return run.Finish(run.List());
-    case FlashAction::Info:
-        return run.Finish(run.Info());
-    case FlashAction::Save:
-        return run.Finish(run.Save());
-    case FlashAction::Verify:
-        return run.Finish(run.Verify());
-    case FlashAction::Help:
-    case FlashAction::Version:
-    case FlashAction::Upgrade:
-        break;
-    }
-    return run.Finish(run.Upgrade());
+    return run.Finish((run.*action->run)());
 }
 
 }  // namespace terminal

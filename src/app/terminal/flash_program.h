@@ -7,18 +7,19 @@
 // on the command line. Platform-free: the devices come through FlashDevices.
 
 #include <cstdio>
+#include <optional>
 
+#include "app/terminal/flash_command_line.h"
 #include "app/terminal/flash_conventions.h"
+#include "app/terminal/flash_outcome.h"
 #include "app/terminal/terminal_face.h"
 #include "device/device_list.h"
 #include "device/scsi_transport.h"
+#include "firmware/firmware_context.h"
 #include "firmware/firmware_package.h"
+#include "firmware/published_check.h"
 #include "platform/buffer_allocator.h"
-#include "platform/fixed_text.h"
-#include "platform/interrupt_guard.h"
 #include "platform/power_source.h"
-#include "platform/system_services.h"
-#include "platform/wait_timer.h"
 
 namespace terminal {
 
@@ -70,10 +71,128 @@ struct FlashServices {
 
 // Runs the command line `args` (`count` of them); `programName` is the
 // program as it was started (argv[0], shown in the commands ktxflash
-// prints; null or empty: "ktxflash"). The exit status
-// (app/terminal/flash_outcome.h): 0 success, 1 firmware sent and the
-// upgrade failed, 2 malformed command line, 3 any other failure or refusal,
-// 4 --verify found differences.
+// prints; null or empty: "ktxflash"). Returns the exit status
+// (app/terminal/flash_outcome.h says which ends give which).
 int RunFlashProgram(const char* programName, int count, const char* const* args, FlashServices& services);
+
+// One invocation of ktxflash: its command line, services, face and
+// reports, and the action it carries out (the listing, package, save and
+// verify actions in flash_program.cpp, the upgrade in flash_upgrade.cpp).
+class FlashRun : private CheckListener {
+public:
+    FlashRun(const char* programName, const FlashCommandLine& line, FlashServices& services)
+        : programName_(programName),
+          line_(line),
+          services_(services),
+          // With --json the text for people goes to standard error.
+          textOut_(line.json ? services.err : services.out),
+          json_(services.out),
+          face_(textOut_, services.in, line.json ? false : services.outIsTerminal,
+                TerminalAnswers{line.yes, !services.inIsTerminal}, TerminalGuards{services.system, services.interrupts},
+                line.json ? &json_ : nullptr),
+          commandLog_(face_, services.system),
+          waitingNotice_(face_, services.waitTimer, line.verbose ? &commandLog_ : nullptr),
+          package_(services.package),
+          imageBlock_(services.memory) {
+        services.devices.transport().SetCommandObserver(&waitingNotice_);
+        face_.SetCheckListener(this);
+    }
+    ~FlashRun() {
+        face_.SetCheckListener(nullptr);
+        services_.devices.transport().SetCommandObserver(nullptr);
+    }
+    FlashRun(const FlashRun&) = delete;
+    FlashRun& operator=(const FlashRun&) = delete;
+
+    FlashEnd List();
+    FlashEnd Info();
+    FlashEnd Upgrade();
+    FlashEnd Save();
+    FlashEnd Verify();
+    // With --image: makes the image file the run's package; false (with the
+    // error printed) when it cannot.
+    bool LoadImage();
+    // With --json: the first object, naming the action.
+    void Start(const char* action);
+    // With --json: the last object, the outcome; returns the exit status of `end`.
+    int Finish(FlashEnd end);
+
+private:
+    // The steps of the upgrade of `drive`, with ktxflash's own work between
+    // the drive's checks and the questions.
+    FlashEnd UpgradeDrive(const FirmwareContext& context, FirmwareState& state, const DeviceRecord& drive);
+    // With the checked drive open: the volume lock, the comparison with the
+    // image and the backup. Empty: the questions and the download follow.
+    std::optional<FlashEnd> PrepareDownload(const DeviceRecord& drive);
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override {
+        ReportCheck(UpgradeCheckName(check), passed ? CheckMark::Passed : CheckMark::Failed, text);
+        if (!passed && check == UpgradeCheck::Revision) revisionRefused_ = true;
+    }
+    bool WriteBackup(const DeviceRecord& drive, const std::uint8_t* image);
+    // Refuses a drive that is not the KTX7724R05 (unless --allow-other-model)
+    // or a process that may not send firmware commands (a warning for a dry
+    // run); false when the upgrade stops here.
+    bool UpgradeMayStart(const DeviceRecord& drive);
+    // "ktxflash: " then `subject` (escaped; may be null) and `text`, on err.
+    void Error(const char* subject, const char* text);
+    // The DEVICE into `state`, shown; null (with the error printed) when it is not there.
+    const DeviceRecord* FindDrive(FirmwareState& state);
+    // One line for the drive; with `probeType`, its drive type from MODE SENSE.
+    void ShowDrive(const DeviceRecord& record, bool probeType);
+    // After a failure: the last command sent and what the drive and the
+    // system said of it, when it was a command that failed.
+    void ExplainLastCommand();
+    void ShowPackage();
+    // No file service: ktxflash writes its files itself.
+    FirmwareContext Context();
+    // Reads the open drive's whole firmware into `image` (taken here).
+    bool ReadFirmware(OwnedBuffer& image);
+    // Opens `drive`, reads its firmware and closes it; a failure is explained.
+    bool OpenAndReadFirmware(const DeviceRecord& drive, OwnedBuffer& image);
+
+    // How a check of the upgrade ended: passed, failed, or failed and let
+    // through by an option (--allow-other-model).
+    enum class CheckMark { Passed, Failed, LetThrough };
+    // One short line for people ("  ok    DVD-ROM only drive") and, with
+    // --json, a check object.
+    void ReportCheck(const char* name, CheckMark mark, const char* text);
+    void Warn(const char* text);
+    // False, with the refusal printed, when the system passes less than a
+    // block in one command to `drive`: checked before any command that
+    // moves a block.
+    bool TransfersFit(const DeviceRecord& drive);
+    void ExplainDriveWentAway(int blocksAccepted);
+    // A check the upgrade stops at: false, with the error printed; a dry
+    // run goes on (true) with a warning now and, at its end, the refusal
+    // the upgrade would get.
+    bool DryRunGoesOn(const char* text);
+    // After a successful upgrade: the restart, the backup to keep and the
+    // command that restores it, and the command that verifies the drive.
+    void ShowNextSteps();
+    // The backup's path with "keep it", `goBack` and the command that
+    // restores the backup, each line after `indent`.
+    void ShowBackupAndRestore(const char* indent, const char* goBack);
+    // The program as started, as the first word of a printed command.
+    void AppendProgramWord(TextBuffer& out);
+
+    const char* programName_;
+    const FlashCommandLine& line_;
+    FlashServices& services_;
+    std::FILE* textOut_;
+    JsonReport json_;
+    TerminalFace face_;
+    CommandLog commandLog_;
+    WaitingNotice waitingNotice_;
+    // The package the run works with: the embedded one, or --image's.
+    FirmwarePackage package_;
+    OwnedBuffer imageBlock_;
+    // What a dry run found that would refuse the upgrade ("" when nothing).
+    MessageText dryRunRefusal_;
+    bool revisionRefused_ = false;
+    // The backup written by this upgrade, as an absolute path, and its
+    // SHA-256 in hex ("" when none was written).
+    MessageText backupPath_;
+    char backupSha256_[kSha256TextSize] = {};
+};
 
 }  // namespace terminal

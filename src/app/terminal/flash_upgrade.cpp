@@ -1,15 +1,12 @@
-// ktxflash's upgrade: the checks it makes before the upgrade's steps (the
-// drive's model, the power, the rights to send firmware), the steps
-// themselves, and its work between the drive's checks and the questions:
-// the volume lock, the comparison with the image and the backup of the
-// drive's firmware.
+// ktxflash's upgrade: its own checks before the upgrade's steps (model,
+// power, rights), the steps, and its work between the drive's checks and
+// the questions: the volume lock, the comparison with the image, the backup.
 
 #include <cstring>
 
 #include "app/terminal/drive_rules.h"
 #include "app/terminal/firmware_file_writer.h"
-#include "app/terminal/flash_run.h"
-#include "app/terminal/revision_refusal_text.h"
+#include "app/terminal/flash_program.h"
 #include "firmware/firmware_package.h"
 #include "firmware/firmware_readout.h"
 #include "firmware/shared_texts.h"
@@ -20,16 +17,9 @@
 namespace terminal {
 namespace {
 
-constexpr char kRestartNote[] =
-    "Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware only after that.";
-
 // What a check's line says it is about.
 const char* CheckLabel(const char* name) {
-    struct Label {
-        const char* name;
-        const char* label;
-    };
-    static const Label kLabels[] = {
+    static const char* const kLabels[][2] = {
         {"model", "TAVRINE KTX7724R05 drive"},
         {"power", "power: on the mains, or enough battery"},
         {"rights", "rights to send firmware to the drive"},
@@ -40,32 +30,35 @@ const char* CheckLabel(const char* name) {
         {"image-sum", "image's byte sum matches the package"},
         {"differs", "drive's firmware differs from the image"},
     };
-    for (const Label& label : kLabels)
-        if (std::strcmp(label.name, name) == 0) return label.label;
+    for (const auto& label : kLabels)
+        if (std::strcmp(label[0], name) == 0) return label[1];
     return name;
 }
 
 }  // namespace
 
 void FlashRun::ReportCheck(const char* name, CheckMark mark, const char* text) {
-    MessageText line;
-    line.Assign(mark == CheckMark::Passed ? "  ok    " : mark == CheckMark::Failed ? "  FAIL  " : "  WARN  ");
+    MessageText line(mark == CheckMark::Passed ? "  ok    " : mark == CheckMark::Failed ? "  FAIL  " : "  WARN  ");
     line.Append(CheckLabel(name));
     face_.PrintLine(line.c_str());
     if (line_.json) json_.Check(name, mark == CheckMark::Passed, text);
 }
 
-void FlashRun::RefusedInDryRun(const char* text) {
+bool FlashRun::DryRunGoesOn(const char* text) {
+    if (!line_.dryRun) {
+        Error(nullptr, text);
+        return false;
+    }
     Warn(text);
     if (dryRunRefusal_.empty()) dryRunRefusal_.Assign(text);
+    return true;
 }
 
 bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
     MessageText name;
     services_.devices.AppendName(drive, name);
     if (!IsKtxDrive(drive)) {
-        MessageText text;
-        text.Assign("the drive reports ");
+        MessageText text("the drive reports ");
         AppendReportedModel(drive, text);
         if (!line_.allowOtherModel) {
             text.Append(", not vendor \"TAVRINE\", product \"KTX7724R05\"; --allow-other-model flashes it anyway");
@@ -87,11 +80,7 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
                         "--ignore-power flashes anyway",
                         power.percent, kLowestChargeToFlash);
             ReportCheck("power", CheckMark::Failed, text.c_str());
-            if (!line_.dryRun) {
-                Error(nullptr, text.c_str());
-                return false;
-            }
-            RefusedInDryRun(text.c_str());
+            if (!DryRunGoesOn(text.c_str())) return false;
         } else {
             ReportCheck("power", CheckMark::Passed, nullptr);
         }
@@ -99,19 +88,11 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
     MessageText why;
     const bool mayFlash = services_.devices.MaySendFirmware(drive, why);
     ReportCheck("rights", mayFlash ? CheckMark::Passed : CheckMark::Failed, mayFlash ? nullptr : why.c_str());
-    if (!mayFlash) {
-        if (!line_.dryRun) {
-            Error(nullptr, why.c_str());
-            return false;
-        }
-        RefusedInDryRun(why.c_str());
-    }
-    return true;
+    return mayFlash || DryRunGoesOn(why.c_str());
 }
 
 void FlashRun::Warn(const char* text) {
-    MessageText warning;
-    warning.Assign("Warning: ");
+    MessageText warning("Warning: ");
     warning.Append(text);
     face_.PrintLine(warning.c_str());
 }
@@ -135,8 +116,7 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
         Error(line_.backupFile != nullptr ? line_.backupFile : name.c_str(), text.c_str());
         return false;
     }
-    MessageText text;
-    text.Assign("Backup of the drive's firmware: ");
+    MessageText text("Backup of the drive's firmware: ");
     AppendDisplayPath(text, name.c_str());
     face_.PrintLine(text.c_str());
     if (line_.json) json_.Backup(name.c_str(), nullptr);
@@ -150,22 +130,8 @@ bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image)
     return true;
 }
 
-void FlashRun::AppendRestoreCommand(TextBuffer& text) {
-    const FlashConventions& conventions = services_.conventions;
-    text.Append(conventions.elevate);
-    AppendProgramWord(text);
-    text.Append(" --image ");
-    AppendCommandWord(conventions, backupPath_.c_str(), text);
-    text.Append(" --sha256 ");
-    text.Append(backupSha256_);
-    if (line_.allowOtherModel) text.Append(" --allow-other-model");
-    text.Append(' ');
-    AppendCommandWord(conventions, line_.device, text);
-}
-
 void FlashRun::ExplainDriveWentAway(int blocksAccepted) {
-    MessageText text;
-    text.Assign("ktxflash: ");
+    MessageText text("ktxflash: ");
     AppendDisplayText(text, line_.device);
     text.AppendFormat(": the drive went away after %d of the %u blocks were accepted; the download stopped, as "
                       "further tries cannot reach it.",
@@ -239,15 +205,20 @@ std::optional<FlashEnd> FlashRun::PrepareDownload(const DeviceRecord& drive) {
 FlashEnd FlashRun::UpgradeDrive(const FirmwareContext& context, FirmwareState& state, const DeviceRecord& drive) {
     UpgradeSession session(context);
     if (const std::optional<UpgradeExit> refused = session.CheckDrive(drive)) {
-        if (revisionRefused_) ExplainRevisionRefusal();
+        if (revisionRefused_) {
+            // Which characters of the drive's revision had to match the tag.
+            MessageText text("  ");
+            AppendRevisionRefusal(MakeRevisionText(drive.productRevision), package_.revisionTag(),
+                                  package_.versionCheckMask(), text);
+            face_.PrintLine(text.c_str());
+        }
         ExplainLastCommand();
         return FlashEndOfUpgrade(*refused, DownloadEnd{});
     }
     if (const std::optional<FlashEnd> stopped = PrepareDownload(drive)) return *stopped;
     if (line_.dryRun) {
         if (!dryRunRefusal_.empty()) {
-            MessageText refused;
-            refused.Assign("Dry run: a real upgrade would be refused: ");
+            MessageText refused("Dry run: a real upgrade would be refused: ");
             refused.Append(dryRunRefusal_.c_str());
             face_.PrintLine(refused.c_str());
             face_.PrintLine("No firmware command was sent to the drive.");
@@ -272,29 +243,21 @@ FlashEnd FlashRun::UpgradeDrive(const FirmwareContext& context, FirmwareState& s
 
 FlashEnd FlashRun::Upgrade() {
     FirmwareState state;
-    if (!FindDevice(state)) return FlashEnd::Refused;
-    upgradeDrive_ = state.devices.RecordAt(0);
-    ShowDrive(*upgradeDrive_, false);
+    const DeviceRecord* found = FindDrive(state);
+    if (found == nullptr) return FlashEnd::Refused;
+    const DeviceRecord& drive = *found;
     ShowPackage();
     const FirmwareContext context = Context();
     if (const std::optional<UpgradeExit> refused = CheckPackage(context))
         return FlashEndOfUpgrade(*refused, DownloadEnd{});
-    if (!UpgradeMayStart(*upgradeDrive_) || !TransfersFit(*upgradeDrive_)) return FlashEnd::Refused;
+    if (!UpgradeMayStart(drive) || !TransfersFit(drive)) return FlashEnd::Refused;
 
     services_.devices.transport().ForgetLastCommand();
     services_.devices.OpenExclusively(true);
-    const FlashEnd end = UpgradeDrive(context, state, *upgradeDrive_);
+    const FlashEnd end = UpgradeDrive(context, state, drive);
     services_.devices.OpenExclusively(false);
     if (end == FlashEnd::Upgraded) ShowNextSteps();
     return end;
-}
-
-void FlashRun::ExplainRevisionRefusal() {
-    MessageText text;
-    text.Assign("  ");
-    AppendRevisionRefusal(MakeRevisionText(upgradeDrive_->productRevision), package_.revisionTag(),
-                          package_.versionCheckMask(), text);
-    face_.PrintLine(text.c_str());
 }
 
 void FlashRun::AppendProgramWord(TextBuffer& out) { AppendCommandWord(services_.conventions, programName_, out); }
@@ -307,15 +270,26 @@ void FlashRun::ShowBackupAndRestore(const char* indent, const char* goBack) {
     text.Assign(indent);
     text.Append(goBack);
     face_.PrintLine(text.c_str());
+    // The one place that builds the command that flashes the backup back.
+    const FlashConventions& conventions = services_.conventions;
     text.Assign(indent);
     text.Append("  ");
-    AppendRestoreCommand(text);
+    text.Append(conventions.elevate);
+    AppendProgramWord(text);
+    text.Append(" --image ");
+    AppendCommandWord(conventions, backupPath_.c_str(), text);
+    text.Append(" --sha256 ");
+    text.Append(backupSha256_);
+    if (line_.allowOtherModel) text.Append(" --allow-other-model");
+    text.Append(' ');
+    AppendCommandWord(conventions, line_.device, text);
     face_.PrintLine(text.c_str());
 }
 
 void FlashRun::ShowNextSteps() {
     const FlashConventions& conventions = services_.conventions;
-    face_.PrintLine(kRestartNote);
+    face_.PrintLine("Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware "
+                    "only after that.");
     MessageText command;
     if (backupSha256_[0] != '\0') ShowBackupAndRestore("", "To go back to it:");
     face_.PrintLine("After the restart, check what the drive runs with:");

@@ -1,21 +1,33 @@
-#include "app/terminal/image_file_package.h"
+// ktxflash --image: a raw 131,072-byte image file made into a package in
+// memory, as ktxcombine would make it (the revision tag and mask given, the
+// image's own sum as the expected sum), so that the upgrade, --verify and
+// --info treat it as they treat the embedded package. The image must have
+// the SHA-256 and byte sum its maker published, where they are given.
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/terminal/flash_run.h"
-#include "firmware/status_text.h"
+#include "app/terminal/flash_program.h"
 #include "firmware/firmware_package.h"
+#include "firmware/status_text.h"
 #include "platform/display_text.h"
 
-ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuffer& block,
-                                      ImageFingerprints& fingerprints) {
-    if (!block.Allocate(package_layout::kPackageSize)) return ImageFileProblem::NoMemory;
-    std::FILE* file = std::fopen(request.path, "rb");
-    if (file == nullptr) return ImageFileProblem::CannotRead;
+namespace terminal {
+
+bool FlashRun::LoadImage() {
+    const char* path = line_.imageFile;
+    if (!imageBlock_.Allocate(package_layout::kPackageSize)) {
+        Error(path, kWriteMemoryFailedText);
+        return false;
+    }
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        Error(path, "the image file cannot be read");
+        return false;
+    }
     // Byte by byte: the Windows programs import fgetc, not fread, and the
     // image is small.
-    std::uint8_t* image = block.get() + package_layout::kImageOffset;
+    std::uint8_t* image = imageBlock_.get() + package_layout::kImageOffset;
     std::uint32_t count = 0;
     int c = 0;
     while (count <= kImageSize && (c = std::fgetc(file)) != EOF) {
@@ -24,61 +36,38 @@ ImageFileProblem LoadImageFilePackage(const ImageFileRequest& request, OwnedBuff
     }
     std::fclose(file);
     // A read that fails part-way ends like a short file.
-    if (count != kImageSize) return ImageFileProblem::WrongSize;
+    if (count != kImageSize) {
+        Error(path, "not an image: it does not hold exactly 131,072 bytes");
+        return false;
+    }
 
-    fingerprints = FingerprintImage(image, kImageSize);
-    if (HoldAgainst(request.sha256, fingerprints) == PublishedCheckResult::Differs) return ImageFileProblem::Sha256Differs;
-    if (HoldAgainst(request.byteSum, fingerprints) == PublishedCheckResult::Differs) return ImageFileProblem::SumDiffers;
-    WriteCombinedHeader(block.get(), request.revisionTag, std::strlen(request.revisionTag), fingerprints.byteSum,
-                        request.mask);
-    return ImageFileProblem::None;
-}
-
-namespace terminal {
-
-bool FlashRun::LoadImage() {
-    ImageFileRequest request;
-    request.path = line_.imageFile;
-    request.revisionTag = line_.imageRevision != nullptr ? line_.imageRevision : "";
-    request.mask = static_cast<std::uint8_t>(line_.imageMask);
-    request.sha256 = line_.imageSha256;
-    request.byteSum = line_.imageSum;
-    ImageFingerprints fingerprints{};
-    const ImageFileProblem problem = LoadImageFilePackage(request, imageBlock_, fingerprints);
+    const ImageFingerprints fingerprints = FingerprintImage(image, kImageSize);
     char sha256[kSha256TextSize];
     FormatSha256(fingerprints.sha256, sha256);
     MessageText text;
-    switch (problem) {
-    case ImageFileProblem::None:
-        break;
-    case ImageFileProblem::CannotRead:
-        Error(line_.imageFile, "the image file cannot be read");
-        return false;
-    case ImageFileProblem::WrongSize:
-        Error(line_.imageFile, "not an image: it does not hold exactly 131,072 bytes");
-        return false;
-    case ImageFileProblem::Sha256Differs: {
+    if (HoldAgainst(line_.imageSha256, fingerprints) == PublishedCheckResult::Differs) {
         char expected[kSha256TextSize];
         FormatSha256(line_.imageSha256.sha256, expected);
         text.Format("the file's SHA-256 is %s, not the %s given with --sha256; it is not the image its maker "
                     "published, and nothing was sent to the drive",
                     sha256, expected);
-        Error(line_.imageFile, text.c_str());
+        Error(path, text.c_str());
         return false;
     }
-    case ImageFileProblem::SumDiffers:
+    if (HoldAgainst(line_.imageSum, fingerprints) == PublishedCheckResult::Differs) {
         text.Format("the image's byte sum is %04X, not the %04X given with --sum; it is not the image its maker "
                     "published, and nothing was sent to the drive",
                     static_cast<unsigned>(fingerprints.byteSum), static_cast<unsigned>(line_.imageSum.byteSum));
-        Error(line_.imageFile, text.c_str());
-        return false;
-    case ImageFileProblem::NoMemory:
-        Error(line_.imageFile, kWriteMemoryFailedText);
+        Error(path, text.c_str());
         return false;
     }
+    const char* tag = line_.imageRevision != nullptr ? line_.imageRevision : "";
+    WriteCombinedHeader(imageBlock_.get(), tag, std::strlen(tag), fingerprints.byteSum,
+                        static_cast<std::uint8_t>(line_.imageMask));
     package_ = FirmwarePackage(imageBlock_.get());
+
     text.Assign("Image file: ");
-    AppendDisplayPath(text, line_.imageFile);
+    AppendDisplayPath(text, path);
     face_.PrintLine(text.c_str());
     const bool shaGiven = line_.imageSha256.kind != PublishedCheck::Kind::None;
     const bool sumGiven = line_.imageSum.kind != PublishedCheck::Kind::None;

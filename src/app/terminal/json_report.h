@@ -3,14 +3,17 @@
 // output (text for people goes to standard error). The first object names
 // the schema version and the action; then, as they happen, the drives, the
 // package, each check, the backup, each block compared or sent (with its
-// tries), errors, and the outcome with the exit status. The README lists
-// the fields.
+// tries), errors, and the outcome with the exit status (the README lists
+// the fields). Each object is one line, written whole, in plain ASCII:
+// quotes, backslashes, control characters and every byte above 0x7F are
+// escaped as \uXXXX (0xE9 as \u00E9: the tool reports bytes, not text).
 
 #include <cstdint>
 #include <cstdio>
 
 #include "device/device_record.h"
 #include "firmware/firmware_package.h"
+#include "platform/fixed_text.h"
 
 namespace terminal {
 
@@ -18,9 +21,31 @@ namespace terminal {
 // or goes away (new fields and objects leave it as it is).
 constexpr int kJsonSchemaVersion = 2;
 
+// Room for one object: an error whose message and path are escaped whole.
+using JsonText = FixedText<8192>;
+
+// `bytes` (`length` of them) as a JSON string, quotes included.
+void AppendJsonString(TextBuffer& out, const char* bytes, std::size_t length);
+
+// One object, started with its "type".
+class JsonLine {
+public:
+    explicit JsonLine(const char* type);
+    JsonLine& Text(const char* name, const char* value);
+    JsonLine& Text(const char* name, const char* value, std::size_t length);
+    JsonLine& Number(const char* name, long value);
+    JsonLine& Flag(const char* name, bool value);
+    JsonLine& Null(const char* name);
+    // Ends the object and writes it, with its line end, to `out`.
+    void WriteTo(std::FILE* out);
+
+private:
+    void Name(const char* name);
+    JsonText text_;
+};
+
 class JsonReport {
 public:
-    // `out` takes the lines.
     explicit JsonReport(std::FILE* out) : out_(out) {}
 
     void Start(const char* action);

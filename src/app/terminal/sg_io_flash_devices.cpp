@@ -1,16 +1,16 @@
 #include "app/terminal/sg_io_flash_devices.h"
 
+#include "device/sg_error_text.h"
+#include "firmware/status_text.h"
+#include "platform/display_text.h"
+#include "platform/linux/linux_scsi_generic_devices.h"
+
 namespace {
 
 // Most devices --list probes.
 constexpr std::size_t kMaxListedDrives = 64;
 
 }  // namespace
-
-#include "device/sg_error_text.h"
-#include "firmware/status_text.h"
-#include "platform/display_text.h"
-#include "platform/linux/linux_scsi_generic_devices.h"
 
 void SgIoFlashDevices::ListAll(DeviceList& list, TextBuffer& why) {
     sgio::DevicePath paths[kMaxListedDrives];
@@ -50,8 +50,6 @@ void SgIoFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
 
 bool SgIoFlashDevices::MaySendFirmware(const DeviceRecord& record, TextBuffer& why) {
     if (ProcessHasRawIoCapability()) return true;
-    // ktxflash's refusal, not the kernel's: on a read-write open of the
-    // device the kernel would let the download through.
     why.Assign("");
     AppendDisplayPath(why, transport_.PathOf(record));
     why.Append(": flashing needs root: ktxflash sends firmware only from a process with CAP_SYS_RAWIO (root), "

@@ -11,17 +11,14 @@ public:
     explicit SgIoFlashDevices(sgio::ScsiGenericDevices& devices) : devices_(devices), transport_(devices) {}
 
     ScsiTransport& transport() override { return transport_; }
-    // Lists by probing each device, so that when none could be opened `why`
-    // says why (the first failure: permission denied, busy, ...).
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;
     // Only a process with CAP_SYS_RAWIO flashes: ktxflash's own rule, since
     // the kernel lets any process that may open /dev/sgN read-write send
-    // every command; without it the upgrade asks nothing and sends nothing.
+    // every command.
     bool MaySendFirmware(const DeviceRecord& record, TextBuffer& why) override;
-    // From sysfs, before anything moves: the kernel refuses a longer
-    // transfer with EINVAL before it reaches the drive.
+    // From sysfs: the kernel refuses a longer transfer with EINVAL.
     bool TakesWholeBlocks(const DeviceRecord& record, TextBuffer& why) override;
     // O_EXCL on the sg device and the drive's block device.
     void OpenExclusively(bool exclusive) override { transport_.SetExclusiveOpens(exclusive); }

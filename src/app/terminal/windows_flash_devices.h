@@ -13,7 +13,6 @@
 
 class WindowsFlashDevices : public terminal::FlashDevices {
 public:
-    // Reads the system's version and creates the transport for it.
     WindowsFlashDevices(SystemServices& system, TransportFactory& transports);
 
     // Only called once Find has found a drive, so the transport exists.
@@ -21,12 +20,12 @@ public:
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;
-    // Windows asks for no more than opening the drive: the system answers there.
+    // Windows asks for no more than opening the drive, and shows no
+    // transfer limit before a command (an adapter that takes less refuses
+    // the command, and the outcome says so). The transports open volumes and
+    // ASPI addresses as the dialog program does.
     bool MaySendFirmware(const DeviceRecord&, TextBuffer&) override { return true; }
-    // Windows shows no transfer limit before a command: an adapter that
-    // takes less refuses the command, and the outcome says so.
     bool TakesWholeBlocks(const DeviceRecord&, TextBuffer&) override { return true; }
-    // The transports open volumes and ASPI addresses as the dialog program does.
     void OpenExclusively(bool) override {}
 
 private:

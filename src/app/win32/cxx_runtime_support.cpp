@@ -1,13 +1,10 @@
 // What the shipped programs need of a C++ runtime, and nothing more: they are
 // compiled without exceptions, RTTI and thread-safe statics and linked by the
-// C driver, so libstdc++ (with its exception and locale machinery and, in the
-// posix thread model, the winpthreads library) stays out of the file. (What
-// libstdc++'s headers expect from the library is in cxx_library_hooks.cpp.)
-//
+// C driver, so libstdc++ (its exception and locale machinery, winpthreads)
+// stays out of the file; cxx_library_hooks.cpp has what its headers expect.
 // operator new and delete take memory from the process heap, which every
-// Windows version has. The program asks for memory with new (std::nothrow)
-// and checks the answer; a plain new that finds no memory ends the program,
-// as an uncaught std::bad_alloc would.
+// Windows version has; a plain new that finds no memory ends the program, as
+// an uncaught std::bad_alloc would (the program asks with std::nothrow).
 
 #include <windows.h>
 
@@ -25,8 +22,8 @@ void ReleaseHeapBlock(void* block) {
     if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
 }
 
-[[noreturn]] void EndWithoutMemory() {
-    FatalAppExitA(0, "Out of memory.");
+[[noreturn]] void EndProgram(const char* why) {
+    FatalAppExitA(0, why);
     ExitProcess(3);
 }
 
@@ -34,7 +31,7 @@ void ReleaseHeapBlock(void* block) {
 
 void* operator new(std::size_t size) {
     void* block = HeapBlock(size);
-    if (block == nullptr) EndWithoutMemory();
+    if (block == nullptr) EndProgram("Out of memory.");
     return block;
 }
 
@@ -53,7 +50,4 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept { ReleaseHea
 
 // A call through a vtable slot that is still pure (from a constructor or
 // destructor of an abstract class) is a programming error.
-extern "C" void __cxa_pure_virtual() {
-    FatalAppExitA(0, "Pure virtual function called.");
-    ExitProcess(3);
-}
+extern "C" void __cxa_pure_virtual() { EndProgram("Pure virtual function called."); }

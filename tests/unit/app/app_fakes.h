@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/firmware_upgrade_app.h"
-#include "app/main_dialog.h"
+#include "app/firmware_upgrade_app.h"
 #include "app/transport_factory.h"
 #include "fake_system.h"
 #include "fake_transport.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/terminal/flash_conventions.h"
-#include "app/terminal/revision_refusal_text.h"
+#include "app/terminal/drive_rules.h"
 
 namespace {
 

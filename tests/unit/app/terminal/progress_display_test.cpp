@@ -1,7 +1,7 @@
 // Progress: a bar redrawn in place on a terminal, one plain line per new
 // value otherwise.
 
-#include "app/terminal/progress_display.h"
+#include "app/terminal/terminal_face.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,9 @@ namespace {
 using Output = CapturedFile;
 
 std::string Bar(int percent) {
-    char text[80];
-    terminal::FormatProgressBar(percent, text, sizeof text);
-    return text;
+    FixedText<80> text;
+    terminal::FormatProgressBar(percent, text);
+    return text.c_str();
 }
 
 TEST(ProgressDisplay, TheBarFillsInProportionAndClamps) {

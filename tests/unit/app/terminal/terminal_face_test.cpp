@@ -4,8 +4,6 @@
 // and --json's checks and blocks.
 
 #include "app/terminal/terminal_face.h"
-#include "app/terminal/command_log.h"
-#include "app/terminal/waiting_notice.h"
 
 #include <gtest/gtest.h>
 

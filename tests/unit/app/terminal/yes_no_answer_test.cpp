@@ -1,6 +1,6 @@
 // Confirmations default to No: only y or yes goes on.
 
-#include "app/terminal/yes_no_answer.h"
+#include "app/terminal/terminal_face.h"
 
 #include "captured_file.h"
 

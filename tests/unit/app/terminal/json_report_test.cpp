@@ -1,7 +1,7 @@
 // --json's lines: plain ASCII whatever the bytes of a string, one object
 // per line.
 
-#include "app/terminal/json_line.h"
+#include "app/terminal/json_report.h"
 
 #include <gtest/gtest.h>
 
