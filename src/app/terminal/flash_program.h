@@ -27,7 +27,11 @@ namespace terminal {
 class FlashDevices {
 public:
     virtual ~FlashDevices() = default;
+    // Only called once Find has found a drive: the transport exists.
     virtual ScsiTransport& transport() = 0;
+    // Has `observer` (null: none) see each command of the transport, where
+    // one came up.
+    virtual void ObserveCommands(CommandObserver* observer) = 0;
     // Every drive of the system into `list`. When there is none, `why`
     // says why: what keeps the system from showing any, or where ktxflash
     // looked and what answered.
@@ -94,12 +98,12 @@ public:
           waitingNotice_(face_, services.waitTimer, line.verbose ? &commandLog_ : nullptr),
           package_(services.package),
           imageBlock_(services.memory) {
-        services.devices.transport().SetCommandObserver(&waitingNotice_);
+        services.devices.ObserveCommands(&waitingNotice_);
         face_.SetCheckListener(this);
     }
     ~FlashRun() {
         face_.SetCheckListener(nullptr);
-        services_.devices.transport().SetCommandObserver(nullptr);
+        services_.devices.ObserveCommands(nullptr);
     }
     FlashRun(const FlashRun&) = delete;
     FlashRun& operator=(const FlashRun&) = delete;

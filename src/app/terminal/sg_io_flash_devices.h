@@ -11,6 +11,7 @@ public:
     explicit SgIoFlashDevices(sgio::ScsiGenericDevices& devices) : devices_(devices), transport_(devices) {}
 
     ScsiTransport& transport() override { return transport_; }
+    void ObserveCommands(CommandObserver* observer) override { transport_.SetCommandObserver(observer); }
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;

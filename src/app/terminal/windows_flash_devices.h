@@ -15,8 +15,11 @@ class WindowsFlashDevices : public terminal::FlashDevices {
 public:
     WindowsFlashDevices(SystemServices& system, TransportFactory& transports);
 
-    // Only called once Find has found a drive, so the transport exists.
     ScsiTransport& transport() override { return *transport_; }
+    // No transport when the system's version could not be read.
+    void ObserveCommands(CommandObserver* observer) override {
+        if (transport_) transport_->SetCommandObserver(observer);
+    }
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
     void AppendName(const DeviceRecord& record, TextBuffer& out) override;

@@ -177,6 +177,14 @@ TEST_F(WindowsFlashDevicesTest, ANameOfNoListedDriveAndATransportThatDidNotComeU
     devices.ListAll(list, why);
     EXPECT_EQ(list.Count(), 0);
     EXPECT_FALSE(why.empty());
+
+    // A system whose version cannot be read gets no transport at all: the
+    // run says so and is refused, it does not crash.
+    system_.versionResult = 0;
+    for (const auto& args : {std::vector<const char*>{"--list"}, std::vector<const char*>{"--yes", "E:"}}) {
+        EXPECT_EQ(Run(kPlatformNt, args), 3) << args.back();
+        EXPECT_TRUE(Printed("Initialized Failed")) << out_;
+    }
 }
 
 // Nothing found: the text says which way the drives were looked for, and
