@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 
 namespace commands {
 

@@ -18,13 +18,59 @@
 // anything, whether the device is still there, and says in the report when
 // it is gone.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "device/command_set.h"
-#include "platform/scsi_generic_devices.h"
 #include "device/scsi_transport.h"
+#include "platform/scsi_generic_devices.h"
+#include "platform/sg_io_header.h"
 
 namespace sgio {
+
+// The SG_IO request for one command of the command set, and how its
+// outcome is judged. The lengths and time-outs are those of the
+// pass-through transport (INQUIRY 512 bytes of data, MODE SENSE 100, 256 s;
+// the vendor download 25000 s); SG_IO takes the time-out in milliseconds.
+// kSenseLength: the sense bytes asked for, as the pass-through transport
+// asks; a sense buffer must hold at least this many.
+constexpr unsigned char kSenseLength = 24;
+
+// Fills `request` afresh (every other field zero) for `command`: its CDB
+// (the header points into `command`, which must outlive the request), its
+// direction and transfer length (no data phase when the length is 0), its
+// time-out in milliseconds, `data` (at least transferLength bytes; null when
+// the length is 0) and `sense` (kSenseLength bytes).
+void FillRequest(const commands::Command& command, void* data, unsigned char* sense, SgIoHeader& request);
+// A temporary command would leave the request pointing at a CDB that is gone.
+void FillRequest(const commands::Command&& command, void* data, unsigned char* sense, SgIoHeader& request) = delete;
+
+// A command succeeded only when the ioctl itself succeeded (`ioctlResult`
+// 0) and the SCSI status, the host status and the driver status all read
+// good (0).
+bool RequestSucceeded(int ioctlResult, const SgIoHeader& request);
+
+struct CommandOutcome {
+    bool succeeded = false;                  // carried, and every status good
+    DeviceError error = DeviceError::None;   // why the system did not carry it; None when it did
+    // What the kernel left in the header when it carried the request.
+    std::uint8_t scsiStatus = 0;
+    std::uint16_t hostStatus = 0;
+    std::uint16_t driverStatus = 0;
+    std::uint8_t sense[kSenseLength] = {};
+    std::uint8_t senseLength = 0;  // bytes of sense data the kernel wrote
+};
+
+// The single send operation the transport is built on: builds a fresh
+// request for `command` over `data` (transferLength bytes; null for none),
+// sends it to the open device and judges it, keeping the statuses and the
+// sense data the kernel returned.
+CommandOutcome SendCommand(OpenedScsiDevice& device, const commands::Command& command, void* data);
+
+// One-line explanations of what users meet on the way to a SCSI generic
+// device, with what to do about it. The caller puts the device's name in
+// front. Never null; "" for DeviceError::None.
+const char* DeviceErrorText(DeviceError error);
 
 // Longest device path the transport keeps, terminator included.
 constexpr std::size_t kKeptPathCapacity = kDevicePathCapacity;

@@ -12,7 +12,6 @@
 #include <cstdint>
 
 #include "device/device_list.h"
-#include "device/device_record.h"
 #include "device/scsi_transport.h"
 #include "firmware/firmware_package.h"
 #include "firmware/operations_port.h"

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "platform/fixed_text.h"
 
 // Layout of the firmware package block that the program carries in its

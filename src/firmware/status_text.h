@@ -3,7 +3,7 @@
 // in one place, the text that names a drive that could not be opened, and
 // how an operation shows a status text.
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "firmware/firmware_context.h"
 #include "platform/fixed_text.h"
 

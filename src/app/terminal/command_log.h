@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/terminal/terminal_face.h"
-#include "device/command_report.h"
+#include "device/scsi_transport.h"
 #include "platform/system_services.h"
 
 namespace terminal {

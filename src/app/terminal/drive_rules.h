@@ -2,7 +2,7 @@
 // What ktxflash decides about a drive from its INQUIRY strings: whether it
 // is the KTX7724R05, and the name its backup gets.
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "platform/fixed_text.h"
 #include "platform/local_time.h"
 

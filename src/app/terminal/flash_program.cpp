@@ -6,7 +6,7 @@
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_run.h"
 #include "app/terminal/image_file_package.h"
-#include "device/sense_text.h"
+#include "device/command_report_text.h"
 #include "firmware/firmware_readout.h"
 #include "firmware/firmware_package.h"
 #include "firmware/status_text.h"

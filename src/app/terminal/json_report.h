@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "firmware/firmware_package.h"
 
 namespace terminal {

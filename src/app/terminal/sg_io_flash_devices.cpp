@@ -7,7 +7,7 @@ constexpr std::size_t kMaxListedDrives = 64;
 
 }  // namespace
 
-#include "device/sg_error_text.h"
+#include "device/sg_io_transport.h"
 #include "firmware/status_text.h"
 #include "platform/display_text.h"
 #include "platform/linux/raw_io_capability.h"

@@ -1,6 +1,6 @@
 #include "app/terminal/waiting_notice.h"
 
-#include "device/sense_text.h"
+#include "device/command_report_text.h"
 
 namespace terminal {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "app/terminal/terminal_face.h"
-#include "device/command_report.h"
+#include "device/scsi_transport.h"
 #include "platform/fixed_text.h"
 #include "platform/wait_timer.h"
 
