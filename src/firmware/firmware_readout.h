@@ -1,10 +1,17 @@
 #pragma once
-// Reads the firmware the opened drive holds into `image`,
-// 16 KiB at a time with READ BUFFER mode 1. A linear offset in the image is
-// addressed as buffer id (offset >> 16) and offset within that buffer
-// (offset & 0xFFFF). A failed block is requested again at once, up to 5
-// attempts in a row; every attempt is reported, every block read moves the
-// progress. The read-out is a phase of its own (Phase::ReadOut).
+// The firmware a drive holds, read out: into memory, held against an image,
+// and saved to a firmware file the user chose.
+//
+// The read-out reads the opened drive into `image`, 16 KiB at a time with
+// READ BUFFER mode 1. A linear offset in the image is addressed as buffer
+// id (offset >> 16) and offset within that buffer (offset & 0xFFFF). A
+// failed block is requested again at once, up to 5 attempts in a row;
+// every attempt is reported, every block read moves the progress. The
+// read-out is a phase of its own (Phase::ReadOut).
+//
+// Browse picks a ".bin" file name into the state's firmwarePath; save reads
+// the firmware of a drive and writes it to that file, exactly imageSize
+// bytes, nothing else.
 
 #include <cstdint>
 
@@ -32,3 +39,22 @@ struct BlockComparison {
 
 // Compares two images of kImageSize bytes.
 BlockComparison CompareBlocks(const std::uint8_t* drive, const std::uint8_t* image);
+
+// True when the user chose a ".bin" file: state.firmwarePath holds it.
+// Anything else changes nothing and shows nothing.
+bool BrowseFirmwareFile(const FirmwareContext& context, FirmwareState& state);
+
+// Where a save ended; each shows its status text.
+enum class SaveExit {
+    FileNotOpened,  // "Cant open the file %s"
+    FileKept,       // the file holds data and the user did not agree to empty it
+    FileNotWritten, // the file's length could not be read or set, or the write failed
+    NoMemory,       // no buffer for the image
+    OpenFailed,     // the drive could not be opened
+    BlockUnread,    // the read-out failed; nothing written
+    Saved,          // the file holds the drive's firmware
+};
+
+// Saves the firmware of `drive` into state.firmwarePath (context.files
+// must be set). The file is closed, and the drive closed, on every exit.
+SaveExit SaveFirmware(const FirmwareContext& context, FirmwareState& state, const DeviceRecord& drive);

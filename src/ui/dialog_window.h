@@ -9,7 +9,7 @@
 
 #include "firmware/operations_port.h"
 #include "platform/fixed_text.h"
-#include "ui/resources/resource_ids.h"
+#include "ui/resources/resources.h"
 
 constexpr int kDialogTemplateId = KTX_IDD_UPGRADE_DIALOG;
 constexpr int kAppIconId = KTX_IDI_APPLICATION;
@@ -56,6 +56,21 @@ struct OpenFileRequest {
 
 // The chosen file's full path and the text after the last dot of its name.
 using OpenFileResult = ChosenFile;
+
+// The open-file request and result in the forms the platform's open-file
+// dialog takes and gives (portable, so that the rules are tested on the
+// host).
+// The filter list the dialog takes: the filter text with every '|' turned
+// into a NUL, ending in two NULs. "Firmware File (bin)" (one description,
+// no pattern) becomes "Firmware File (bin)\0\0"; "Bin|*.bin||" becomes
+// "Bin\0*.bin\0\0". A filter too long for `list` is cut, still ending in
+// two NULs.
+void FilterListFromText(const char* filterText, TextBuffer& list);
+
+// The extension of the file a path names: the text after the last dot of
+// its file name, without the dot (a pointer into `path`); empty when the
+// name has no dot. Dots in directory names do not count.
+const char* FileNameExtension(const char* path);
 
 // Opaque platform handles.
 using IconHandle = void*;

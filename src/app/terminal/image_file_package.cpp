@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/terminal/flash_run.h"
-#include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 #include "firmware/firmware_package.h"
 #include "platform/display_text.h"
 

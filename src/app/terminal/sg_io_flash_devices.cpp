@@ -8,7 +8,7 @@ constexpr std::size_t kMaxListedDrives = 64;
 }  // namespace
 
 #include "device/sg_io_transport.h"
-#include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 #include "platform/linux/raw_io_capability.h"
 

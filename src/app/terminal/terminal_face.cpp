@@ -4,7 +4,7 @@
 
 #include "app/terminal/yes_no_answer.h"
 #include "firmware/shared_texts.h"
-#include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 
 namespace terminal {

@@ -12,7 +12,6 @@
 #include "platform/win32/message_service_win32.h"
 #include "platform/win32/restart_service_win32.h"
 #include "platform/win32/system_services_win32.h"
-#include "ui/win32/dialog_host.h"
 #include "ui/win32/win32_gui.h"
 
 // The modal result says nothing start-up needs: what matters is the answer

@@ -2,11 +2,14 @@
 // The dialog window over USER32, COMCTL32 and COMDLG32, bound to the one
 // dialog window. Message boxes, string resources, the open-file dialog and
 // the application icon need no window and work unbound; the control
-// operations act on the bound dialog (unbound, they do nothing).
+// operations act on the bound dialog (unbound, they do nothing). And the
+// modal host that runs the UpgradeDialog in that window.
 
 #include <windows.h>
 
 #include "ui/dialog_window.h"
+
+class UpgradeDialog;
 
 class Win32Gui : public DialogWindow {
 public:
@@ -46,3 +49,12 @@ private:
     // The paint started by BeginPaint, ended by EndPaint.
     PAINTSTRUCT paint_{};
 };
+
+// Runs the program's dialog modally from template 102 of the program's own
+// module, with no owner window, and routes its window messages to the
+// UpgradeDialog.
+// `gui` must be the window service the dialog works with: it is bound to the
+// dialog window while the dialog is open. Returns the value the dialog
+// ended with (IDOK from the exit handler), or -1 when the dialog cannot be
+// created (the template is missing or a control class is not registered).
+int RunDialogModal(UpgradeDialog& dialog, Win32Gui& gui);
