@@ -1,5 +1,7 @@
 #include "device/command_report_text.h"
 
+#include "device/aspi_srb.h"
+
 namespace {
 
 struct SenseMeaning {
@@ -52,6 +54,11 @@ constexpr const char* kSenseKeyNames[16] = {
     "HARDWARE ERROR",  "ILLEGAL REQUEST", "UNIT ATTENTION",  "DATA PROTECT",
     "BLANK CHECK",     "VENDOR SPECIFIC", "COPY ABORTED",    "ABORTED COMMAND",
     "OBSOLETE (0xC)",  "VOLUME OVERFLOW", "MISCOMPARE",      "RESERVED (0xF)",
+};
+
+struct StatusWords {
+    const char* name;     // "DID_NO_CONNECT"
+    const char* meaning;  // "the drive could not be reached"
 };
 
 struct CodeWords {
@@ -169,16 +176,14 @@ constexpr CodeWords kWindowsErrors[] = {
 };
 
 constexpr std::uint16_t kDriverSense = 0x08;
-constexpr std::uint8_t kAspiComplete = 0x01;
-constexpr std::uint8_t kAspiError = 0x04;
 
 void AppendCode(TextBuffer& text, const char* label, unsigned code, const StatusWords* words) {
     text.AppendFormat("%s 0x%02X", label, code);
     if (words != nullptr) text.AppendFormat(" %s (%s)", words->name, words->meaning);
 }
 
-}  // namespace
 
+// Null for a status without a name here.
 const char* ScsiStatusName(std::uint8_t status) {
     switch (status) {
     case 0x00: return "GOOD";
@@ -193,14 +198,21 @@ const char* ScsiStatusName(std::uint8_t status) {
     }
 }
 
-const char* SenseKeyName(std::uint8_t key) { return kSenseKeyNames[key & 0x0F]; }
-
+// Null when the table lacks the pair.
 const char* AdditionalSenseMeaning(std::uint8_t asc, std::uint8_t ascq) {
     for (const SenseMeaning& meaning : kMeanings)
         if (meaning.asc == asc && meaning.ascq == ascq) return meaning.text;
     return nullptr;
 }
 
+struct SenseFields {
+    std::uint8_t key = 0;
+    std::uint8_t asc = 0;
+    std::uint8_t ascq = 0;
+};
+
+// The key and codes of fixed (0x70, 0x71) or descriptor (0x72, 0x73)
+// format sense data; false for anything else or data too short to hold them.
 bool ReadSenseFields(const std::uint8_t* sense, std::uint8_t length, SenseFields& fields) {
     if (length < 1) return false;
     const std::uint8_t code = sense[0] & 0x7F;
@@ -215,34 +227,11 @@ bool ReadSenseFields(const std::uint8_t* sense, std::uint8_t length, SenseFields
     return false;
 }
 
-const StatusWords* SgIoHostStatusWords(std::uint16_t status) { return Find(kHostStatuses, status); }
-const StatusWords* SgIoDriverStatusWords(std::uint16_t status) { return Find(kDriverStatuses, status & 0x0Fu); }
-const StatusWords* AspiRequestStatusWords(std::uint8_t status) { return Find(kAspiRequestStatuses, status); }
-const StatusWords* AspiHostAdapterStatusWords(std::uint8_t status) { return Find(kAspiHostAdapterStatuses, status); }
-const StatusWords* LinuxErrorWords(std::uint32_t error) { return Find(kLinuxErrors, error); }
-const StatusWords* WindowsErrorWords(std::uint32_t error) { return Find(kWindowsErrors, error); }
-
-bool TransportStatusFailed(const CommandReport& report) {
-    switch (report.carrier) {
-    case CommandCarrier::SgIo: {
-        const unsigned driver = report.driverStatus & 0x0Fu;
-        return report.hostStatus != 0 || (driver != 0 && driver != kDriverSense);
-    }
-    case CommandCarrier::Aspi:
-        // SS_ERR with HASTAT_OK: the drive's SCSI status tells the failure.
-        return report.requestStatus != kAspiComplete && !(report.requestStatus == kAspiError && report.hostStatus == 0);
-    case CommandCarrier::PassThrough:
-    case CommandCarrier::None:
-        break;
-    }
-    return false;
-}
-
 void AppendTransportOutcome(const CommandReport& report, TextBuffer& text) {
     if (report.systemError != 0) {
         const bool errnoCode = report.carrier == CommandCarrier::SgIo;
-        const StatusWords* words =
-            errnoCode ? LinuxErrorWords(report.systemError) : WindowsErrorWords(report.systemError);
+        const StatusWords* words = errnoCode ? Find(kLinuxErrors, report.systemError)
+                                             : Find(kWindowsErrors, report.systemError);
         text.AppendFormat("; the system refused it: %s %lu", errnoCode ? "errno" : "error",
                           static_cast<unsigned long>(report.systemError));
         if (words != nullptr) text.AppendFormat(" %s (%s)", words->name, words->meaning);
@@ -253,22 +242,40 @@ void AppendTransportOutcome(const CommandReport& report, TextBuffer& text) {
         // A plain ending (DID_OK, and DRIVER_OK or DRIVER_SENSE) adds nothing.
         if (!TransportStatusFailed(report)) return;
         text.Append("; ");
-        AppendCode(text, "host status", report.hostStatus, SgIoHostStatusWords(report.hostStatus));
+        AppendCode(text, "host status", report.hostStatus, Find(kHostStatuses, report.hostStatus));
         text.Append(", ");
-        AppendCode(text, "driver status", report.driverStatus, SgIoDriverStatusWords(report.driverStatus));
+        AppendCode(text, "driver status", report.driverStatus, Find(kDriverStatuses, report.driverStatus & 0x0Fu));
         return;
     case CommandCarrier::Aspi:
         if (!TransportStatusFailed(report)) return;
         text.Append("; ");
-        AppendCode(text, "ASPI status", report.requestStatus, AspiRequestStatusWords(report.requestStatus));
+        AppendCode(text, "ASPI status", report.requestStatus, Find(kAspiRequestStatuses, report.requestStatus));
         text.Append(", ");
         AppendCode(text, "host adapter status", report.hostStatus,
-                   AspiHostAdapterStatusWords(static_cast<std::uint8_t>(report.hostStatus)));
+                   Find(kAspiHostAdapterStatuses, static_cast<std::uint8_t>(report.hostStatus)));
         return;
     case CommandCarrier::PassThrough:
     case CommandCarrier::None:
         return;
     }
+}
+
+}  // namespace
+
+bool TransportStatusFailed(const CommandReport& report) {
+    switch (report.carrier) {
+    case CommandCarrier::SgIo: {
+        const unsigned driver = report.driverStatus & 0x0Fu;
+        return report.hostStatus != 0 || (driver != 0 && driver != kDriverSense);
+    }
+    case CommandCarrier::Aspi:
+        // SS_ERR with HASTAT_OK: the drive's SCSI status tells the failure.
+        return report.requestStatus != aspi::SS_COMP && !(report.requestStatus == aspi::SS_ERR && report.hostStatus == 0);
+    case CommandCarrier::PassThrough:
+    case CommandCarrier::None:
+        break;
+    }
+    return false;
 }
 
 void AppendCommandPurpose(const CommandReport& report, TextBuffer& text) {
@@ -312,7 +319,7 @@ void AppendCommandOutcome(const CommandReport& report, TextBuffer& text) {
         SenseFields fields;
         if (ReadSenseFields(report.sense, report.senseLength, fields)) {
             text.AppendFormat(", sense key 0x%X %s, ASC/ASCQ 0x%02X/0x%02X", static_cast<unsigned>(fields.key),
-                              SenseKeyName(fields.key), static_cast<unsigned>(fields.asc),
+                              kSenseKeyNames[fields.key & 0x0F], static_cast<unsigned>(fields.asc),
                               static_cast<unsigned>(fields.ascq));
             const char* meaning = AdditionalSenseMeaning(fields.asc, fields.ascq);
             if (meaning != nullptr) text.AppendFormat(" (%s)", meaning);

@@ -75,15 +75,14 @@ public:
     DeviceList(const DeviceList&) = delete;
     DeviceList& operator=(const DeviceList&) = delete;
 
-    // Copies the record into a new entry at the end. Without memory for a
-    // new block of entries the record is not added.
+    // A copy of the record at the end; not added without memory for it.
     void Append(const DeviceRecord& record);
     std::int32_t Count() const { return count_; }
     // The stored record at index (0-based), or null outside 0..Count()-1.
     const DeviceRecord* RecordAt(std::int32_t index) const;
     void Clear();
 
-    // Number of node blocks currently held (for tests of the storage rule).
+    // Node blocks held (for tests of the storage rule).
     int BlockCount() const;
 
 private:

@@ -104,8 +104,7 @@ void Win32Gui::ComboAddString(int id, const char* entry) {
 }
 
 void Win32Gui::ComboSetCurSel(int id, int index) {
-    if (dialog_ == nullptr) return;
-    SendDlgItemMessageA(dialog_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 int Win32Gui::ComboGetCurSel(int id) {
@@ -114,13 +113,11 @@ int Win32Gui::ComboGetCurSel(int id) {
 }
 
 void Win32Gui::ProgressSetRange(int id, int low, int high) {
-    if (dialog_ == nullptr) return;
-    SendDlgItemMessageA(dialog_, id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+    if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
 }
 
 void Win32Gui::ProgressSetPos(int id, int position) {
-    if (dialog_ == nullptr) return;
-    SendDlgItemMessageA(dialog_, id, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void Win32Gui::SetWindowIcon(bool big, IconHandle icon) {

@@ -1,9 +1,8 @@
 #pragma once
-// The dialog window over USER32, COMCTL32 and COMDLG32, bound to the one
-// dialog window. Message boxes, string resources, the open-file dialog and
-// the application icon need no window and work unbound; the control
-// operations act on the bound dialog (unbound, they do nothing). And the
-// modal host that runs the UpgradeDialog in that window.
+// The dialog window over USER32, COMCTL32 and COMDLG32, and the modal host
+// that runs the UpgradeDialog in it. The control operations act on the
+// bound dialog (unbound, they do nothing); message boxes, strings, the
+// open-file dialog and the icon need no window.
 
 #include <windows.h>
 
@@ -50,11 +49,8 @@ private:
     PAINTSTRUCT paint_{};
 };
 
-// Runs the program's dialog modally from template 102 of the program's own
-// module, with no owner window, and routes its window messages to the
-// UpgradeDialog.
-// `gui` must be the window service the dialog works with: it is bound to the
-// dialog window while the dialog is open. Returns the value the dialog
-// ended with (IDOK from the exit handler), or -1 when the dialog cannot be
-// created (the template is missing or a control class is not registered).
+// Runs the dialog modally from template 102 of the program's own module,
+// with no owner window, routing its messages to `dialog`; `gui` is bound to
+// the window while it is open. Returns the value the dialog ended with, or
+// -1 when it cannot be created (no template, a control class missing).
 int RunDialogModal(UpgradeDialog& dialog, Win32Gui& gui);
