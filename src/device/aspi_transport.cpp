@@ -16,8 +16,6 @@
 // destruction; and the report says `abandoned`, so that callers keep their
 // buffers until the program ends.
 
-namespace {
-
 const char kAspiLibraryName[] = "wnaspi32.dll";
 const char kSupportInfoName[] = "GetASPI32SupportInfo";
 const char kSendCommandName[] = "SendASPI32Command";
@@ -28,8 +26,6 @@ const char kSendCommandName[] = "SendASPI32Command";
 constexpr unsigned kYieldOnlyPasses = 16;
 
 constexpr std::uint32_t kMsPerSecond = 1000;
-
-}  // namespace
 
 AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t completionBoundMs)
     : library_(library), aspiLibrary_(nullptr, ReleaseModule{&library}), completionBoundMs_(completionBoundMs) {

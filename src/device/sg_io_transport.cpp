@@ -5,12 +5,9 @@
 #include "device/command_report_text.h"
 
 namespace sgio {
-namespace {
 
 // Most devices one Enumerate probes.
 constexpr std::size_t kMaxProbedDevices = 64;
-
-}  // namespace
 
 SgIoTransport::SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) {
     std::memset(kept_, 0, sizeof kept_);

@@ -41,13 +41,9 @@ constexpr int kAnswerNo = 7;
 // OFN_HIDEREADONLY.
 constexpr unsigned kOfnHideReadOnly = 0x4;
 
-struct OpenFileRequest {
-    const char* defaultExtension = "";  // "bin"
-    const char* initialFileName = "";   // "*.bin"
-    unsigned flags = 0;                 // OFN_* flags requested
-    const char* filter = "";            // "Firmware File (bin)"
-    // Null: the platform's choice.
-    const char* initialDirectory = nullptr;
+// The operations' file choice, with the OFN_* flags requested.
+struct OpenFileRequest : FileChoice {
+    unsigned flags = 0;
 };
 
 // The chosen file's full path and the text after the last dot of its name.
