@@ -270,7 +270,8 @@ bool TransportStatusFailed(const CommandReport& report) {
     }
     case CommandCarrier::Aspi:
         // SS_ERR with HASTAT_OK: the drive's SCSI status tells the failure.
-        return report.requestStatus != aspi::SS_COMP && !(report.requestStatus == aspi::SS_ERR && report.hostStatus == 0);
+        return report.requestStatus != aspi::SS_COMP &&
+               !(report.requestStatus == aspi::SS_ERR && report.hostStatus == 0);
     case CommandCarrier::PassThrough:
     case CommandCarrier::None:
         break;

@@ -1,10 +1,9 @@
 #pragma once
-// The drives found. One DeviceRecord per candidate drive: its SCSI address
-// (ASPI) or drive letter (NT pass-through), the strings its INQUIRY
-// returned, and what Prepare adds; plain data without pointers, so a
-// byte-wise copy is a complete copy. The DeviceList keeps private copies of
-// them in order; its storage is taken in blocks of ten nodes and released
-// only all together, by Clear or destruction.
+// The drives found. One DeviceRecord per candidate drive: its address or
+// drive letter, the strings its INQUIRY returned, and what Prepare adds;
+// plain data, so a byte-wise copy is a complete copy. The DeviceList keeps
+// copies of them in order, in blocks of ten nodes released only all
+// together, by Clear or destruction.
 
 #include <cstddef>
 #include <cstdint>
@@ -44,8 +43,7 @@ static_assert(offsetof(DeviceRecord, dosDeviceName) == 74, "layout");
 static_assert(offsetof(DeviceRecord, driveLetter) == 138, "layout");
 static_assert(sizeof(DeviceRecord) == 140, "layout");
 
-// The image size every prepared record carries, and the size of the
-// firmware image a package holds: 131,072 bytes.
+// The image size every prepared record carries and a package holds.
 constexpr std::uint32_t kImageSize = 0x20000;
 // The unit of every firmware transfer.
 constexpr std::uint32_t kBlockSize = 0x4000;

@@ -77,11 +77,9 @@ public:
     SaveExit Run(const DeviceRecord& drive);
 
 private:
-    // Leaves the open file empty, asking before emptying a file that holds
-    // data. Empty, or the exit with its status shown.
+    // Empties the open file, asking first when it holds data. Empty, or the
+    // exit with its status shown.
     std::optional<SaveExit> EmptyFile();
-    // Reads the drive into the buffer and writes it to the file; the status
-    // tells how it went.
     SaveExit ReadAndWrite(const DeviceRecord& drive);
     SaveExit ShowPathText(SaveExit exit, const char* format) {
         MessageText text;
@@ -109,8 +107,7 @@ SaveExit SaveRun::Run(const DeviceRecord& drive) {
         return SaveExit::NoMemory;
     }
     const SaveExit exit = ReadAndWrite(drive);
-    // A request the transport gave up on may still be completed into the
-    // buffer: it is then kept, not freed, until the program ends.
+    // Kept, not freed, when an abandoned request may still write into it.
     if (context_.transport.lastCommand().abandoned) image_.Abandon();
     image_.Release();
     return exit;
@@ -160,8 +157,7 @@ bool BrowseFirmwareFile(const FirmwareContext& context, FirmwareState& state) {
     choice.initialFileName = "*.bin";
     choice.filter = "Firmware File (bin)";
 
-    // The current directory starts the chooser only when it fits in the
-    // room given, terminator included.
+    // The current directory starts the chooser only when it fits.
     char directory[kCurrentDirectoryRoom] = {};
     const std::uint32_t length = context.system.CurrentDirectory(kCurrentDirectoryRoom, directory);
     if (length > 0 && length < kCurrentDirectoryRoom) {

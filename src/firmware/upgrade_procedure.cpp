@@ -32,9 +32,8 @@ const char* UpgradeCheckName(UpgradeCheck check) {
 }
 
 std::optional<UpgradeExit> CheckPackage(const FirmwareContext& context) {
-    // A template without a combined image carries no firmware (its "image"
-    // is zeros whose sum matches the sum field the marker text reads as):
-    // refuse it before anything reaches the drive.
+    // A template's "image" is zeros whose sum matches the sum field the
+    // marker text reads as: refused before anything reaches the drive.
     const FirmwarePackage* package = context.package;
     if (package != nullptr && !package->isUncombined()) return std::nullopt;
     ReportStatus(context, kNeedCombineText);
@@ -123,8 +122,7 @@ void UpgradeSession::End() {
         deviceOpen_ = false;
     }
     if (transport.lastCommand().abandoned) {
-        // A request the transport gave up on may still be completed into
-        // these buffers: they are kept, not freed, until the program ends.
+        // Kept, not freed: the abandoned request may still write into them.
         image_.Abandon();
         readBuffer_.Abandon();
     }

@@ -9,8 +9,8 @@ namespace {
 // The tool's own version, shown after the template's caption.
 constexpr char kCaptionVersionSuffix[] = " 1.01";
 
-// The restart question on leaving after a successful upgrade: string 1, or
-// a fixed text when the string cannot be loaded.
+// The restart question on leaving after an upgrade: string 1, or a fixed
+// text when the string cannot be loaded.
 constexpr char kRestartPromptCaption[] = "DVD Firmware Upgrade Program - Restart System";
 constexpr char kRestartFallbackText[] = "Must Reboot this PC";
 constexpr char kRestartFallbackCaption[] = "Reboot";
@@ -98,8 +98,7 @@ Buttons ButtonsAfter(UpgradeExit exit) {
 }
 
 // The record at the selector's index, remembered as the state's
-// selectedDevice. A drive is always chosen while drives are shown; should
-// none be, the status says so and the result is null.
+// selectedDevice; null, with the status saying so, when none is chosen.
 const DeviceRecord* TakeChosenDrive(DialogWindow& window, FirmwareState& state) {
     const DeviceRecord* chosen = state.devices.RecordAt(window.ComboGetCurSel(kDeviceSelector));
     if (chosen == nullptr) {
@@ -112,8 +111,7 @@ const DeviceRecord* TakeChosenDrive(DialogWindow& window, FirmwareState& state) 
 
 // Runs the questions and the download on an open session.
 UpgradeExit ConfirmAndDownload(DialogWindow& window, UpgradeSession& session, FirmwareState& state) {
-    // Upgrade stays enabled from here on unless an exit or the download
-    // disables it.
+    // Upgrade stays enabled unless an exit or the download disables it.
     window.EnableItem(kUpgradeButton, true);
     char warning[kConfirmationTextRoom] = {};
     const int loaded = window.LoadText(kConfirmationStringId, warning, kConfirmationTextRoom);
