@@ -20,7 +20,7 @@
 
 #include "device/aspi_transport.h"
 #include "firmware/firmware_package.h"
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "device/pass_through_transport.h"
 #include "sample_image.h"
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "device/command_set.h"
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "fuzz_support.h"
 
 #include "fuzz_work_folder.h"

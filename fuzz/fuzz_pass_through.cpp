@@ -21,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "fuzz_support.h"
 
 #include "nt_errors.h"

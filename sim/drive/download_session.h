@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 
 namespace sim {
 

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "simulated_machine.h"
 
 

@@ -2,7 +2,7 @@
 
 #include "app/transport_factory.h"
 #include "firmware/firmware_context.h"
-#include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 #include "platform/owned_handle.h"
 
 namespace {

@@ -1,10 +1,8 @@
 #pragma once
 // The two ASPI for Win32 request blocks the tool sends, SRB_HAInquiry and
 // SRB_ExecSCSICmd, in the published layout: byte-packed, fields in the
-// published order, pointer fields as wide as the build's pointers. The
-// 32-bit build gives the published offsets; on a 64-bit build the two
-// pointer fields grow to 8 bytes and everything after them moves along.
-// Portable: no Windows header is needed to build or inspect a request.
+// published order, pointer fields as wide as the build's pointers (the
+// published offsets on a 32-bit build). Portable: no Windows header needed.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +24,7 @@ constexpr std::uint8_t SS_NO_DEVICE = 0x82;
 constexpr std::uint8_t SS_INVALID_SRB = 0xE0;
 constexpr std::uint8_t SS_NO_ADAPTERS = 0xE8;
 
-// Host adapter status (SRB_HaStat): the target did not answer selection.
+// Host adapter status (SRB_HaStat).
 constexpr std::uint8_t HASTAT_OK = 0x00;
 constexpr std::uint8_t HASTAT_SEL_TO = 0x11;
 
@@ -81,7 +79,6 @@ static_assert(std::is_standard_layout<SRB_HAInquiry>::value, "fixed layout");
 static_assert(std::is_trivially_copyable<SRB_HAInquiry>::value, "copied byte-wise");
 static_assert(std::is_standard_layout<SRB_ExecSCSICmd>::value, "fixed layout");
 static_assert(std::is_trivially_copyable<SRB_ExecSCSICmd>::value, "copied byte-wise");
-
 // SRB_HAInquiry has no pointer: one layout for every build.
 static_assert(offsetof(SRB_HAInquiry, SRB_Cmd) == 0x00, "SRB_HAInquiry layout");
 static_assert(offsetof(SRB_HAInquiry, SRB_Status) == 0x01, "SRB_HAInquiry layout");
@@ -96,8 +93,7 @@ static_assert(offsetof(SRB_HAInquiry, HA_Unique) == 0x2A, "SRB_HAInquiry layout"
 static_assert(offsetof(SRB_HAInquiry, HA_Rsvd1) == 0x3A, "SRB_HAInquiry layout");
 static_assert(sizeof(SRB_HAInquiry) == 0x3C, "SRB_HAInquiry layout");
 
-// SRB_ExecSCSICmd: the fields before the buffer pointer are the same for
-// every build.
+// SRB_ExecSCSICmd: the same for every build up to the buffer pointer.
 static_assert(offsetof(SRB_ExecSCSICmd, SRB_Cmd) == 0x00, "SRB_ExecSCSICmd layout");
 static_assert(offsetof(SRB_ExecSCSICmd, SRB_Status) == 0x01, "SRB_ExecSCSICmd layout");
 static_assert(offsetof(SRB_ExecSCSICmd, SRB_HaId) == 0x02, "SRB_ExecSCSICmd layout");
@@ -109,30 +105,19 @@ static_assert(offsetof(SRB_ExecSCSICmd, SRB_Rsvd1) == 0x0A, "SRB_ExecSCSICmd lay
 static_assert(offsetof(SRB_ExecSCSICmd, SRB_BufLen) == 0x0C, "SRB_ExecSCSICmd layout");
 static_assert(offsetof(SRB_ExecSCSICmd, SRB_BufPointer) == 0x10, "SRB_ExecSCSICmd layout");
 
+// The fields after it move by the growth of the two pointers: 0 on a
+// 32-bit build (the published offsets), 4 each on a 64-bit one.
 static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "32- or 64-bit build");
-#if UINTPTR_MAX == 0xFFFFFFFFu
-// 32-bit build: the published offsets.
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_SenseLen) == 0x14, "SRB_ExecSCSICmd 32-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_CDBLen) == 0x15, "SRB_ExecSCSICmd 32-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_HaStat) == 0x16, "SRB_ExecSCSICmd 32-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_TargStat) == 0x17, "SRB_ExecSCSICmd 32-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_PostProc) == 0x18, "SRB_ExecSCSICmd 32-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_Rsvd2) == 0x1C, "SRB_ExecSCSICmd 32-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, CDBByte) == 0x30, "SRB_ExecSCSICmd 32-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 0x40, "SRB_ExecSCSICmd 32-bit layout");
-static_assert(sizeof(SRB_ExecSCSICmd) == 0x50, "SRB_ExecSCSICmd 32-bit layout");
-#else
-// 64-bit build: SRB_BufPointer and SRB_PostProc take 8 bytes each, packed.
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_SenseLen) == 0x18, "SRB_ExecSCSICmd 64-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_CDBLen) == 0x19, "SRB_ExecSCSICmd 64-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_HaStat) == 0x1A, "SRB_ExecSCSICmd 64-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_TargStat) == 0x1B, "SRB_ExecSCSICmd 64-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_PostProc) == 0x1C, "SRB_ExecSCSICmd 64-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SRB_Rsvd2) == 0x24, "SRB_ExecSCSICmd 64-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, CDBByte) == 0x38, "SRB_ExecSCSICmd 64-bit layout");
-static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 0x48, "SRB_ExecSCSICmd 64-bit layout");
-static_assert(sizeof(SRB_ExecSCSICmd) == 0x58, "SRB_ExecSCSICmd 64-bit layout");
-#endif
+constexpr std::size_t kPointerGrowth = sizeof(void*) - 4;
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_SenseLen) == 0x14 + kPointerGrowth, "SRB_ExecSCSICmd layout");
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_CDBLen) == 0x15 + kPointerGrowth, "SRB_ExecSCSICmd layout");
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_HaStat) == 0x16 + kPointerGrowth, "SRB_ExecSCSICmd layout");
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_TargStat) == 0x17 + kPointerGrowth, "SRB_ExecSCSICmd layout");
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_PostProc) == 0x18 + kPointerGrowth, "SRB_ExecSCSICmd layout");
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_Rsvd2) == 0x1C + 2 * kPointerGrowth, "SRB_ExecSCSICmd layout");
+static_assert(offsetof(SRB_ExecSCSICmd, CDBByte) == 0x30 + 2 * kPointerGrowth, "SRB_ExecSCSICmd layout");
+static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 0x40 + 2 * kPointerGrowth, "SRB_ExecSCSICmd layout");
+static_assert(sizeof(SRB_ExecSCSICmd) == 0x50 + 2 * kPointerGrowth, "SRB_ExecSCSICmd layout");
 
 // SRB_Status is the one field both sides write: the requester sets it
 // pending before the call, ASPI sets the outcome from its own context when

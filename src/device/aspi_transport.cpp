@@ -2,35 +2,19 @@
 
 #include <cstring>
 
-// Completion bound. ASPI ends each request itself and the protocol gives the
-// requester no time limit, but a manager that never completes a request
-// would otherwise hang the program for good, with a half-flashed drive and
-// no message. So every request is bounded by the time-out the NT
-// pass-through sends with the same command (256 s; 25,000 s for the vendor
-// download, whose flash write is slow), which no healthy drive comes near.
-// After it the request counts as failed.
+// Completion bound. The ASPI protocol gives the requester no time limit, but
+// a manager that never completes a request would hang the program for good,
+// with a half-flashed drive and no message. So every request is bounded by
+// the time-out the NT pass-through sends with the same command (256 s;
+// 25,000 s for the vendor download), which no healthy drive comes near.
 //
-// A request that ran out of time is still owned by ASPI, which may complete
-// it later and write SRB_Status, the sense area and, for data-in commands,
-// the data buffer. Therefore:
-//  - the request block and the transport's own data area are members of the
-//    transport, not stack variables, so a late completion lands in memory
-//    reserved for it instead of in whatever stack frame came next;
-//  - the transport sends no further request (every command fails at once),
-//    so that memory is never reused while ASPI may still write into it;
-//  - the vendor download's event is left open, because ASPI may still set
-//    it, and a closed handle value can be reused for an unrelated object;
-//  - the library is not released at destruction, since ASPI may still be
-//    running code of its own for the request;
-//  - a caller's buffer (READ BUFFER data, vendor download data) is kept by
-//    the caller: the command's report says it is abandoned (and so does
-//    that of every command after it, none of which is sent), and callers
-//    then do not free their buffers (they stay until the program ends).
-// What remains is the transport's own memory after the transport is
-// destroyed at the end of the run. The bound is long enough that this is a
-// last resort against a hung manager, not a path a working drive takes.
-
-namespace {
+// A request that ran out of time is still ASPI's, which may complete it
+// later into the request block, the sense area and the data buffer. So the
+// block and the data area are members, not stack variables; nothing more is
+// sent; the vendor download's event stays open (a closed handle value can
+// be reused for another object); the library is not released at
+// destruction; and the report says `abandoned`, so that callers keep their
+// buffers until the program ends.
 
 const char kAspiLibraryName[] = "wnaspi32.dll";
 const char kSupportInfoName[] = "GetASPI32SupportInfo";
@@ -42,8 +26,6 @@ const char kSendCommandName[] = "SendASPI32Command";
 constexpr unsigned kYieldOnlyPasses = 16;
 
 constexpr std::uint32_t kMsPerSecond = 1000;
-
-}  // namespace
 
 AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t completionBoundMs)
     : library_(library), aspiLibrary_(nullptr, ReleaseModule{&library}), completionBoundMs_(completionBoundMs) {
@@ -72,9 +54,7 @@ AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t compl
 }
 
 AspiTransport::~AspiTransport() {
-    // ASPI may still be running code of its own for an abandoned request:
-    // the library is then left loaded (see the top), and only otherwise
-    // released by its owner.
+    // ASPI may still be running code of its own for an abandoned request.
     if (requestAbandoned_) aspiLibrary_.Abandon();
 }
 
@@ -199,13 +179,8 @@ int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std:
     if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
         const auto waited = library_.WaitForEvent(event.get(), BoundMs(command));
         if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
-            // Still ASPI's, however the wait ended: out of time, failed, or
-            // the event set while the request is not complete (a stray
-            // signal). The request may yet be completed into the block and
-            // set the event, so it is abandoned like one that ran out of
-            // time and nothing more is sent (see the top). The event is
-            // deliberately left open: closed, its handle value could be
-            // handed out again for another object, which ASPI would then set.
+            // Still ASPI's, however the wait ended (out of time, failed, a
+            // stray signal): abandoned, its event left open (see the top).
             requestAbandoned_ = true;
             event.Abandon();
             return 0;
@@ -217,9 +192,8 @@ int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std:
 
 int AspiTransport::JudgeCompleted() {
     const std::uint8_t status = aspi::ReadStatus(request_.SRB_Status);
-    // The target's status, and with check condition the sense ASPI fetched;
-    // a status only when the command reached the target (the host adapter
-    // reports no failure of its own).
+    // The target's status (and the sense with check condition) only when
+    // the host adapter reports no failure of its own.
     const bool checkCondition = request_.SRB_TargStat == 0x02;
     if (status == aspi::SS_COMP || (status == aspi::SS_ERR && request_.SRB_HaStat == aspi::HASTAT_OK))
         report().Answer(request_.SRB_TargStat, request_.SenseArea, checkCondition ? aspi::SENSE_LEN : 0);

@@ -1,8 +1,7 @@
 #pragma once
-// The ScsiTransport for Windows 95/98: every command goes to the drive as
-// one ASPI for Win32 request through the ASPI manager, wnaspi32.dll, which
-// is loaded at run time. Devices are addressed by host adapter, target and
-// LUN; there is no device handle, so Open only copies the record.
+// The ScsiTransport for Windows 95/98: every command is one ASPI for Win32
+// request through the ASPI manager, wnaspi32.dll, loaded at run time.
+// Devices are addressed by host adapter, target and LUN.
 
 #include <cstdint>
 
@@ -44,10 +43,10 @@ private:
     };
     using OwnedEvent = OwnedHandle<platform::AspiLibrary::EventHandle, CloseEvent>;
 
-    // Sends one command and polls its status until it completes or its
-    // bound runs out; `buffer` is the data area (null without data).
     // The outcome of a request ASPI completed, kept in the report: 1 for SS_COMP.
     int JudgeCompleted();
+    // Sends one command and polls its status until it completes or its
+    // bound runs out; `buffer` is the data area (null without data).
     int ExecutePolled(const commands::Command& command, std::uint8_t* buffer);
     // Sends the vendor download command and waits on an event for it.
     int ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer);
@@ -60,19 +59,16 @@ private:
     bool CanSend() const;
 
     platform::AspiLibrary& library_;
-    // The loaded ASPI manager; released at destruction unless a request
-    // was abandoned.
+    // Released at destruction unless a request was abandoned.
     OwnedHandle<platform::AspiLibrary::ModuleHandle, ReleaseModule> aspiLibrary_;
     platform::AspiLibrary::EntryAddress supportInfoEntry_ = nullptr;
     platform::AspiLibrary::EntryAddress sendCommandEntry_ = nullptr;
     const std::uint32_t completionBoundMs_;
     bool requestAbandoned_ = false;
 
-    // The request block of every SCSI command and the transport's own data
-    // area for INQUIRY and MODE SENSE, both rebuilt and zero-filled for each
-    // command. They live in the transport rather than on the stack so that
-    // a request given up after its bound can only ever be written into
-    // memory that nothing else uses.
+    // The request block of every command and the reply area, rebuilt for
+    // each: members, so that a request given up after its bound can only
+    // ever be written into memory that nothing else uses.
     aspi::SRB_ExecSCSICmd request_;
     std::uint8_t dataBuffer_[commands::kAspiDataBufferSize];
 };

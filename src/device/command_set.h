@@ -1,14 +1,13 @@
 #pragma once
-// Every SCSI command the tool sends, built byte for byte in one place.
-// The two back ends carry these commands differently (ASPI request blocks,
-// NT pass-through records) but take the bytes, lengths, directions and
-// time-outs from here. Multi-byte numbers in a CDB are big-endian.
+// Every SCSI command the tool sends, built byte for byte in one place: the
+// transports carry them their own ways but take the bytes, lengths,
+// directions and time-outs from here. Multi-byte CDB numbers are big-endian.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 
 namespace commands {
 
@@ -25,9 +24,8 @@ struct Command {
     std::uint32_t transferLength = 0;    // bytes in the data phase
     std::uint32_t timeoutSeconds = 0;    // pass-through only; ASPI has none
     // The short status commands (INQUIRY, TEST UNIT READY, MODE SENSE)
-    // travel with the transport's own reply area: ASPI's 100-byte data
-    // buffer, the pass-through record with its data area inside. Every other
-    // command moves its data straight from or into the caller's buffer.
+    // use the transport's own reply area; every other command moves its
+    // data straight from or into the caller's buffer.
     bool usesReplyArea = false;
 };
 

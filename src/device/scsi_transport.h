@@ -1,21 +1,86 @@
 #pragma once
 // The one way the tool reaches a drive. The twelve operations are written
 // once, here, over one send operation that each transport implements for
-// its platform (ASPI for Win32 on Windows 95/98, the NT SCSI pass-through);
-// a transport itself only starts its back end, lists drives (Enumerate),
-// opens and closes the drive of a record, and sends one command.
-//
-// Every operation returns 1 for success and 0 for failure, except Enumerate
-// and Close (no result) and Prepare (always 1). Each command addresses
-// `current`.
+// its platform (ASPI, the NT pass-through, SG_IO); a transport itself only
+// starts its back end, lists drives, opens and closes the drive of a
+// record, and sends one command. Every operation returns 1 for success and
+// 0 for failure, except Enumerate and Close (no result) and Prepare (always
+// 1). Each command addresses `current`.
 
+#include <cstddef>
 #include <cstdint>
 
-#include "device/command_report.h"
 #include "device/command_set.h"
 #include "device/device_list.h"
-#include "device/device_record.h"
 #include "platform/fixed_text.h"
+
+// What happened to the last request a transport made of a drive (a
+// command, or opening the drive: no bytes then) and what the drive and the
+// system said of it. Every transport fills it from the request it already
+// had back; nothing extra is asked of the drive. Fixed size: no heap.
+enum class CommandCarrier : std::uint8_t { None, Aspi, PassThrough, SgIo };
+
+// Sense bytes kept: the fixed format's first 18 (key, ASC, ASCQ and more).
+constexpr std::uint8_t kKeptSenseLength = 18;
+// Room for the system's words for a refusal, terminator included.
+constexpr std::size_t kRefusalRoom = 160;
+
+struct CommandReport {
+    std::uint8_t cdb[16] = {};
+    std::uint8_t cdbLength = 0;
+    commands::Direction direction = commands::Direction::In;
+    std::uint32_t length = 0;  // bytes of the data phase
+    bool good = false;         // the transport judged it a success
+    // The drive answered with a SCSI status (false: the request did not
+    // reach a status, e.g. the system refused it or it timed out).
+    bool answered = false;
+    std::uint8_t scsiStatus = 0;
+    std::uint8_t sense[kKeptSenseLength] = {};
+    std::uint8_t senseLength = 0;
+    // How the statuses below read. ASPI: requestStatus is SRB_Status,
+    // hostStatus SRB_HaStat. SG_IO: the header's host_status and
+    // driver_status. The NT pass-through has neither.
+    CommandCarrier carrier = CommandCarrier::None;
+    std::uint8_t requestStatus = 0;
+    std::uint16_t hostStatus = 0;
+    std::uint16_t driverStatus = 0;
+    // The system's error code when it did not carry the request (errno on
+    // Linux, the error code on Windows); 0 when none was reported.
+    std::uint32_t systemError = 0;
+    // The request never left this computer: the system refused it before a
+    // device could see it (no rights for it), or the transport had stopped
+    // sending to the device. Whatever else failed may have reached the drive.
+    bool neverSent = false;
+    // After the failure the transport found, without sending anything, the
+    // device no longer there: a further try cannot reach it (SG_IO only).
+    bool deviceGone = false;
+    // The transport gave up waiting for it, or sends nothing because it gave
+    // up on an earlier one: that request may still be completed later into
+    // the memory it names, a caller's data buffer included. The caller must
+    // then keep such buffers, not free them, until the program ends.
+    bool abandoned = false;
+    // The system's words for why it refused the request (no rights for a
+    // firmware command, a busy or vanished device); empty when it did not.
+    char refusal[kRefusalRoom] = {};
+
+    bool refused() const { return refusal[0] != '\0'; }
+    // Sets `refusal` to `text`, cut to the room.
+    void Refuse(const char* text);
+    // Starts the report of `command`: everything but its bytes cleared.
+    void Begin(const commands::Command& command);
+    // The drive's SCSI status and the sense data it returned (`length` bytes,
+    // at most kKeptSenseLength kept).
+    void Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length);
+};
+
+// Sees every command a transport sends as it starts (the report holds its
+// bytes, nothing of its outcome yet) and once it has ended (ktxflash -v).
+class CommandObserver {
+public:
+    virtual ~CommandObserver() = default;
+    virtual void CommandStarts(const CommandReport& report) = 0;
+    virtual void CommandEnded(const CommandReport& report) = 0;
+};
 
 class ScsiTransport {
 public:
@@ -24,12 +89,10 @@ public:
     ScsiTransport(const ScsiTransport&) = delete;
     ScsiTransport& operator=(const ScsiTransport&) = delete;
 
-    // What each transport does its own way.
     virtual void Enumerate(DeviceList& list) = 0;
     virtual int Open(const DeviceRecord& record) = 0;
     virtual void Close() = 0;
 
-    // The commands, the same for every transport.
     int Inquiry();
     int Prepare();
     int ModeSense();
@@ -42,15 +105,12 @@ public:
     int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
                        std::uint16_t length, std::uint16_t imageSum);
 
-    // Locks and dismounts the volume of the open drive, so that neither a
-    // program nor the file system reaches the drive during the download (the
-    // NT pass-through); the lock ends with Close. NotApplicable where the
-    // transport reaches no volume.
+    // Locks and dismounts the open drive's volume so that nothing else
+    // reaches the drive during the download (NT pass-through); the lock ends
+    // with Close. NotApplicable where the transport reaches no volume.
     enum class VolumeLock { NotApplicable, Locked, Refused };
     virtual VolumeLock LockVolume() { return VolumeLock::NotApplicable; }
 
-    // The last request (a command, or an Open) and what the drive and the
-    // system said of it (see CommandReport: its refusal and abandoned).
     const CommandReport& lastCommand() const { return lastCommand_; }
     // Forgets it: what a caller explains afterwards is sent from now on.
     void ForgetLastCommand() { lastCommand_ = CommandReport{}; }
@@ -68,29 +128,22 @@ public:
     std::int32_t dvdRomOnly = 0;
 
 protected:
-    // What the drive and the system said of the command being sent; each
-    // transport's Send fills it from the request it had back. An Open that
-    // the system refused starts a report of its own (no command bytes).
+    // Send fills it for the command being sent; an Open the system refused
+    // starts a report of its own (no command bytes).
     CommandReport& report() { return lastCommand_; }
 
-    // Sends `command` to the device `current` names and waits for it.
-    // `data` is the caller's buffer of command.transferLength bytes (read
-    // for data-out, written for data-in), or null: then a data-in command
-    // lands in the transport's own reply area (see Reply). 1 when the
-    // command completed with good status.
+    // Sends `command` to `current` and waits for it. `data` is the caller's
+    // buffer of command.transferLength bytes, or null: then a data-in
+    // command lands in Reply(). 1 when it completed with good status.
     virtual int Send(const commands::Command& command, std::uint8_t* data) = 0;
-    // The transport's reply area: where the last command sent without a
-    // caller's buffer left its data (at least kReplyLength bytes).
     virtual const std::uint8_t* Reply() const = 0;
 
     void ZeroCurrent();
     // Replaces the current record with a whole copy of `record`.
     void CopyToCurrent(const DeviceRecord& record);
-    // The command set's form of the commands that differ between back ends.
     virtual commands::Backend backend() const = 0;
 
 private:
-    // Send, with the report begun before and completed after it.
     int Issue(const commands::Command& command, std::uint8_t* data);
 
     CommandReport lastCommand_;

@@ -2,17 +2,12 @@
 
 #include <cstring>
 
-#include "device/sg_error_text.h"
-#include "device/sg_command.h"
-#include "device/transport_status_text.h"
+#include "device/command_report_text.h"
 
 namespace sgio {
-namespace {
 
 // Most devices one Enumerate probes.
 constexpr std::size_t kMaxProbedDevices = 64;
-
-}  // namespace
 
 SgIoTransport::SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) {
     std::memset(kept_, 0, sizeof kept_);
@@ -162,6 +157,76 @@ bool SgIoTransport::DeviceWentAway(DeviceError error) {
     }
     // Looked at without sending anything.
     return !devices_.StillThere(PathOf(current));
+}
+
+void FillRequest(const commands::Command& command, void* data, unsigned char* sense, SgIoHeader& request) {
+    std::memset(&request, 0, sizeof request);
+    request.interface_id = kInterfaceId;
+    if (command.transferLength == 0)
+        request.dxfer_direction = kDxferNone;
+    else
+        request.dxfer_direction = command.direction == commands::Direction::In ? kDxferFromDev : kDxferToDev;
+    request.cmd_len = command.cdbLength;
+    request.mx_sb_len = kSenseLength;
+    request.dxfer_len = command.transferLength;
+    request.dxferp = command.transferLength == 0 ? nullptr : data;
+    // The kernel only reads the CDB; the header's field is not const.
+    request.cmdp = const_cast<unsigned char*>(command.cdb.data());
+    request.sbp = sense;
+    request.timeout = command.timeoutSeconds * 1000u;
+}
+
+bool RequestSucceeded(int ioctlResult, const SgIoHeader& request) {
+    return ioctlResult == 0 && request.status == 0 && request.host_status == 0 && request.driver_status == 0;
+}
+
+CommandOutcome SendCommand(OpenedScsiDevice& device, const commands::Command& command, void* data) {
+    CommandOutcome outcome;
+    SgIoHeader request;
+    FillRequest(command, data, outcome.sense, request);
+    outcome.error = device.Send(request);
+    outcome.succeeded = RequestSucceeded(outcome.error == DeviceError::None ? 0 : -1, request);
+    if (outcome.error == DeviceError::None) {
+        outcome.scsiStatus = request.status;
+        outcome.hostStatus = request.host_status;
+        outcome.driverStatus = request.driver_status;
+        outcome.senseLength = request.sb_len_wr < kSenseLength ? request.sb_len_wr : kSenseLength;
+    }
+    return outcome;
+}
+
+const char* DeviceErrorText(DeviceError error) {
+    switch (error) {
+    case DeviceError::None:
+        return "";
+    case DeviceError::NoDevices:
+        return "no SCSI generic devices (/dev/sg*): the sg driver is not loaded; load it with 'modprobe sg' as root";
+    case DeviceError::NoSuchDevice:
+        return "no such file; name a drive that --list shows (a /dev/sg* device)";
+    case DeviceError::IsDirectory:
+        return "is a directory, not a device; name a drive that --list shows (a /dev/sg* device)";
+    case DeviceError::AccessDenied:
+        return "permission denied: join the group that owns the device (see 'ls -l' of it), or run as root";
+    case DeviceError::NotPermitted:
+        return "the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root) may send "
+               "firmware commands through SG_IO, while listing and saving work for the device's group; "
+               "run as root to flash";
+    case DeviceError::Busy:
+        return "another program has the drive open (a mounted disc, a player, a burner): unmount the disc or close "
+               "that program and try again";
+    case DeviceError::Gone:
+        return "the device is gone (unplugged, powered off or its driver unbound); reconnect the drive and find it "
+               "again with --list";
+    case DeviceError::NotScsiGeneric:
+        return "not a SCSI generic device; name a drive that --list shows (a /dev/sg* device)";
+    case DeviceError::TransferTooLong:
+        return "the system refused the transfer before it reached the drive: it is longer than this device takes in "
+               "one command (max_hw_sectors_kb of its queue in sysfs); connect the drive through another USB port "
+               "or enclosure (some USB bridges are limited by a quirk)";
+    case DeviceError::Other:
+        break;
+    }
+    return "the system refused the request";
 }
 
 }  // namespace sgio

@@ -1,30 +1,66 @@
 #pragma once
 // The ScsiTransport of Linux: drives are SCSI generic devices (/dev/sg*)
-// and every command is one SG_IO request on the opened device, with the
-// lengths and time-outs of the pass-through transport. The transport keeps
-// the path of every device it probed in a table of its own; a record it
-// made carries its entry's number as its target id (and the drive's INQUIRY
-// identity, which the entry keeps too), so a record copied whole still
-// names its device. The record's dosDeviceName stays all zero.
+// and every command is one SG_IO request on the opened device. The
+// transport keeps the path of every device it probed in a table of its own;
+// a record it made carries its entry's number as its target id (and the
+// drive's INQUIRY identity, which the entry keeps too), so a record copied
+// whole still names its device.
 //
-// When the system itself refuses a request for good (the ioctl fails with
-// EPERM: no CAP_SYS_RAWIO for a firmware command; EACCES; ENODEV or ENXIO:
-// the device gone), the transport keeps that error and sends nothing more
-// until the next Open, so the block download's retries do not reach the
-// device. Any other ioctl error (EINTR, EIO, ...) fails that one request,
-// which the caller may try again. The front-end reads lastError() and
-// tells the user what it means. After a request that failed on its way (the
-// ioctl, or a host or driver status), the transport looks, without sending
-// anything, whether the device is still there, and says in the report when
-// it is gone.
+// When the system refuses a request for good (EPERM: no CAP_SYS_RAWIO for a
+// firmware command; EACCES; ENODEV or ENXIO: the device gone), the
+// transport keeps that error and sends nothing more until the next Open, so
+// the block download's retries do not reach the device. Any other ioctl
+// error fails that one request, which the caller may try again. After a
+// request that failed on its way, the transport looks, without sending
+// anything, whether the device is still there.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "device/command_set.h"
-#include "platform/scsi_generic_devices.h"
 #include "device/scsi_transport.h"
+#include "platform/scsi_generic_devices.h"
+#include "platform/sg_io_header.h"
 
 namespace sgio {
+
+// Sense bytes asked for, as the pass-through transport asks; a sense buffer
+// must hold at least this many.
+constexpr unsigned char kSenseLength = 24;
+
+// Fills `request` afresh (every other field zero) for `command`, with the
+// lengths and time-outs of the pass-through transport (SG_IO takes the
+// time-out in milliseconds). The header points into `command`, which must
+// outlive the request; `data` has transferLength bytes (null for none) and
+// `sense` kSenseLength.
+void FillRequest(const commands::Command& command, void* data, unsigned char* sense, SgIoHeader& request);
+// A temporary command would leave the request pointing at a CDB that is gone.
+void FillRequest(const commands::Command&& command, void* data, unsigned char* sense, SgIoHeader& request) = delete;
+
+// Only when the ioctl succeeded (`ioctlResult` 0) and the SCSI, host and
+// driver statuses all read 0.
+bool RequestSucceeded(int ioctlResult, const SgIoHeader& request);
+
+struct CommandOutcome {
+    bool succeeded = false;                  // carried, and every status good
+    DeviceError error = DeviceError::None;   // why the system did not carry it; None when it did
+    // What the kernel left in the header when it carried the request.
+    std::uint8_t scsiStatus = 0;
+    std::uint16_t hostStatus = 0;
+    std::uint16_t driverStatus = 0;
+    std::uint8_t sense[kSenseLength] = {};
+    std::uint8_t senseLength = 0;  // bytes of sense data the kernel wrote
+};
+
+// The single send operation the transport is built on: a fresh request for
+// `command` over `data`, sent to the open device and judged, with the
+// statuses and the sense data the kernel returned.
+CommandOutcome SendCommand(OpenedScsiDevice& device, const commands::Command& command, void* data);
+
+// One-line explanations of what users meet on the way to a SCSI generic
+// device, with what to do about it. The caller puts the device's name in
+// front. Never null; "" for DeviceError::None.
+const char* DeviceErrorText(DeviceError error);
 
 // Longest device path the transport keeps, terminator included.
 constexpr std::size_t kKeptPathCapacity = kDevicePathCapacity;
@@ -33,29 +69,25 @@ constexpr std::size_t kMaxKeptPaths = 64;
 
 class SgIoTransport : public ScsiTransport {
 public:
-    // `devices` must outlive the transport. initOk is always 1: there is no
-    // back end to bring up beyond the devices themselves.
+    // `devices` must outlive the transport. initOk is always 1.
     explicit SgIoTransport(ScsiGenericDevices& devices);
 
     // Probes every SCSI generic device the system lists, in its order.
     void Enumerate(DeviceList& list) override;
-    // Probes the one device at `path` as Enumerate probes each: opens it,
+    // Probes the one device at `path` as Enumerate probes each: open,
     // INQUIRY (a CD/DVD device only), TEST UNIT READY twice (results
-    // ignored), Prepare, and appends its record. Returns the error of the
-    // open or of the INQUIRY request (None when the system carried both;
-    // then whether a record was appended says whether it is a CD/DVD
-    // device). The current record ends up zero.
+    // ignored), Prepare, and its record appended. Returns the error of the
+    // open or of the INQUIRY (None when the system carried both). The
+    // current record ends up zero.
     DeviceError Probe(const char* path, DeviceList& list);
     // Copies `record` into the current record and opens the device it names
     // (exclusively while exclusive opens are asked for).
     int Open(const DeviceRecord& record) override;
-    // Whether the next opens claim the drive for this program alone (the
-    // download: nobody else on the drive meanwhile).
+    // Whether the next opens claim the drive for this program alone.
     void SetExclusiveOpens(bool exclusive) { exclusiveOpens_ = exclusive; }
     void Close() override;
 
-    // The error the system reported since the last Open or Probe; None
-    // while every request was carried.
+    // The error the system reported since the last Open or Probe.
     DeviceError lastError() const { return lastError_; }
     // The device path of a record this transport made ("" for any other).
     const char* PathOf(const DeviceRecord& record) const;
@@ -68,12 +100,10 @@ protected:
 private:
     // True after an error that means the device will never take a request.
     bool stopped() const;
-    // The report's refusal: "<path>: <what the error means>" while
-    // lastError() is not None.
+    // The report's refusal, "<path>: <what the error means>".
     void NoteRefusal();
-    // After a failed request: whether the device has gone (the system said
-    // so, or the failure was the transport's and the device is no longer
-    // there), looked at without sending anything.
+    // After a failed request: whether the device has gone, looked at
+    // without sending anything.
     bool DeviceWentAway(DeviceError error);
     // Probe without zeroing the current record at its end.
     DeviceError ProbeOne(const char* path, DeviceList& list);

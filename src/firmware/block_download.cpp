@@ -1,7 +1,7 @@
 #include "firmware/block_download.h"
 
 #include "firmware/firmware_package.h"
-#include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 
 namespace {
 

@@ -1,18 +1,14 @@
 #pragma once
-// What the firmware operations (upgrade, block download, read-out, save,
-// browse) work on. They never see a window: the dialog program and a
-// terminal program are two faces over the same operations, each with its
-// own OperationsPort.
-//
-// FirmwareContext: the services and objects of the run, all owned by the
-// application and alive for as long as any operation may run.
-// FirmwareState: the small state the operations read and write and the
-// front-end shows.
+// What the firmware operations work on. They never see a window: the dialog
+// program and a terminal program are two faces over the same operations,
+// each with its own OperationsPort. FirmwareContext: the services and
+// objects of the run, owned by the application and alive while any
+// operation may run. FirmwareState: what the operations read and write and
+// the face shows.
 
 #include <cstdint>
 
 #include "device/device_list.h"
-#include "device/device_record.h"
 #include "device/scsi_transport.h"
 #include "firmware/firmware_package.h"
 #include "firmware/operations_port.h"
@@ -28,14 +24,12 @@ struct FirmwareContext {
     FileService* files;
     BufferAllocator& memory;
     ScsiTransport& transport;
-    // The package the program carries; null or an uncombined template is
-    // refused by the upgrade before the drive is touched.
+    // The package the program carries; null or a template is refused.
     const FirmwarePackage* package;
     std::uint8_t versionCheckMask;
 };
 
 struct FirmwareState {
-    // The drives found at start-up, in the order the face shows them.
     DeviceList devices;
     // The record of the drive the last upgrade or save worked on.
     const DeviceRecord* selectedDevice = nullptr;

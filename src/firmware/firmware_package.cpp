@@ -1,13 +1,12 @@
 #include "firmware/firmware_package.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "platform/display_text.h"
 
-namespace {
-
 using namespace package_layout;
+
+namespace {
 
 // Length of the text in field[0..maxLength), ending early at a NUL.
 std::size_t FieldTextLength(const std::uint8_t* field, std::size_t maxLength) {
@@ -49,62 +48,6 @@ std::uint16_t ParseHexLikeScanf(const char* text, std::size_t length) {
     return static_cast<std::uint16_t>(value & 0xFFFFu);
 }
 
-}  // namespace
-
-std::array<char, 5> FirmwarePackage::revisionTag() const {
-    std::array<char, 5> tag{};
-    const std::uint8_t* field = block_ + kRevisionTagOffset;
-    const std::size_t length = FieldTextLength(field, kRevisionTagLength);
-    for (std::size_t i = 0; i < length; ++i) tag[i] = static_cast<char>(field[i]);
-    return tag;
-}
-
-FixedText<kExpectedSumLength + 1> FirmwarePackage::expectedSumText() const {
-    const std::uint8_t* field = block_ + kExpectedSumOffset;
-    FixedText<kExpectedSumLength + 1> text;
-    text.Assign(reinterpret_cast<const char*>(field), FieldTextLength(field, kExpectedSumLength));
-    return text;
-}
-
-std::uint16_t FirmwarePackage::expectedSum() const {
-    const auto text = expectedSumText();
-    return ParseHexLikeScanf(text.c_str(), text.size());
-}
-
-std::uint8_t FirmwarePackage::versionCheckMask() const {
-    return block_[kVersionCheckMaskOffset];
-}
-
-bool FirmwarePackage::isUncombined() const {
-    return std::memcmp(block_, kUncombinedMarker, kUncombinedMarkerLength) == 0;
-}
-
-std::uint16_t byteSum16(const std::uint8_t* bytes, std::size_t count) {
-    std::uint16_t sum = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        sum = static_cast<std::uint16_t>(sum + bytes[i]);
-    }
-    return sum;
-}
-
-using namespace package_layout;
-
-void WriteCombinedHeader(std::uint8_t* block, const char* revisionTag, std::size_t tagLength,
-                         std::uint16_t imageSum, std::uint8_t mask) {
-    std::memset(block, 0, kHeaderSize);
-    std::memcpy(block + kRevisionTagOffset, revisionTag, tagLength < kRevisionTagLength ? tagLength : kRevisionTagLength);
-    // Four digits, most significant first: written here rather than with
-    // snprintf, which on Windows is MinGW's C99 formatter (some 25 KiB of
-    // code in ktxflash.exe for this one field).
-    for (std::size_t i = 0; i < kExpectedSumLength; ++i) {
-        block[kExpectedSumOffset + i] =
-            static_cast<std::uint8_t>(UpperHexDigit(imageSum >> (4 * (kExpectedSumLength - 1 - i))));
-    }
-    block[kVersionCheckMaskOffset] = mask;
-}
-
-namespace {
-
 // Digits of `base` from `first` on, saturating above `limit`.
 NumberTextProblem ParseDigits(const char* text, std::size_t length, std::size_t first, unsigned base,
                               unsigned limit, unsigned& value) {
@@ -129,6 +72,52 @@ bool HasHexPrefix(const char* text, std::size_t length) {
 
 }  // namespace
 
+std::array<char, 5> FirmwarePackage::revisionTag() const {
+    std::array<char, 5> tag{};
+    const std::uint8_t* field = block_ + kRevisionTagOffset;
+    const std::size_t length = FieldTextLength(field, kRevisionTagLength);
+    for (std::size_t i = 0; i < length; ++i) tag[i] = static_cast<char>(field[i]);
+    return tag;
+}
+
+FixedText<kExpectedSumLength + 1> FirmwarePackage::expectedSumText() const {
+    const std::uint8_t* field = block_ + kExpectedSumOffset;
+    FixedText<kExpectedSumLength + 1> text;
+    text.Assign(reinterpret_cast<const char*>(field), FieldTextLength(field, kExpectedSumLength));
+    return text;
+}
+
+std::uint16_t FirmwarePackage::expectedSum() const {
+    const auto text = expectedSumText();
+    return ParseHexLikeScanf(text.c_str(), text.size());
+}
+
+std::uint8_t FirmwarePackage::versionCheckMask() const { return block_[kVersionCheckMaskOffset]; }
+
+bool FirmwarePackage::isUncombined() const {
+    return std::memcmp(block_, kUncombinedMarker, kUncombinedMarkerLength) == 0;
+}
+
+std::uint16_t byteSum16(const std::uint8_t* bytes, std::size_t count) {
+    std::uint16_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint16_t>(sum + bytes[i]);
+    return sum;
+}
+
+void WriteCombinedHeader(std::uint8_t* block, const char* revisionTag, std::size_t tagLength,
+                         std::uint16_t imageSum, std::uint8_t mask) {
+    std::memset(block, 0, kHeaderSize);
+    std::memcpy(block + kRevisionTagOffset, revisionTag, tagLength < kRevisionTagLength ? tagLength : kRevisionTagLength);
+    // Four digits, most significant first: written here rather than with
+    // snprintf, which on Windows is MinGW's C99 formatter (some 25 KiB of
+    // code in ktxflash.exe for this one field).
+    for (std::size_t i = 0; i < kExpectedSumLength; ++i) {
+        block[kExpectedSumOffset + i] =
+            static_cast<std::uint8_t>(UpperHexDigit(imageSum >> (4 * (kExpectedSumLength - 1 - i))));
+    }
+    block[kVersionCheckMaskOffset] = mask;
+}
+
 NumberTextProblem ParseMaskText(const char* text, std::size_t length, unsigned& mask) {
     const bool hex = HasHexPrefix(text, length);
     return ParseDigits(text, length, hex ? 2 : 0, hex ? 16 : 10, 0xFF, mask);
@@ -149,8 +138,6 @@ const char* VersionMaskProblem(std::size_t tagLength, unsigned mask) {
     if ((mask & ~tagBits) != 0) return "selects characters beyond the end of the revision tag";
     return nullptr;
 }
-
-using namespace package_layout;
 
 void DescribeCombinedPackage(const FirmwarePackage& package, TextBuffer& out) {
     const auto tag = package.revisionTag();

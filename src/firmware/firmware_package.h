@@ -2,19 +2,17 @@
 // The firmware package: the layout of the block a program carries (header
 // and image), the byte sum that guards the image and its blocks, the
 // read-only view of a block (FirmwarePackage), writing a header and reading
-// the texts that say what goes into one, and a package described for a
-// person.
+// the texts that say what goes into one (ktxcombine and ktxflash --image),
+// and a package described for a person.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "platform/fixed_text.h"
 
-// Layout of the firmware package block that the program carries in its
-// initialised data, shared by the program (FirmwarePackage) and the combine
-// tool (ktxcombine).
+// Layout of the block, shared by the program and the combine tool:
 //
 //   offset  width   field
 //   0       4       revision tag, ASCII, NUL-padded
@@ -37,12 +35,10 @@
 // bytes. Only the translation unit that defines the block and the combine
 // tool turn it into the real anchor; no other part of the program may.
 
-
-
 namespace package_layout {
 
 // The image is the one every prepared drive record names (kImageSize,
-// 131,072 bytes), sent and read in kBlockSize blocks (device_record.h).
+// 131,072 bytes), sent and read in kBlockSize blocks (device_list.h).
 inline constexpr std::size_t kHeaderSize = 32;
 inline constexpr std::size_t kPackageSize = kHeaderSize + ::kImageSize;  // 131,104
 inline constexpr std::size_t kBlockCount = ::kImageSize / ::kBlockSize;
@@ -83,13 +79,10 @@ constexpr std::array<std::uint8_t, kAnchorSize> Anchor() {
 // The 16-bit byte sum that guards the firmware image and each block sent to
 // the drive: every byte taken as 0..255, added into a 16-bit accumulator that
 // starts at 0 and wraps modulo 65,536.
-
-
 std::uint16_t byteSum16(const std::uint8_t* bytes, std::size_t count);
 
 // Hexadecimal digits: the value of one of either case, or -1 for any other
 // character; and the upper-case digit of a value's low four bits.
-
 constexpr int HexDigitValue(char c) {
     return c >= '0' && c <= '9'   ? c - '0'
            : c >= 'A' && c <= 'F' ? c - 'A' + 10
@@ -99,13 +92,9 @@ constexpr int HexDigitValue(char c) {
 
 constexpr char UpperHexDigit(unsigned value) { return "0123456789ABCDEF"[value & 0x0Fu]; }
 
-// Read-only view of a firmware package block: the 32-byte header and the
-// 131,072-byte image that follows it (layout above). It reads
+// Read-only view of a firmware package block (layout above). It reads
 // whatever block it is given, so tests and the combine tool can use their own
 // buffers; Embedded() gives the block that this program carries.
-
-
-
 class FirmwarePackage {
 public:
     // The block must hold package_layout::kPackageSize bytes and outlive the view.
@@ -131,11 +120,6 @@ private:
     const std::uint8_t* block_;
 };
 
-// Writing a package header and reading the texts that say what goes into
-// one: shared by ktxcombine, which combines an image into a program, and
-// ktxflash --image, which makes a package of an image file in memory.
-
-
 // Fills the 32-byte header at `block`: tag NUL-padded in 0..3, zero at 4,
 // the image sum as four upper-case hex digits in 5..8, zeros in 9..15, the
 // mask at 16, zeros in 17..31. At most 4 characters of the tag are written.
@@ -160,12 +144,7 @@ const char* VersionMaskProblem(std::size_t tagLength, unsigned mask);
 // A combined package described for a person, line by line: the revision
 // tag, the stored sum text and what it reads as, the image's computed sum,
 // the version-check mask and the byte sum of each 16 KiB block. What
-// `ktxcombine --info` and `ktxflash --info` both print.
-
-
-// Room for the whole description (about 700 characters).
-constexpr std::size_t kPackageDescriptionCapacity = 1536;
-using PackageDescription = FixedText<kPackageDescriptionCapacity>;
-
-// Appends the description of `package` (a combined one) to `out`.
+// `ktxcombine --info` and `ktxflash --info` both print, appended to `out`
+// (a PackageDescription holds the whole of it, about 700 characters).
+using PackageDescription = FixedText<1536>;
 void DescribeCombinedPackage(const FirmwarePackage& package, TextBuffer& out);

@@ -1,19 +1,15 @@
 #pragma once
-// What the firmware operations (upgrade, block download, read-out, save,
-// browse) tell a face and ask of it, in the words of what happens. The
-// port has two roles: OperationsReport (what happened: status, progress,
-// checks, phases, block attempts, a problem of the system) and
-// OperationsQuestions (what the user must decide: a question, a file).
-// Each program's face implements both: the dialog maps them onto its
-// controls and message boxes (ui/dialog_port.h), ktxflash prints them and
-// writes JSON (app/terminal/terminal_face.h), host tests record them. The
-// operations say how they ended by the exit they return, never through the
-// port. Every call takes effect at once, on the calling thread.
+// What the firmware operations tell a face and ask of it, in the words of
+// what happens. The port has two roles: OperationsReport (what happened) and
+// OperationsQuestions (what the user must decide). Each program's face
+// implements both (ui/dialog_port.h, app/terminal/terminal_face.h); host
+// tests record them. The operations say how they ended by the exit they
+// return, never through the port. Every call takes effect at once, on the
+// calling thread.
 
 #include "platform/fixed_text.h"
 
-// The upgrade's own checks of the drive and the image, in the order they
-// run.
+// The upgrade's own checks of the drive and the image, in the order they run.
 enum class UpgradeCheck {
     DvdRomOnly,  // the drive answers MODE SENSE as a DVD-ROM-only drive
     ImageSize,   // the drive takes an image of the package's size
@@ -21,16 +17,13 @@ enum class UpgradeCheck {
     ImageSum,    // the image's byte sum is the package's
 };
 
-// The names ktxflash reports the checks by: "dvd-rom-only", "image-size",
-// "revision", "image-sum".
+// The names ktxflash reports the checks by: "dvd-rom-only", "image-size", ...
 const char* UpgradeCheckName(UpgradeCheck check);
 
-// The stretches of work a face may hold something around: the drive's
-// checks, reading its firmware, and sending firmware to it (the system
-// must not sleep; the program must not be interrupted).
+// The stretches of work a face may hold something around (the system must
+// not sleep; the program must not be interrupted).
 enum class Phase { Checks, ReadOut, Download };
 
-// The questions the operations ask.
 enum class Question {
     UpgradeWarning,  // the first confirmation of an upgrade
     FlashingStart,   // the second, last one before the firmware goes to the drive
@@ -63,8 +56,8 @@ public:
     // Progress of the running transfer, 0..100.
     virtual void ShowProgress(int percent) = 0;
     // One of the upgrade's checks ended: passed, or failed with `text` (what
-    // the status will say, or what went wrong where the status says nothing).
-    // A failed check ends the upgrade; the checks after it are not reported.
+    // the status will say, or what went wrong where it says nothing). A
+    // failed check ends the upgrade.
     virtual void CheckEnded(UpgradeCheck check, bool passed, const char* text) = 0;
     // A phase begins; it ends, whichever way, with PhaseEnds (`succeeded`:
     // it did all it set out to do).
@@ -73,9 +66,8 @@ public:
     // One try at one block of a transfer (ReadOut or Download): the block's
     // 1-based number, the try's 1-based number, whether the drive took it.
     virtual void BlockAttempted(Phase phase, int block, int attempt, bool accepted) = 0;
-    // The system refused a request (a firmware command without the rights
-    // for it, a busy device), in words that say why; it comes before the
-    // status text of the failure it caused.
+    // The system's words for why it refused a request; before the status
+    // text of the failure it caused.
     virtual void SystemProblem(const char* text) = 0;
 };
 

@@ -4,12 +4,36 @@
 
 #include "firmware/firmware_package.h"
 #include "platform/ascii_case.h"
-#include "firmware/status_text.h"
+
+MessageText OpenDeviceFailedText(const DeviceRecord& record) {
+    // The record's texts always carry their NUL within the array, so %s
+    // stops inside it; the fields' fixed size bounds the text anyway.
+    MessageText text;
+    text.Format("Open Device (%u %u)%.*s%.*s Failed!!", static_cast<unsigned>(record.hostAdapter),
+                static_cast<unsigned>(record.targetId), static_cast<int>(sizeof record.vendorId), record.vendorId,
+                static_cast<int>(sizeof record.productId), record.productId);
+    return text;
+}
+
+void ReportStatus(const FirmwareContext& context, const char* text) {
+    const CommandReport& last = context.transport.lastCommand();
+    if (last.refused()) context.port.SystemProblem(last.refusal);
+    context.port.ShowStatus(text);
+}
+
+const char* UpgradeCheckName(UpgradeCheck check) {
+    switch (check) {
+    case UpgradeCheck::DvdRomOnly: return "dvd-rom-only";
+    case UpgradeCheck::ImageSize: return "image-size";
+    case UpgradeCheck::Revision: return "revision";
+    case UpgradeCheck::ImageSum: break;
+    }
+    return "image-sum";
+}
 
 std::optional<UpgradeExit> CheckPackage(const FirmwareContext& context) {
-    // A template without a combined image carries no firmware (its "image"
-    // is zeros whose sum matches the sum field the marker text reads as):
-    // refuse it before anything reaches the drive.
+    // A template's "image" is zeros whose sum matches the sum field the
+    // marker text reads as: refused before anything reaches the drive.
     const FirmwarePackage* package = context.package;
     if (package != nullptr && !package->isUncombined()) return std::nullopt;
     ReportStatus(context, kNeedCombineText);
@@ -98,8 +122,7 @@ void UpgradeSession::End() {
         deviceOpen_ = false;
     }
     if (transport.lastCommand().abandoned) {
-        // A request the transport gave up on may still be completed into
-        // these buffers: they are kept, not freed, until the program ends.
+        // Kept, not freed: the abandoned request may still write into them.
         image_.Abandon();
         readBuffer_.Abandon();
     }

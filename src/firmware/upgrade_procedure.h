@@ -14,8 +14,7 @@
 // Between the steps a face may work with the open drive (ktxflash reads it
 // for its backup). Each step shows its status texts itself; what the face
 // does at each exit (buttons, exit status) is the face's. The session
-// closes the drive and releases the buffers on every way out, its end
-// included, as each exit requires.
+// closes the drive and releases the buffers on every way out.
 
 #include <array>
 #include <cstdint>
@@ -23,7 +22,28 @@
 
 #include "firmware/block_download.h"
 #include "firmware/firmware_context.h"
+#include "platform/fixed_text.h"
 #include "platform/buffer_allocator.h"
+
+// The texts the operations and start-up show more than once.
+// No drive to work on: start-up's message box and the status line.
+constexpr char kNoDeviceText[] = "No support device Found!!";
+// The program carries a template without firmware.
+constexpr char kNeedCombineText[] = "Need Combine firmware first !!";
+// The upgrade's first status; the terminal shows it as the download starts.
+constexpr char kStartFlashingText[] = "Start Flashing...\r\nDon't turn off the power!!";
+// What a successful upgrade and a successful save both report.
+constexpr char kUpgradeSuccessfulText[] = "Upgrade Firmware Successful!!";
+// No memory for the working copy of the image.
+constexpr char kWriteMemoryFailedText[] = "Memory (Write) Initialization Failed!!";
+
+// "Open Device (%d %d)%s%s Failed!!" with the record's host adapter, target,
+// vendor and product texts.
+MessageText OpenDeviceFailedText(const DeviceRecord& record);
+
+// Shows `text` as the status. A refusal of the system in the last request's
+// report goes to the port first, so that a face can explain the failure.
+void ReportStatus(const FirmwareContext& context, const char* text);
 
 // Whether a drive's firmware revision fits the package's revision tag.
 // Both are 5-byte texts (up to four characters, NUL-padded). Each set bit
@@ -31,12 +51,10 @@
 // index 2, bit 2 index 1, bit 3 index 0; bits 4 to 7 select nothing. Letters
 // a to z compare equal to their upper-case forms; every other byte compares
 // as it is. A mask that selects no position passes every revision.
-
 using RevisionText = std::array<char, 5>;
 
 // The first four characters of `revision`, stopping at a NUL, NUL-padded.
 RevisionText MakeRevisionText(const char* revision);
-
 bool RevisionMatches(const RevisionText& drive, const RevisionText& tag, std::uint8_t mask);
 
 // Where an upgrade ended.
@@ -71,13 +89,11 @@ public:
     UpgradeSession& operator=(const UpgradeSession&) = delete;
 
     // Opens `drive` and checks it and the image, reporting each check.
-    // Empty: every check passed and the session is open. Otherwise the
-    // exit taken, with the drive closed (when it was opened) and the
-    // buffers released.
+    // Empty: every check passed and the session is open; otherwise the exit
+    // taken, the session ended.
     std::optional<UpgradeExit> CheckDrive(const DeviceRecord& drive);
     // Asks both questions, the first worded as `warning` (null or empty:
-    // the text could not be had, exit I). Empty: both answered Yes and the
-    // session is still open. Otherwise the exit, the session ended.
+    // exit I). Empty: both answered Yes; otherwise the exit, the session ended.
     std::optional<UpgradeExit> Confirm(const char* warning);
     // Downloads the image, ends the session and shows the success text on
     // exit L; `end` tells how the download went (failing block and tries).
@@ -86,8 +102,7 @@ public:
     // The open session's working copy of the image.
     const std::uint8_t* image() const { return image_.get(); }
     bool open() const { return deviceOpen_; }
-    // Closes the drive and releases the buffers (kept, not freed, after a
-    // request the transport gave up on, which may still write into them).
+    // Closes the drive and releases the buffers.
     void End();
 
 private:
@@ -96,12 +111,10 @@ private:
     // Ends the session and shows `status` (null: the status stays).
     UpgradeExit Exit(UpgradeExit exit, const char* status);
 
-    // A copy: the context is a handful of references, and a session must not
-    // outlive a temporary it was made from.
+    // A copy: a session must not outlive a temporary it was made from.
     const FirmwareContext context_;
     bool deviceOpen_ = false;
-    // The working copy of the image that is sent, and the read buffer the
-    // session reserves beside it.
+    // The working copy of the image that is sent, and the read buffer.
     OwnedBuffer image_;
     OwnedBuffer readBuffer_;
 };

@@ -2,12 +2,8 @@
 
 #include "firmware/shared_texts.h"
 
-namespace {
-
 // Both upgrade confirmations: Yes and No with the warning icon (0x34).
 constexpr unsigned kConfirmationBoxStyle = kMbYesNo | kMbIconWarning;
-
-}  // namespace
 
 void DialogPort::ShowStatus(const char* text) { window_.SetItemText(kStatusLine, text); }
 
@@ -39,10 +35,7 @@ Answer DialogPort::Ask(Question question, const char* text, Answer) {
 
 bool DialogPort::ChooseFile(const FileChoice& choice, ChosenFile& chosen) {
     OpenFileRequest request;
-    request.defaultExtension = choice.defaultExtension;
-    request.initialFileName = choice.initialFileName;
+    static_cast<FileChoice&>(request) = choice;
     request.flags = kOfnHideReadOnly;
-    request.filter = choice.filter;
-    request.initialDirectory = choice.initialDirectory;
     return window_.RunOpenFileDialog(request, chosen);
 }

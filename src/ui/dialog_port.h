@@ -1,13 +1,11 @@
 #pragma once
 // The dialog's face of the firmware operations: their reports mapped onto
-// the dialog's controls (status line 1004, progress bar 1001) and their
-// questions onto owner-less message boxes and the open-file dialog. While
-// firmware is downloaded or read out the system is asked to stay awake,
-// and the Upgrade button (1010) is disabled for the download, enabled again
-// when it succeeded. A question's suggested answer is not shown (message
-// boxes of this program have no default but their first button); a failed
-// check is shown by its status text alone, and a problem the system
-// reported is left to the status text that follows it.
+// the status line and the progress bar, their questions onto owner-less
+// message boxes and the open-file dialog. While firmware is downloaded or
+// read out the system is asked to stay awake, and Upgrade is disabled for
+// the download, enabled again when it succeeded. A suggested answer is not
+// shown (this program's boxes default to their first button); failed checks
+// and system problems are left to the status text that follows them.
 
 #include "firmware/operations_port.h"
 #include "platform/system_services.h"

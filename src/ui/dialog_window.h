@@ -1,20 +1,16 @@
 #pragma once
 // The dialog program's window as its face sees it: the controls by id,
 // message boxes without an owner, string resources, the open-file dialog,
-// and what only a window has (caption, filling the selector and the
-// progress range, icons, minimised painting, ending the modal loop). The
-// product implements it over USER32/COMCTL32/COMDLG32 (ui/win32); host
-// tests use a recording fake. Every call takes effect at once, on the
-// calling thread.
+// and what only a window has. The product implements it over
+// USER32/COMCTL32/COMDLG32 (ui/win32); host tests use a recording fake.
 
 #include "firmware/operations_port.h"
 #include "platform/fixed_text.h"
-#include "ui/resources/resource_ids.h"
+#include "ui/resources/resources.h"
 
 constexpr int kDialogTemplateId = KTX_IDD_UPGRADE_DIALOG;
 constexpr int kAppIconId = KTX_IDI_APPLICATION;
 
-// Control ids of the dialog template.
 enum ControlId : int {
     kIdOk = 1,
     kIdCancel = 2,
@@ -42,20 +38,27 @@ constexpr int kAnswerCancel = 2;
 constexpr int kAnswerYes = 6;
 constexpr int kAnswerNo = 7;
 
-// Open-file dialog flag for "hide the read-only check box".
+// OFN_HIDEREADONLY.
 constexpr unsigned kOfnHideReadOnly = 0x4;
 
-struct OpenFileRequest {
-    const char* defaultExtension = "";  // "bin"
-    const char* initialFileName = "";   // "*.bin"
-    unsigned flags = 0;                 // OFN_* flags requested
-    const char* filter = "";            // "Firmware File (bin)"
-    // Null: the platform's choice.
-    const char* initialDirectory = nullptr;
+// The operations' file choice, with the OFN_* flags requested.
+struct OpenFileRequest : FileChoice {
+    unsigned flags = 0;
 };
 
 // The chosen file's full path and the text after the last dot of its name.
 using OpenFileResult = ChosenFile;
+
+// The open-file request and result in the forms the platform's dialog
+// takes and gives (portable, so that the rules are tested on the host).
+// The filter text with every '|' turned into a NUL, ending in two NULs:
+// "Bin|*.bin||" becomes "Bin\0*.bin\0\0". A filter too long for `list` is
+// cut, still ending in two NULs.
+void FilterListFromText(const char* filterText, TextBuffer& list);
+
+// The text after the last dot of the file name `path` ends in (a pointer
+// into it); empty when the name has no dot.
+const char* FileNameExtension(const char* path);
 
 // Opaque platform handles.
 using IconHandle = void*;
@@ -74,12 +77,10 @@ public:
     // The index of the drive selector's selected entry; negative when none is.
     virtual int ComboGetCurSel(int id) = 0;
     virtual void ProgressSetPos(int id, int position) = 0;
-    // A message box with no owner window; a null caption takes the
-    // platform's default. Returns the button pressed.
+    // A null caption takes the platform's default. Returns the button pressed.
     virtual int ShowMessage(const char* text, const char* caption, unsigned style) = 0;
-    // String resource `id` of the program's own module into `buffer` (room
-    // for `bufferSize` characters, terminator included); returns the number
-    // of characters copied, 0 when the string is missing.
+    // String resource `id` into `buffer` (`bufferSize` with the terminator);
+    // the number of characters copied, 0 when the string is missing.
     virtual int LoadText(unsigned id, char* buffer, int bufferSize) = 0;
     // Runs the modal open-file dialog; true when the user confirmed.
     virtual bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) = 0;
@@ -90,9 +91,7 @@ public:
     virtual void ComboAddString(int id, const char* entry) = 0;
     virtual void ComboSetCurSel(int id, int index) = 0;
     virtual void ProgressSetRange(int id, int low, int high) = 0;
-    // The window's big (title bar, task switcher) or small icon.
     virtual void SetWindowIcon(bool big, IconHandle icon) = 0;
-    // Ends the modal loop with `result`.
     virtual void EndDialog(int result) = 0;
     virtual IconHandle LoadAppIcon(int resourceId) = 0;
 

@@ -14,9 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "device/sg_error_text.h"
 #include "platform/linux/linux_scsi_generic_devices.h"
-#include "device/sg_command.h"
+#include "device/sg_io_transport.h"
 #include "system_sg_io_answer.h"
 
 namespace {

@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "ui/win32/dialog_host.h"
 #include "firmware/firmware_package.h"
 #include "main_dialog_window.h"
 
 
-#include "ui/resources/resource_strings.h"
+#include "ui/resources/resources.h"
 #include "ui/upgrade_dialog.h"
 #include "ui/win32/win32_gui.h"
 

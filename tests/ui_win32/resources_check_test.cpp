@@ -13,7 +13,7 @@
 #include "dialog_template_reader.h"
 
 #include "firmware/shared_texts.h"
-#include "ui/resources/resource_strings.h"
+#include "ui/resources/resources.h"
 
 namespace {
 

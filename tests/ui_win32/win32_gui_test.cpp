@@ -15,7 +15,7 @@
 #include "firmware/firmware_package.h"
 #include "main_dialog_window.h"
 
-#include "ui/resources/resource_strings.h"
+#include "ui/resources/resources.h"
 #include "ui/upgrade_dialog.h"
 #include "ui/win32/win32_gui.h"
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "device/inquiry_field.h"
+#include "device/device_list.h"
 #include "platform/display_text.h"
 
 namespace {

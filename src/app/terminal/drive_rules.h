@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/fixed_text.h"
 #include "platform/system_services.h"

@@ -9,7 +9,7 @@
 
 #include "app/terminal/flash_program.h"
 #include "firmware/firmware_package.h"
-#include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 
 namespace terminal {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "device/inquiry_field.h"
+#include "device/device_list.h"
 
 namespace terminal {
 

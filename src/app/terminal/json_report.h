@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "device/device_record.h"
+#include "device/device_list.h"
 #include "firmware/firmware_package.h"
 #include "platform/fixed_text.h"
 

@@ -1,7 +1,7 @@
 #include "app/terminal/sg_io_flash_devices.h"
 
-#include "device/sg_error_text.h"
-#include "firmware/status_text.h"
+#include "device/sg_io_transport.h"
+#include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 #include "platform/linux/linux_scsi_generic_devices.h"
 

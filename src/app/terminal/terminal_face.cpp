@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "device/sense_text.h"
+#include "device/command_report_text.h"
 #include "firmware/shared_texts.h"
-#include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 #include "platform/ascii_case.h"
 #include "platform/display_text.h"
 

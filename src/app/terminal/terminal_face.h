@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "app/terminal/json_report.h"
-#include "device/command_report.h"
+#include "device/scsi_transport.h"
 #include "firmware/operations_port.h"
 #include "platform/fixed_text.h"
 #include "platform/interrupt_guard.h"

@@ -1,7 +1,7 @@
 #include "app/terminal/windows_flash_devices.h"
 
 #include "app/transport_factory.h"
-#include "firmware/status_text.h"
+#include "firmware/upgrade_procedure.h"
 #include "platform/ascii_case.h"
 #include "platform/display_text.h"
 

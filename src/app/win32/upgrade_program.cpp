@@ -10,7 +10,6 @@
 #include "platform/win32/win32_services.h"
 #include "ui/dialog_port.h"
 #include "ui/upgrade_dialog.h"
-#include "ui/win32/dialog_host.h"
 #include "ui/win32/win32_gui.h"
 
 namespace {

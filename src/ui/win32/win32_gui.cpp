@@ -3,7 +3,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "ui/file_dialog_text.h"
+#include "ui/dialog_window.h"
+#include "ui/upgrade_dialog.h"
 
 namespace {
 
@@ -13,6 +14,64 @@ void WindowText(HWND window, TextBuffer& text) {
     if (window == nullptr) return;
     const int copied = GetWindowTextA(window, text.data(), static_cast<int>(text.capacity()));
     text.SetLengthWritten(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+}
+
+// What the dialog procedure works on, handed over with WM_INITDIALOG and
+// kept in the window's user slot.
+struct DialogBinding {
+    UpgradeDialog* dialog;
+    Win32Gui* gui;
+};
+
+// Registers the progress bar's window class. InitCommonControlsEx registers
+// that class alone; the library of Windows 95 without later updates lacks
+// it, and there InitCommonControls registers every class.
+void RegisterProgressBarClass() {
+    using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE library = GetModuleHandleA("comctl32.dll");
+    FARPROC entry = library != nullptr ? GetProcAddress(library, "InitCommonControlsEx") : nullptr;
+    if (entry != nullptr) {
+        auto initEx = reinterpret_cast<InitCommonControlsExFunction>(reinterpret_cast<void (*)()>(entry));
+        INITCOMMONCONTROLSEX classes;
+        classes.dwSize = sizeof classes;
+        classes.dwICC = ICC_PROGRESS_CLASS;
+        if (initEx(&classes)) return;
+    }
+    InitCommonControls();
+}
+
+INT_PTR CALLBACK UpgradeDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* binding = reinterpret_cast<DialogBinding*>(lParam);
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        binding->gui->Bind(window);
+        // The controls exist: the first exchange fills them, then the
+        // dialog's own initialisation runs. TRUE lets the system give the
+        // focus to the first enabled tab stop.
+        binding->dialog->DoDataExchange(true);
+        return binding->dialog->OnInitDialog() ? TRUE : FALSE;
+    }
+
+    // Messages that come before WM_INITDIALOG find no binding yet.
+    auto* binding = reinterpret_cast<DialogBinding*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (binding == nullptr) return FALSE;
+
+    switch (message) {
+        case WM_PAINT:
+            return binding->dialog->OnPaint() ? TRUE : FALSE;
+        case WM_QUERYDRAGICON:
+            // One of the messages whose result the dialog procedure returns directly.
+            return reinterpret_cast<INT_PTR>(binding->dialog->OnQueryDragIcon());
+        case WM_CHAR:
+            return FALSE;
+        case WM_COMMAND:
+            // Button clicks, and IDOK / IDCANCEL from Enter, Escape and the
+            // close box, all carry notification code 0.
+            if (HIWORD(wParam) != 0) return FALSE;
+            return binding->dialog->OnCommand(LOWORD(wParam)) ? TRUE : FALSE;
+        default:
+            return FALSE;
+    }
 }
 
 }  // namespace
@@ -45,8 +104,7 @@ void Win32Gui::ComboAddString(int id, const char* entry) {
 }
 
 void Win32Gui::ComboSetCurSel(int id, int index) {
-    if (dialog_ == nullptr) return;
-    SendDlgItemMessageA(dialog_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 int Win32Gui::ComboGetCurSel(int id) {
@@ -55,13 +113,11 @@ int Win32Gui::ComboGetCurSel(int id) {
 }
 
 void Win32Gui::ProgressSetRange(int id, int low, int high) {
-    if (dialog_ == nullptr) return;
-    SendDlgItemMessageA(dialog_, id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+    if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
 }
 
 void Win32Gui::ProgressSetPos(int id, int position) {
-    if (dialog_ == nullptr) return;
-    SendDlgItemMessageA(dialog_, id, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void Win32Gui::SetWindowIcon(bool big, IconHandle icon) {
@@ -134,3 +190,15 @@ void Win32Gui::DrawIcon(PaintContext dc, int x, int y, IconHandle icon) {
 }
 
 void Win32Gui::EndPaint(PaintContext) { ::EndPaint(dialog_, &paint_); }
+
+int RunDialogModal(UpgradeDialog& dialog, Win32Gui& gui) {
+    RegisterProgressBarClass();
+    DialogBinding binding{&dialog, &gui};
+    const INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kDialogTemplateId), nullptr,
+                        UpgradeDialogProcedure, reinterpret_cast<LPARAM>(&binding));
+    // The window is gone: later control operations must not reach a handle
+    // that the system may give to another window.
+    gui.Bind(nullptr);
+    return static_cast<int>(result);
+}

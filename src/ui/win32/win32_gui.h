@@ -1,12 +1,14 @@
 #pragma once
-// The dialog window over USER32, COMCTL32 and COMDLG32, bound to the one
-// dialog window. Message boxes, string resources, the open-file dialog and
-// the application icon need no window and work unbound; the control
-// operations act on the bound dialog (unbound, they do nothing).
+// The dialog window over USER32, COMCTL32 and COMDLG32, and the modal host
+// that runs the UpgradeDialog in it. The control operations act on the
+// bound dialog (unbound, they do nothing); message boxes, strings, the
+// open-file dialog and the icon need no window.
 
 #include <windows.h>
 
 #include "ui/dialog_window.h"
+
+class UpgradeDialog;
 
 class Win32Gui : public DialogWindow {
 public:
@@ -46,3 +48,9 @@ private:
     // The paint started by BeginPaint, ended by EndPaint.
     PAINTSTRUCT paint_{};
 };
+
+// Runs the dialog modally from template 102 of the program's own module,
+// with no owner window, routing its messages to `dialog`; `gui` is bound to
+// the window while it is open. Returns the value the dialog ended with, or
+// -1 when it cannot be created (no template, a control class missing).
+int RunDialogModal(UpgradeDialog& dialog, Win32Gui& gui);

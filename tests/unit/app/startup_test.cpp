@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app_test_fixture.h"
-#include "firmware/firmware_file_commands.h"
+#include "firmware/firmware_readout.h"
 
 
 namespace {

@@ -1,7 +1,7 @@
 // What ktxflash says of a command that failed: the sense data read in both
 // formats, and the outcome in words.
 
-#include "device/sense_text.h"
+#include "device/command_report_text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // simulated drive, answered with the kernel's SG_IO rules: what the Linux
 // transport will be built on.
 
-#include "device/sg_command.h"
+#include "device/sg_io_transport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // byte with a header built independently through the system's <scsi/sg.h>,
 // and the rule that decides whether a command succeeded.
 
-#include "device/sg_io_request.h"
+#include "device/sg_io_transport.h"
 
 #include <gtest/gtest.h>
 #include <scsi/sg.h>

@@ -8,7 +8,6 @@
 #include "combine_test_files.h"
 
 
-#include "firmware/firmware_file_commands.h"
 #include "firmware/firmware_readout.h"
 #include "ops_fixture.h"
 

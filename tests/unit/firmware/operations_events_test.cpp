@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "combine_test_files.h"
-#include "firmware/firmware_file_commands.h"
+#include "firmware/firmware_readout.h"
 #include "firmware/upgrade_procedure.h"
 #include "ops_fixture.h"
 #include "recording_port.h"

@@ -22,7 +22,7 @@
 #include "faulty_file_service.h"
 #include "firmware/firmware_context.h"
 #include "recording_gui.h"
-#include "ui/dialog_commands.h"
+#include "ui/upgrade_dialog.h"
 #include "ui/dialog_port.h"
 
 #include "sample_image.h"

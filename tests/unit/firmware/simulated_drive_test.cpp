@@ -9,7 +9,7 @@
 #include "device/aspi_transport.h"
 #include "combine_test_files.h"
 
-#include "firmware/firmware_file_commands.h"
+#include "firmware/firmware_readout.h"
 #include "ops_fixture.h"
 
 #include "simulated_aspi_library.h"

@@ -11,7 +11,7 @@
 
 #include <gmock/gmock.h>
 
-#include "device/sg_io_request.h"
+#include "device/sg_io_transport.h"
 #include "simulated_machine.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The string table texts as the resource script takes them.
 
 #include "firmware/shared_texts.h"
-#include "ui/resources/resource_strings.h"
+#include "ui/resources/resources.h"
 
 #include <gtest/gtest.h>
 

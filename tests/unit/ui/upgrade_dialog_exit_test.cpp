@@ -6,7 +6,7 @@
 
 #include "dialog_test_support.h"
 
-#include "ui/resources/resource_strings.h"
+#include "ui/resources/resources.h"
 
 namespace {
 

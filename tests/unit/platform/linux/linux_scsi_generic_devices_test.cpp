@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "device/sg_error_text.h"
-#include "device/sg_command.h"
+#include "device/sg_io_transport.h"
 #include "system_sg_io_answer.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/file_dialog_text.h"
+#include "ui/dialog_window.h"
 
 #include <cstring>
 
