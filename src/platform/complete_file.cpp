@@ -37,14 +37,14 @@ void RemoveArmedTemporaryFile() {
 }
 
 CompleteFileOutcome WriteCompleteFile(const char* path, const void* data, std::size_t size, ExistingTarget existing,
-                                      unsigned addedPermissions, int& error) {
+                                      TargetLinks links, unsigned addedPermissions, int& error) {
     error = 0;
     if (size == 0) return CompleteFileOutcome::Failed;
     LongPathText target;
     LongPathText temporary;
     target.Assign(path);
     if (target.truncated()) return CompleteFileOutcome::NameTooLong;
-    if (!ResolveLinks(path, target, error)) return CompleteFileOutcome::Failed;
+    if (links == TargetLinks::Followed && !ResolveLinks(path, target, error)) return CompleteFileOutcome::Failed;
 
     // A new name beside the target, tried under a few names that differ
     // between runs; a name taken meanwhile is never written over.

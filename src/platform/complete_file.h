@@ -1,7 +1,7 @@
 #pragma once
 // Writing a complete file: the data go to a new temporary file beside the
-// file the target's name finally stands for (symbolic links followed, so
-// that a link keeps pointing at the new content), flushed to the disk,
+// file the target's name finally stands for (symbolic links followed where
+// the caller asks, so that a link keeps pointing at the new content), flushed to the disk,
 // which then takes that name, replacing a file of that name or only while
 // the name is free. The target is either left as it was or holds exactly
 // the data, and no temporary file stays behind: not on a failure, and not
@@ -22,6 +22,17 @@ enum class ExistingTarget {
     Keep,
 };
 
+// What a symbolic link at the target's name stands for.
+enum class TargetLinks {
+    // The file it leads to is written, so the link keeps pointing at the
+    // new content (a program's own output file).
+    Followed,
+    // The link itself is the file of that name: kept, or replaced by the
+    // new file. A program run as root never writes where a link another
+    // user put in a shared folder leads.
+    NotFollowed,
+};
+
 enum class CompleteFileOutcome {
     Written,          // the name holds exactly the data
     NameTaken,        // ExistingTarget::Keep, and a file has the name
@@ -35,7 +46,7 @@ enum class CompleteFileOutcome {
 // where a system keeps none) before it takes the name. Nothing is written
 // when `size` is 0.
 CompleteFileOutcome WriteCompleteFile(const char* path, const void* data, std::size_t size, ExistingTarget existing,
-                                      unsigned addedPermissions, int& error);
+                                      TargetLinks links, unsigned addedPermissions, int& error);
 
 // The longest name the steps below handle, the terminating zero excluded.
 constexpr std::size_t kLongestFileName = 4095;

@@ -316,6 +316,21 @@ run "" --save "$WORK/existing.bin" --force /dev/sg0
 expect_status 0
 cmp -s "$WORK/existing.bin" "$WORK/image.bin" || fail "--force did not replace the file"
 
+CASE="a symbolic link at the file's name is never followed (ktxflash runs as root)"
+rm -f "$WORK/link.bin" "$WORK/elsewhere.bin"
+ln -s "$WORK/elsewhere.bin" "$WORK/link.bin"
+drive "image = sample"
+run "" --save "$WORK/link.bin" /dev/sg0
+expect_status 3
+expect_text "the file exists; add --force to replace it"
+[ ! -e "$WORK/elsewhere.bin" ] || fail "the dangling link's target was created"
+echo keep > "$WORK/elsewhere.bin"
+run "" --save "$WORK/link.bin" --force /dev/sg0
+expect_status 0
+[ ! -L "$WORK/link.bin" ] || fail "--force left the link in place"
+cmp -s "$WORK/link.bin" "$WORK/image.bin" || fail "--force did not write the file at the link's name"
+[ "$(cat "$WORK/elsewhere.bin")" = keep ] || fail "the file the link led to was written"
+
 CASE="a file that cannot be read is still there"
 drive "image = sample"
 mkdir -p "$WORK/folder.bin"

@@ -89,7 +89,7 @@ WriteOutcome WriteFileAtomically(const std::string& path, const std::vector<std:
     int error = 0;
     switch (WriteCompleteFile(path.c_str(), bytes.data(), bytes.size(),
                               existing == Existing::kReplace ? ExistingTarget::Replace : ExistingTarget::Keep,
-                              addedPermissions, error)) {
+                              TargetLinks::Followed, addedPermissions, error)) {
     case CompleteFileOutcome::Written: return WriteOutcome::kWritten;
     case CompleteFileOutcome::NameTaken: return WriteOutcome::kNameTaken;
     case CompleteFileOutcome::NameTooLong: problem = "cannot write: File name too long"; break;

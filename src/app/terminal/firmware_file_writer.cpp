@@ -23,7 +23,9 @@ FileWriteOutcome WriteFirmwareFile(const char* path, const std::uint8_t* data, s
     if (!mayReplace && FileIsThere(path)) return FileWriteOutcome::Exists;
     const ExistingTarget existing = mayReplace ? ExistingTarget::Replace : ExistingTarget::Keep;
     int error = 0;
-    switch (WriteCompleteFile(path, data, size, existing, 0, error)) {
+    // ktxflash runs as root: a link at the name is the name's file, never
+    // a way to write elsewhere.
+    switch (WriteCompleteFile(path, data, size, existing, TargetLinks::NotFollowed, 0, error)) {
     case CompleteFileOutcome::Written: return FileWriteOutcome::Written;
     // A file that took the name after it was looked at is kept too.
     case CompleteFileOutcome::NameTaken: return FileWriteOutcome::Exists;

@@ -65,7 +65,7 @@ TEST_F(CompleteFileTest, TakesTheNameAsAskedAndLeavesNoTemporaryFile) {
         fs::remove(target);
         if (c.before != nullptr) Write(target, c.before);
         int error = -1;
-        EXPECT_EQ(WriteCompleteFile(target.c_str(), data_, sizeof data_, c.existing, 0, error), c.outcome) << c.name;
+        EXPECT_EQ(WriteCompleteFile(target.c_str(), data_, sizeof data_, c.existing, TargetLinks::Followed, 0, error), c.outcome) << c.name;
         EXPECT_EQ(Read(target), c.after) << c.name;
         EXPECT_EQ(FilesInFolder(), 1u) << c.name;
     }
@@ -73,16 +73,65 @@ TEST_F(CompleteFileTest, TakesTheNameAsAskedAndLeavesNoTemporaryFile) {
 
 TEST_F(CompleteFileTest, AFailedWriteLeavesTheFolderAsItWas) {
     int error = 0;
-    EXPECT_EQ(WriteCompleteFile(Path("missing/fw.bin").c_str(), data_, sizeof data_, ExistingTarget::Replace, 0, error),
+    EXPECT_EQ(WriteCompleteFile(Path("missing/fw.bin").c_str(), data_, sizeof data_, ExistingTarget::Replace, TargetLinks::Followed, 0, error),
               CompleteFileOutcome::Failed);
     EXPECT_NE(error, 0);
     // Nothing to write is no file either.
-    EXPECT_EQ(WriteCompleteFile(Path("empty.bin").c_str(), data_, 0, ExistingTarget::Replace, 0, error),
+    EXPECT_EQ(WriteCompleteFile(Path("empty.bin").c_str(), data_, 0, ExistingTarget::Replace, TargetLinks::Followed, 0, error),
               CompleteFileOutcome::Failed);
     const std::string tooLong = Path("") + std::string(kLongestFileName, 'n');
-    EXPECT_EQ(WriteCompleteFile(tooLong.c_str(), data_, sizeof data_, ExistingTarget::Replace, 0, error),
+    EXPECT_EQ(WriteCompleteFile(tooLong.c_str(), data_, sizeof data_, ExistingTarget::Replace, TargetLinks::Followed, 0, error),
               CompleteFileOutcome::NameTooLong);
     EXPECT_EQ(FilesInFolder(), 0u);
+}
+
+// A link at the name: followed, the file it leads to gets the data and the
+// link stays; not followed, the link is the file of that name, and what it
+// leads to is never written (dangling or not).
+TEST_F(CompleteFileTest, ALinkAtTheNameIsFollowedOnlyWhenAsked) {
+    struct Case {
+        const char* name;
+        ExistingTarget existing;
+        TargetLinks links;
+        bool leadsToAFile;
+        CompleteFileOutcome outcome;
+        const char* linkedFileAfter;  // nullptr: there is none
+        bool linkStays;
+    };
+    const Case cases[] = {
+        {"followed, replace", ExistingTarget::Replace, TargetLinks::Followed, true, CompleteFileOutcome::Written,
+         "data", true},
+        {"followed, keep, dangling", ExistingTarget::Keep, TargetLinks::Followed, false,
+         CompleteFileOutcome::Written, "data", true},
+        {"not followed, replace", ExistingTarget::Replace, TargetLinks::NotFollowed, true,
+         CompleteFileOutcome::Written, "old", false},
+        {"not followed, keep, dangling", ExistingTarget::Keep, TargetLinks::NotFollowed, false,
+         CompleteFileOutcome::NameTaken, nullptr, true},
+        {"not followed, keep", ExistingTarget::Keep, TargetLinks::NotFollowed, true,
+         CompleteFileOutcome::NameTaken, "old", true},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        const std::string link = Path("fw.bin");
+        const std::string linked = Path("elsewhere.bin");
+        if (c.leadsToAFile) Write(linked, "old");
+        std::error_code made;
+        fs::create_symlink(linked, link, made);
+        if (made) GTEST_SKIP() << "this system makes no symbolic link here: " << made.message();
+        int error = -1;
+        EXPECT_EQ(WriteCompleteFile(link.c_str(), data_, sizeof data_, c.existing, c.links, 0, error), c.outcome)
+            << c.name;
+        if (c.linkedFileAfter == nullptr) {
+            EXPECT_FALSE(fs::exists(linked)) << c.name;
+        } else {
+            EXPECT_EQ(Read(linked), c.linkedFileAfter) << c.name;
+        }
+        EXPECT_EQ(fs::is_symlink(link), c.linkStays) << c.name;
+        if (!c.linkStays) {
+            EXPECT_EQ(Read(link), "data") << c.name;
+        }
+    }
 }
 
 }  // namespace
