@@ -18,7 +18,7 @@ sc_high_dpi() {
   set_system_dpi 144 || fail "cannot set the DPI"
   launch_one_drive "$version" "$exe"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 $DIALOG_CHECKS
 expect-count 1000 1
 expect-entry 1000 0 "$KTX_ENTRY"

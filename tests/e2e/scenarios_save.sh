@@ -33,7 +33,7 @@ sc_save_new_file() {
   local target
   target=$(winpath "$SCEN/saved.bin")
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 $(browse_to "$target")
 command 1009
 expect-text 1004 "Upgrade Firmware Successful!!"
@@ -69,7 +69,7 @@ sc_save_keep_existing() {
   local target
   target=$(winpath "$SCEN/saved.bin")
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 command 1009
 expect-text 1004 "Cant open the file "
 expect-enabled 1010 1
@@ -99,7 +99,7 @@ sc_save_write_failure() {
   local target
   target=$(winpath "$SCEN/full.bin")
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 $(browse_to "$target")
 command 1009
 expect-text 1004 "Cant write the file $(sq "$target")"

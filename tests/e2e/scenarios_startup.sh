@@ -85,7 +85,7 @@ sc_one_drive() {
   [ "$version" = win98 ] || exe=ktxupgrade_nt_sim.exe
   launch_one_drive "$version" "$exe"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 $DIALOG_CHECKS
 expect-count 1000 1
 expect-entry 1000 0 "$KTX_ENTRY"
@@ -138,7 +138,7 @@ kind = disk
 EOF
   launch "$exe" "$version" $aspi
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 $DIALOG_CHECKS
 expect-count 1000 3
 expect-entry 1000 0 "$KTX_ENTRY"
@@ -163,7 +163,7 @@ sc_template() {
   [ "$version" = win98 ] || exe=ktxupgrade_nt_sim_template.exe
   launch_one_drive "$version" "$exe"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 $DIALOG_CHECKS
 expect-text 1004 "Need Combine firmware first !!"
 expect-enabled 1010 0
@@ -184,7 +184,7 @@ sc_driver_self_check() {
   [ "$version" = win98 ] || exe=ktxupgrade_nt_sim.exe
   launch_one_drive "$version" "$exe"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 EOF
   drive_expect_failure <<EOF
 timeout 1

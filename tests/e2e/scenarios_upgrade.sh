@@ -49,7 +49,7 @@ sc_upgrade() {
 wait-exit 10"
   fi
   DRIVER_KILLED_OK=1 drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 click 1010
 $CONFIRM_BOTH
 expect-text 1004 "Upgrade Firmware Successful!!"
@@ -85,7 +85,7 @@ answer-box "WARNING" no'
   fi
   launch_drive "$version"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 click 1010
 expect-box "WARNING" "$CONFIRM_TEXT" 20
 $answers
@@ -109,7 +109,7 @@ sc_refused() {
   local version=$1 text=$2 setting=$3
   launch_drive "$version" "$setting"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 click 1010
 expect-text 1004 "$text"
 expect-enabled 1010 0
@@ -133,7 +133,7 @@ sc_open_failure() {
   local version=$1
   launch_drive "$version" "fault = vanish-after 3"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 click 1010
 expect-text 1004 "Open Device (0 0)TAVRINE KTX7724R05       Failed!!"
 expect-enabled 1010 1
@@ -154,7 +154,7 @@ sc_block3_refused_four_times() {
   local version=$1
   launch_drive "$version" "fault = refuse-block 3 4"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 click 1010
 $CONFIRM_BOTH
 expect-text 1004 "Upgrade Firmware Successful!!"
@@ -175,7 +175,7 @@ sc_block5_refused_five_times() {
   local version=$1
   launch_drive "$version" "fault = refuse-block 5 5"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 click 1010
 $CONFIRM_BOTH
 expect-text 1004 "Error Happen in ID 5 OFFSET 0x0000\nPlease check whether your selected device is fit for the F/W !"
@@ -200,7 +200,7 @@ sc_second_click() {
   local version=$1
   launch_drive "$version"
   drive <<EOF
-wait-window "$DIALOG" 20
+wait-window "$DIALOG" 60
 click 1010
 expect-box "WARNING" "$CONFIRM_TEXT" 20
 expect-enabled 1010 1
