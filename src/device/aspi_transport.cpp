@@ -84,10 +84,7 @@ void AspiTransport::Enumerate(DeviceList& list) {
 
         for (unsigned target = 0; target < targetCount; ++target) {
             current.targetId = static_cast<std::uint8_t>(target);
-            if (!Inquiry()) continue;
-            TestUnitReady();  // twice, results ignored: a drive without a
-            TestUnitReady();  // disc is listed all the same
-            if (Prepare()) list.Append(current);
+            if (Inquiry()) ListCurrent(list);
         }
     }
     ZeroCurrent();

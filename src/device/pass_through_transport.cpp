@@ -57,19 +57,8 @@ void PassThroughTransport::Enumerate(DeviceList& list) {
     for (char letter = kFirstLetter; letter <= kLastLetter; ++letter) {
         OpenVolume(letter);
         if (!volume_.valid()) continue;
-        if (!Inquiry()) {
-            volume_.Close();
-            continue;
-        }
-        // A drive without a disc answers check condition; it is listed all the same.
-        TestUnitReady();
-        TestUnitReady();
-        if (!Prepare()) {
-            volume_.Close();
-            continue;
-        }
         current.driveLetter = letter;
-        list.Append(current);
+        if (Inquiry()) ListCurrent(list);
         volume_.Close();
     }
     ZeroCurrent();

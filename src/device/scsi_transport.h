@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "device/command_set.h"
 #include "device/device_list.h"
@@ -65,12 +66,29 @@ struct CommandReport {
 
     bool refused() const { return refusal[0] != '\0'; }
     // Sets `refusal` to `text`, cut to the room.
-    void Refuse(const char* text);
+    void Refuse(const char* text) {
+        std::size_t length = std::strlen(text);
+        if (length >= kRefusalRoom) length = kRefusalRoom - 1;
+        std::memcpy(refusal, text, length);
+        refusal[length] = '\0';
+    }
     // Starts the report of `command`: everything but its bytes cleared.
-    void Begin(const commands::Command& command);
+    void Begin(const commands::Command& command) {
+        *this = CommandReport{};
+        std::memcpy(cdb, command.cdb.data(), sizeof cdb);
+        cdbLength = command.cdbLength;
+        direction = command.direction;
+        length = command.transferLength;
+    }
     // The drive's SCSI status and the sense data it returned (`length` bytes,
     // at most kKeptSenseLength kept).
-    void Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length);
+    void Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length) {
+        answered = true;
+        scsiStatus = status;
+        senseLength = static_cast<std::uint8_t>(length < kKeptSenseLength ? length : kKeptSenseLength);
+        if (senseData != nullptr && senseLength > 0) std::memcpy(sense, senseData, senseLength);
+        else senseLength = 0;
+    }
 };
 
 // Sees every command a transport sends as it starts (the report holds its
@@ -85,7 +103,7 @@ public:
 class ScsiTransport {
 public:
     ScsiTransport();
-    virtual ~ScsiTransport();
+    virtual ~ScsiTransport() = default;
     ScsiTransport(const ScsiTransport&) = delete;
     ScsiTransport& operator=(const ScsiTransport&) = delete;
 
@@ -93,17 +111,41 @@ public:
     virtual int Open(const DeviceRecord& record) = 0;
     virtual void Close() = 0;
 
-    int Inquiry();
-    int Prepare();
-    int ModeSense();
-    int ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset, std::uint16_t length);
-    int ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset, std::uint16_t length);
+    int Inquiry() {
+        if (!Issue(commands::Inquiry(backend()), nullptr) || !commands::InquiryAccepted(Reply())) return 0;
+        commands::CopyInquiryFields(Reply(), current);
+        return 1;
+    }
+    int Prepare() {
+        current.versionMajor = 0;
+        current.versionMinor = 0;
+        current.imageSize = kImageSize;
+        return 1;
+    }
+    int ModeSense() {
+        if (!Issue(commands::ModeSense(backend()), nullptr)) return 0;
+        dvdRomOnly = commands::DvdRomOnlyFromModeSense(Reply());
+        return 1;
+    }
+    int ReadBufferMode2(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset, std::uint16_t length) {
+        return Issue(commands::ReadBufferMode2(bufferId, offset, length), data);
+    }
+    int ReadBufferMode1(std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset, std::uint16_t length) {
+        return Issue(commands::ReadBufferMode1(bufferId, offset, length), data);
+    }
+    // The platforms only read a data-out buffer, but their records carry a
+    // pointer to writable memory; the data are not changed.
     int WriteBufferMode7(const std::uint8_t* data, std::uint8_t bufferId, std::uint16_t offset,
-                         std::uint16_t length);
-    int WriteBufferMode4();
-    int TestUnitReady();
+                         std::uint16_t length) {
+        return Issue(commands::WriteBufferMode7(bufferId, offset, length), const_cast<std::uint8_t*>(data));
+    }
+    int WriteBufferMode4() { return Issue(commands::WriteBufferMode4(), nullptr); }
+    int TestUnitReady() { return Issue(commands::TestUnitReady(), nullptr); }
     int VendorDownload(const std::uint8_t* data, std::uint8_t blockNumber, std::uint16_t blockSum,
-                       std::uint16_t length, std::uint16_t imageSum);
+                       std::uint16_t length, std::uint16_t imageSum) {
+        return Issue(commands::VendorDownload(blockNumber, blockSum, length, imageSum),
+                     const_cast<std::uint8_t*>(data));
+    }
 
     // Locks and dismounts the open drive's volume so that nothing else
     // reaches the drive during the download (NT pass-through); the lock ends
@@ -138,9 +180,13 @@ protected:
     virtual int Send(const commands::Command& command, std::uint8_t* data) = 0;
     virtual const std::uint8_t* Reply() const = 0;
 
-    void ZeroCurrent();
+    // After an accepted INQUIRY of the device `current` addresses: TEST UNIT
+    // READY twice, results ignored (a drive without a disc answers check
+    // condition and is listed all the same), Prepare, and the record listed.
+    void ListCurrent(DeviceList& list);
+    void ZeroCurrent() { std::memset(&current, 0, sizeof current); }
     // Replaces the current record with a whole copy of `record`.
-    void CopyToCurrent(const DeviceRecord& record);
+    void CopyToCurrent(const DeviceRecord& record) { std::memcpy(&current, &record, sizeof current); }
     virtual commands::Backend backend() const = 0;
 
 private:

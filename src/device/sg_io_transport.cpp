@@ -41,13 +41,8 @@ DeviceError SgIoTransport::ProbeOne(const char* path, DeviceList& list) {
     const bool accepted = Inquiry() != 0;
     const DeviceError inquiryError = lastError_;
     if (accepted) {
-        // A drive without a disc answers check condition; it is listed all the same.
-        TestUnitReady();
-        TestUnitReady();
-        if (Prepare()) {
-            std::memcpy(kept_[entry].identity, current.identity, sizeof current.identity);
-            list.Append(current);
-        }
+        std::memcpy(kept_[entry].identity, current.identity, sizeof current.identity);
+        ListCurrent(list);
     }
     device_.Close();
     return inquiryError;
