@@ -16,9 +16,7 @@
 // destruction; and the report says `abandoned`, so that callers keep their
 // buffers until the program ends.
 
-const char kAspiLibraryName[] = "wnaspi32.dll";
-const char kSupportInfoName[] = "GetASPI32SupportInfo";
-const char kSendCommandName[] = "SendASPI32Command";
+namespace {
 
 // Passes that only give up the rest of the time slice before the poll
 // starts sleeping a millisecond between reads: fast commands complete
@@ -27,17 +25,58 @@ constexpr unsigned kYieldOnlyPasses = 16;
 
 constexpr std::uint32_t kMsPerSecond = 1000;
 
+// Zero-fills `request` and fills it for `command` to `record`'s adapter and target.
+void BuildRequest(aspi::SRB_ExecSCSICmd& request, const commands::Command& command, const DeviceRecord& record,
+                  std::uint8_t flags, std::uint8_t lun, const std::uint8_t* buffer) {
+    std::memset(&request, 0, sizeof request);
+    request.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
+    request.SRB_Status = aspi::SS_PENDING;
+    request.SRB_HaId = record.hostAdapter;
+    request.SRB_Flags = flags;
+    request.SRB_Target = record.targetId;
+    request.SRB_Lun = lun;
+    request.SRB_BufLen = command.transferLength;
+    request.SRB_BufPointer = const_cast<std::uint8_t*>(buffer);
+    request.SRB_SenseLen = aspi::SENSE_LEN;
+    request.SRB_CDBLen = command.cdbLength;
+    std::memcpy(request.CDBByte, command.cdb.data(), sizeof request.CDBByte);
+}
+
+// Polls SRB_Status; false when the bound ran out with the request pending.
+bool PollUntilComplete(platform::AspiLibrary& library, const aspi::SRB_ExecSCSICmd& request, std::uint32_t boundMs) {
+    const std::uint32_t start = library.TickMs();
+    for (unsigned pass = 0;; ++pass) {
+        // An acquire read: ASPI's data and sense writes are visible once
+        // the outcome is (see aspi_srb.h).
+        if (aspi::ReadStatus(request.SRB_Status) != aspi::SS_PENDING) return true;
+        if (static_cast<std::uint32_t>(library.TickMs() - start) >= boundMs) return false;
+        library.Pause(pass < kYieldOnlyPasses ? 0 : 1);
+    }
+}
+
+// The outcome of a request ASPI completed, kept in `report`: 1 for SS_COMP.
+int JudgeCompleted(const aspi::SRB_ExecSCSICmd& request, CommandReport& report) {
+    const std::uint8_t status = aspi::ReadStatus(request.SRB_Status);
+    // The target's status (and the sense with check condition) only when
+    // the host adapter reports no failure of its own.
+    const bool checkCondition = request.SRB_TargStat == 0x02;
+    if (status == aspi::SS_COMP || (status == aspi::SS_ERR && request.SRB_HaStat == aspi::HASTAT_OK))
+        report.Answer(request.SRB_TargStat, request.SenseArea, checkCondition ? aspi::SENSE_LEN : 0);
+    report.requestStatus = status;
+    report.hostStatus = request.SRB_HaStat;
+    return status == aspi::SS_COMP ? 1 : 0;
+}
+
+}  // namespace
+
 AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t completionBoundMs)
     : library_(library), aspiLibrary_(nullptr, ReleaseModule{&library}), completionBoundMs_(completionBoundMs) {
-    std::memset(&request_, 0, sizeof request_);
-    std::memset(dataBuffer_, 0, sizeof dataBuffer_);
-
-    aspiLibrary_.Reset(library_.Load(kAspiLibraryName));
+    aspiLibrary_.Reset(library_.Load("wnaspi32.dll"));
     if (aspiLibrary_.valid()) {
-        supportInfoEntry_ = library_.FindEntry(aspiLibrary_.get(), kSupportInfoName);
-        sendCommandEntry_ = library_.FindEntry(aspiLibrary_.get(), kSendCommandName);
-        if (supportInfoEntry_ && sendCommandEntry_) {
-            const std::uint32_t info = library_.CallSupportInfo(supportInfoEntry_);
+        const auto supportInfoEntry = library_.FindEntry(aspiLibrary_.get(), "GetASPI32SupportInfo");
+        sendCommandEntry_ = library_.FindEntry(aspiLibrary_.get(), "SendASPI32Command");
+        if (supportInfoEntry && sendCommandEntry_) {
+            const std::uint32_t info = library_.CallSupportInfo(supportInfoEntry);
             const std::uint8_t status = static_cast<std::uint8_t>((info >> 8) & 0xFF);
             if (status == aspi::SS_COMP) {
                 adapterCount = info & 0xFF;
@@ -46,19 +85,15 @@ AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t compl
         }
         if (!initOk) {
             aspiLibrary_.Close();
-            supportInfoEntry_ = nullptr;
             sendCommandEntry_ = nullptr;
         }
     }
-    ZeroCurrent();
 }
 
 AspiTransport::~AspiTransport() {
     // ASPI may still be running code of its own for an abandoned request.
     if (requestAbandoned_) aspiLibrary_.Abandon();
 }
-
-bool AspiTransport::CanSend() const { return aspiLibrary_.valid() && sendCommandEntry_ && !requestAbandoned_; }
 
 void AspiTransport::Enumerate(DeviceList& list) {
     // A host adapter inquiry that ends neither SS_COMP nor SS_INVALID_HA
@@ -90,13 +125,6 @@ void AspiTransport::Enumerate(DeviceList& list) {
     ZeroCurrent();
 }
 
-int AspiTransport::Open(const DeviceRecord& record) {
-    CopyToCurrent(record);
-    return 1;
-}
-
-void AspiTransport::Close() {}
-
 int AspiTransport::Send(const commands::Command& command, std::uint8_t* data) {
     report().carrier = CommandCarrier::Aspi;
     if (command.usesReplyArea) {
@@ -108,73 +136,45 @@ int AspiTransport::Send(const commands::Command& command, std::uint8_t* data) {
             data = dataBuffer_;
         }
     }
+    const std::uint32_t boundMs = completionBoundMs_ != kBoundFromCommand
+                                      ? completionBoundMs_
+                                      : command.timeoutSeconds * kMsPerSecond;  // at most 25,000,000: fits
     // The vendor download, whose flash write takes long, waits on an event;
     // every other command is polled.
-    const int result = command.cdb[0] == commands::kOpVendorDownload ? ExecuteWithEvent(command, data)
-                                                                      : ExecutePolled(command, data);
+    const int result = command.cdb[0] == commands::kOpVendorDownload ? ExecuteWithEvent(command, data, boundMs)
+                                                                      : ExecutePolled(command, data, boundMs);
     report().abandoned = requestAbandoned_;
     return result;
 }
 
-std::uint32_t AspiTransport::BoundMs(const commands::Command& command) const {
-    if (completionBoundMs_ != kBoundFromCommand) return completionBoundMs_;
-    return command.timeoutSeconds * kMsPerSecond;  // at most 25,000,000: fits
-}
-
-void AspiTransport::BuildRequest(const commands::Command& command, std::uint8_t flags, std::uint8_t lun,
-                                 const std::uint8_t* buffer) {
-    std::memset(&request_, 0, sizeof request_);
-    request_.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
-    request_.SRB_Status = aspi::SS_PENDING;
-    request_.SRB_HaId = current.hostAdapter;
-    request_.SRB_Flags = flags;
-    request_.SRB_Target = current.targetId;
-    request_.SRB_Lun = lun;
-    request_.SRB_BufLen = command.transferLength;
-    request_.SRB_BufPointer = const_cast<std::uint8_t*>(buffer);
-    request_.SRB_SenseLen = aspi::SENSE_LEN;
-    request_.SRB_CDBLen = command.cdbLength;
-    std::memcpy(request_.CDBByte, command.cdb.data(), sizeof request_.CDBByte);
-}
-
-bool AspiTransport::PollUntilComplete(std::uint32_t boundMs) {
-    const std::uint32_t start = library_.TickMs();
-    for (unsigned pass = 0;; ++pass) {
-        // An acquire read: ASPI's data and sense writes are visible once
-        // the outcome is (see aspi_srb.h).
-        if (aspi::ReadStatus(request_.SRB_Status) != aspi::SS_PENDING) return true;
-        if (static_cast<std::uint32_t>(library_.TickMs() - start) >= boundMs) return false;
-        library_.Pause(pass < kYieldOnlyPasses ? 0 : 1);
-    }
-}
-
-int AspiTransport::ExecutePolled(const commands::Command& command, std::uint8_t* buffer) {
+int AspiTransport::ExecutePolled(const commands::Command& command, std::uint8_t* buffer, std::uint32_t boundMs) {
     if (!CanSend()) return 0;
     const std::uint8_t flags = command.direction == commands::Direction::In ? aspi::SRB_DIR_IN : aspi::SRB_DIR_OUT;
-    BuildRequest(command, flags, current.lun, buffer);
+    BuildRequest(request_, command, current, flags, current.lun, buffer);
     library_.CallSendCommand(sendCommandEntry_, &request_);
-    if (!PollUntilComplete(BoundMs(command))) {
+    if (!PollUntilComplete(library_, request_, boundMs)) {
         requestAbandoned_ = true;
         return 0;
     }
-    return JudgeCompleted();
+    return JudgeCompleted(request_, report());
 }
 
-int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer) {
+int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer,
+                                    std::uint32_t boundMs) {
     if (!CanSend()) return 0;
     // Closed by its owner on every way out but one (below).
     OwnedEvent event(nullptr, CloseEvent{&library_});
     event.Reset(library_.CreateManualResetEvent());
     if (!event.valid()) return 0;
 
-    BuildRequest(command, aspi::SRB_DIR_OUT | aspi::SRB_EVENT_NOTIFY, 0, buffer);
+    BuildRequest(request_, command, current, aspi::SRB_DIR_OUT | aspi::SRB_EVENT_NOTIFY, 0, buffer);
     request_.SRB_PostProc = event.get();
     library_.ResetEvent(event.get());
     library_.CallSendCommand(sendCommandEntry_, &request_);
 
     // A request that ASPI completed within the call is judged at once.
     if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
-        const auto waited = library_.WaitForEvent(event.get(), BoundMs(command));
+        const auto waited = library_.WaitForEvent(event.get(), boundMs);
         if (aspi::ReadStatus(request_.SRB_Status) == aspi::SS_PENDING) {
             // Still ASPI's, however the wait ended (out of time, failed, a
             // stray signal): abandoned, its event left open (see the top).
@@ -184,17 +184,5 @@ int AspiTransport::ExecuteWithEvent(const commands::Command& command, const std:
         }
         if (waited != platform::AspiLibrary::WaitResult::Signalled) return 0;
     }
-    return JudgeCompleted();
-}
-
-int AspiTransport::JudgeCompleted() {
-    const std::uint8_t status = aspi::ReadStatus(request_.SRB_Status);
-    // The target's status (and the sense with check condition) only when
-    // the host adapter reports no failure of its own.
-    const bool checkCondition = request_.SRB_TargStat == 0x02;
-    if (status == aspi::SS_COMP || (status == aspi::SS_ERR && request_.SRB_HaStat == aspi::HASTAT_OK))
-        report().Answer(request_.SRB_TargStat, request_.SenseArea, checkCondition ? aspi::SENSE_LEN : 0);
-    report().requestStatus = status;
-    report().hostStatus = request_.SRB_HaStat;
-    return status == aspi::SS_COMP ? 1 : 0;
+    return JudgeCompleted(request_, report());
 }

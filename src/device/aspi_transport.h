@@ -24,8 +24,11 @@ public:
 
     void Enumerate(DeviceList& list) override;
     // ASPI has no device handle: Open copies the record, Close does nothing.
-    int Open(const DeviceRecord& record) override;
-    void Close() override;
+    int Open(const DeviceRecord& record) override {
+        CopyToCurrent(record);
+        return 1;
+    }
+    void Close() override {}
 
 protected:
     int Send(const commands::Command& command, std::uint8_t* data) override;
@@ -43,32 +46,21 @@ private:
     };
     using OwnedEvent = OwnedHandle<platform::AspiLibrary::EventHandle, CloseEvent>;
 
-    // The outcome of a request ASPI completed, kept in the report: 1 for SS_COMP.
-    int JudgeCompleted();
-    // Sends one command and polls its status until it completes or its
-    // bound runs out; `buffer` is the data area (null without data).
-    int ExecutePolled(const commands::Command& command, std::uint8_t* buffer);
+    // Sends one command and polls its status until it completes or the bound
+    // runs out; `buffer` is the data area (null without data).
+    int ExecutePolled(const commands::Command& command, std::uint8_t* buffer, std::uint32_t boundMs);
     // Sends the vendor download command and waits on an event for it.
-    int ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer);
-    // Zero-fills the request block and fills it for `command`.
-    void BuildRequest(const commands::Command& command, std::uint8_t flags, std::uint8_t lun,
-                      const std::uint8_t* buffer);
-    // Polls SRB_Status; false when the bound ran out with the request pending.
-    bool PollUntilComplete(std::uint32_t boundMs);
-    std::uint32_t BoundMs(const commands::Command& command) const;
-    bool CanSend() const;
+    int ExecuteWithEvent(const commands::Command& command, const std::uint8_t* buffer, std::uint32_t boundMs);
+    bool CanSend() const { return aspiLibrary_.valid() && sendCommandEntry_ && !requestAbandoned_; }
 
     platform::AspiLibrary& library_;
     // Released at destruction unless a request was abandoned.
     OwnedHandle<platform::AspiLibrary::ModuleHandle, ReleaseModule> aspiLibrary_;
-    platform::AspiLibrary::EntryAddress supportInfoEntry_ = nullptr;
     platform::AspiLibrary::EntryAddress sendCommandEntry_ = nullptr;
     const std::uint32_t completionBoundMs_;
     bool requestAbandoned_ = false;
-
     // The request block of every command and the reply area, rebuilt for
-    // each: members, so that a request given up after its bound can only
-    // ever be written into memory that nothing else uses.
-    aspi::SRB_ExecSCSICmd request_;
-    std::uint8_t dataBuffer_[commands::kAspiDataBufferSize];
+    // each: members, not stack variables (see aspi_transport.cpp).
+    aspi::SRB_ExecSCSICmd request_{};
+    std::uint8_t dataBuffer_[commands::kAspiDataBufferSize] = {};
 };

@@ -56,147 +56,139 @@ constexpr const char* kSenseKeyNames[16] = {
     "OBSOLETE (0xC)",  "VOLUME OVERFLOW", "MISCOMPARE",      "RESERVED (0xF)",
 };
 
-struct StatusWords {
+struct CodeWords {
+    std::uint32_t code;
     const char* name;     // "DID_NO_CONNECT"
     const char* meaning;  // "the drive could not be reached"
 };
 
-struct CodeWords {
-    std::uint32_t code;
-    StatusWords words;
-};
-
 template <std::size_t N>
-const StatusWords* Find(const CodeWords (&table)[N], std::uint32_t code) {
+const CodeWords* Find(const CodeWords (&table)[N], std::uint32_t code) {
     for (const CodeWords& entry : table)
-        if (entry.code == code) return &entry.words;
+        if (entry.code == code) return &entry;
     return nullptr;
 }
 
 constexpr CodeWords kHostStatuses[] = {
-    {0x00, {"DID_OK", "no error"}},
-    {0x01, {"DID_NO_CONNECT", "the drive could not be reached: unplugged, powered off or its connection lost"}},
-    {0x02, {"DID_BUS_BUSY", "the bus stayed busy"}},
-    {0x03, {"DID_TIME_OUT", "the command timed out"}},
-    {0x04, {"DID_BAD_TARGET", "no drive at that address"}},
-    {0x05, {"DID_ABORT", "the command was aborted"}},
-    {0x06, {"DID_PARITY", "a parity error on the bus"}},
-    {0x07, {"DID_ERROR", "the host adapter's driver failed the command (behind USB, often a lost connection)"}},
-    {0x08, {"DID_RESET", "the bus or the drive was reset"}},
-    {0x09, {"DID_BAD_INTR", "an interrupt the host adapter did not expect"}},
-    {0x0A, {"DID_PASSTHROUGH", "passed through without the kernel's handling"}},
-    {0x0B, {"DID_SOFT_ERROR", "the host adapter's driver asks for a retry"}},
-    {0x0C, {"DID_IMM_RETRY", "to be retried at once"}},
-    {0x0D, {"DID_REQUEUE", "to be queued again"}},
-    {0x0E, {"DID_TRANSPORT_DISRUPTED", "the connection to the drive was disrupted"}},
-    {0x0F, {"DID_TRANSPORT_FAILFAST", "the connection to the drive failed"}},
-    {0x10, {"DID_TARGET_FAILURE", "a permanent failure of the drive"}},
-    {0x11, {"DID_NEXUS_FAILURE", "a permanent failure of the path to the drive"}},
-    {0x12, {"DID_ALLOC_FAILURE", "space allocation on the device failed"}},
-    {0x13, {"DID_MEDIUM_ERROR", "a medium error"}},
-    {0x14, {"DID_TRANSPORT_MARGINAL", "the connection to the drive is marginal"}},
+    {0x00, "DID_OK", "no error"},
+    {0x01, "DID_NO_CONNECT", "the drive could not be reached: unplugged, powered off or its connection lost"},
+    {0x02, "DID_BUS_BUSY", "the bus stayed busy"},
+    {0x03, "DID_TIME_OUT", "the command timed out"},
+    {0x04, "DID_BAD_TARGET", "no drive at that address"},
+    {0x05, "DID_ABORT", "the command was aborted"},
+    {0x06, "DID_PARITY", "a parity error on the bus"},
+    {0x07, "DID_ERROR", "the host adapter's driver failed the command (behind USB, often a lost connection)"},
+    {0x08, "DID_RESET", "the bus or the drive was reset"},
+    {0x09, "DID_BAD_INTR", "an interrupt the host adapter did not expect"},
+    {0x0A, "DID_PASSTHROUGH", "passed through without the kernel's handling"},
+    {0x0B, "DID_SOFT_ERROR", "the host adapter's driver asks for a retry"},
+    {0x0C, "DID_IMM_RETRY", "to be retried at once"},
+    {0x0D, "DID_REQUEUE", "to be queued again"},
+    {0x0E, "DID_TRANSPORT_DISRUPTED", "the connection to the drive was disrupted"},
+    {0x0F, "DID_TRANSPORT_FAILFAST", "the connection to the drive failed"},
+    {0x10, "DID_TARGET_FAILURE", "a permanent failure of the drive"},
+    {0x11, "DID_NEXUS_FAILURE", "a permanent failure of the path to the drive"},
+    {0x12, "DID_ALLOC_FAILURE", "space allocation on the device failed"},
+    {0x13, "DID_MEDIUM_ERROR", "a medium error"},
+    {0x14, "DID_TRANSPORT_MARGINAL", "the connection to the drive is marginal"},
 };
 
 constexpr CodeWords kDriverStatuses[] = {
-    {0x00, {"DRIVER_OK", "no error"}},
-    {0x01, {"DRIVER_BUSY", "the driver was busy"}},
-    {0x02, {"DRIVER_SOFT", "a soft error of the driver"}},
-    {0x03, {"DRIVER_MEDIA", "a media error reported by the driver"}},
-    {0x04, {"DRIVER_ERROR", "an error of the driver"}},
-    {0x05, {"DRIVER_INVALID", "the driver found the request invalid"}},
-    {0x06, {"DRIVER_TIMEOUT", "the driver timed the command out"}},
-    {0x07, {"DRIVER_HARD", "a hard error of the driver"}},
-    {0x08, {"DRIVER_SENSE", "sense data came with the status"}},
+    {0x00, "DRIVER_OK", "no error"},
+    {0x01, "DRIVER_BUSY", "the driver was busy"},
+    {0x02, "DRIVER_SOFT", "a soft error of the driver"},
+    {0x03, "DRIVER_MEDIA", "a media error reported by the driver"},
+    {0x04, "DRIVER_ERROR", "an error of the driver"},
+    {0x05, "DRIVER_INVALID", "the driver found the request invalid"},
+    {0x06, "DRIVER_TIMEOUT", "the driver timed the command out"},
+    {0x07, "DRIVER_HARD", "a hard error of the driver"},
+    {0x08, "DRIVER_SENSE", "sense data came with the status"},
 };
 
 constexpr CodeWords kAspiRequestStatuses[] = {
-    {0x00, {"SS_PENDING", "still being processed"}},
-    {0x01, {"SS_COMP", "completed without error"}},
-    {0x02, {"SS_ABORTED", "aborted"}},
-    {0x03, {"SS_ABORT_FAIL", "could not be aborted"}},
-    {0x04, {"SS_ERR", "completed with an error"}},
-    {0x80, {"SS_INVALID_CMD", "not a command ASPI knows"}},
-    {0x81, {"SS_INVALID_HA", "no such host adapter"}},
-    {0x82, {"SS_NO_DEVICE", "no device installed at that address"}},
-    {0xE0, {"SS_INVALID_SRB", "the request holds an invalid setting"}},
-    {0xE1, {"SS_BUFFER_ALIGN", "the buffer is not aligned as the adapter needs"}},
-    {0xE5, {"SS_ASPI_IS_BUSY", "ASPI has no resources for the request now"}},
-    {0xE6, {"SS_BUFFER_TO_BIG", "the transfer is longer than the adapter takes"}},
+    {0x00, "SS_PENDING", "still being processed"},
+    {0x01, "SS_COMP", "completed without error"},
+    {0x02, "SS_ABORTED", "aborted"},
+    {0x03, "SS_ABORT_FAIL", "could not be aborted"},
+    {0x04, "SS_ERR", "completed with an error"},
+    {0x80, "SS_INVALID_CMD", "not a command ASPI knows"},
+    {0x81, "SS_INVALID_HA", "no such host adapter"},
+    {0x82, "SS_NO_DEVICE", "no device installed at that address"},
+    {0xE0, "SS_INVALID_SRB", "the request holds an invalid setting"},
+    {0xE1, "SS_BUFFER_ALIGN", "the buffer is not aligned as the adapter needs"},
+    {0xE5, "SS_ASPI_IS_BUSY", "ASPI has no resources for the request now"},
+    {0xE6, "SS_BUFFER_TO_BIG", "the transfer is longer than the adapter takes"},
 };
 
 constexpr CodeWords kAspiHostAdapterStatuses[] = {
-    {0x00, {"HASTAT_OK", "no error of the host adapter"}},
-    {0x09, {"HASTAT_TIMEOUT", "timed out while the request waited to be processed"}},
-    {0x0B, {"HASTAT_COMMAND_TIMEOUT", "the adapter timed out processing the request"}},
-    {0x0D, {"HASTAT_MESSAGE_REJECT", "the adapter received a MESSAGE REJECT"}},
-    {0x0E, {"HASTAT_BUS_RESET", "a bus reset was detected"}},
-    {0x0F, {"HASTAT_PARITY_ERROR", "a parity error was detected"}},
-    {0x10, {"HASTAT_REQUEST_SENSE_FAILED", "the adapter could not fetch the sense data"}},
-    {0x11, {"HASTAT_SEL_TO", "selection timeout: no drive answered at that address"}},
-    {0x12, {"HASTAT_DO_DU", "data overrun or underrun"}},
-    {0x13, {"HASTAT_BUS_FREE", "unexpected bus free"}},
-    {0x14, {"HASTAT_PHASE_ERR", "the target failed the bus phase sequence"}},
+    {0x00, "HASTAT_OK", "no error of the host adapter"},
+    {0x09, "HASTAT_TIMEOUT", "timed out while the request waited to be processed"},
+    {0x0B, "HASTAT_COMMAND_TIMEOUT", "the adapter timed out processing the request"},
+    {0x0D, "HASTAT_MESSAGE_REJECT", "the adapter received a MESSAGE REJECT"},
+    {0x0E, "HASTAT_BUS_RESET", "a bus reset was detected"},
+    {0x0F, "HASTAT_PARITY_ERROR", "a parity error was detected"},
+    {0x10, "HASTAT_REQUEST_SENSE_FAILED", "the adapter could not fetch the sense data"},
+    {0x11, "HASTAT_SEL_TO", "selection timeout: no drive answered at that address"},
+    {0x12, "HASTAT_DO_DU", "data overrun or underrun"},
+    {0x13, "HASTAT_BUS_FREE", "unexpected bus free"},
+    {0x14, "HASTAT_PHASE_ERR", "the target failed the bus phase sequence"},
 };
 
 constexpr CodeWords kLinuxErrors[] = {
-    {1, {"EPERM", "operation not permitted"}},
-    {2, {"ENOENT", "no such file"}},
-    {4, {"EINTR", "interrupted"}},
-    {5, {"EIO", "input/output error"}},
-    {6, {"ENXIO", "no such device or address"}},
-    {12, {"ENOMEM", "out of memory"}},
-    {13, {"EACCES", "permission denied"}},
-    {14, {"EFAULT", "bad address"}},
-    {16, {"EBUSY", "device busy"}},
-    {19, {"ENODEV", "no such device: it went away"}},
-    {21, {"EISDIR", "is a directory"}},
-    {22, {"EINVAL", "refused before it reached the drive: a transfer longer than the device takes, or a request "
-                    "it cannot carry"}},
-    {25, {"ENOTTY", "the file takes no SCSI commands"}},
-    {110, {"ETIMEDOUT", "timed out"}},
+    {1, "EPERM", "operation not permitted"},
+    {2, "ENOENT", "no such file"},
+    {4, "EINTR", "interrupted"},
+    {5, "EIO", "input/output error"},
+    {6, "ENXIO", "no such device or address"},
+    {12, "ENOMEM", "out of memory"},
+    {13, "EACCES", "permission denied"},
+    {14, "EFAULT", "bad address"},
+    {16, "EBUSY", "device busy"},
+    {19, "ENODEV", "no such device: it went away"},
+    {21, "EISDIR", "is a directory"},
+    {22, "EINVAL", "refused before it reached the drive: a transfer longer than the device takes, or a request "
+                   "it cannot carry"},
+    {25, "ENOTTY", "the file takes no SCSI commands"},
+    {110, "ETIMEDOUT", "timed out"},
 };
 
 constexpr CodeWords kWindowsErrors[] = {
-    {1, {"ERROR_INVALID_FUNCTION", "the driver does not take this request"}},
-    {2, {"ERROR_FILE_NOT_FOUND", "no such file"}},
-    {5, {"ERROR_ACCESS_DENIED", "access denied"}},
-    {6, {"ERROR_INVALID_HANDLE", "the handle is not valid"}},
-    {21, {"ERROR_NOT_READY", "the device is not ready"}},
-    {23, {"ERROR_CRC", "a data error (cyclic redundancy check)"}},
-    {31, {"ERROR_GEN_FAILURE", "a device attached to the system is not functioning"}},
-    {50, {"ERROR_NOT_SUPPORTED", "the request is not supported"}},
-    {55, {"ERROR_DEV_NOT_EXIST", "the device does not exist any more"}},
-    {87, {"ERROR_INVALID_PARAMETER", "a parameter is not valid: a transfer longer than the adapter takes, or a "
-                                     "request it cannot carry"}},
-    {121, {"ERROR_SEM_TIMEOUT", "the time-out period expired"}},
-    {170, {"ERROR_BUSY", "the device is in use"}},
-    {1117, {"ERROR_IO_DEVICE", "an I/O device error"}},
-    {1167, {"ERROR_DEVICE_NOT_CONNECTED", "the device is not connected"}},
-    {1460, {"ERROR_TIMEOUT", "the operation timed out"}},
+    {1, "ERROR_INVALID_FUNCTION", "the driver does not take this request"},
+    {2, "ERROR_FILE_NOT_FOUND", "no such file"},
+    {5, "ERROR_ACCESS_DENIED", "access denied"},
+    {6, "ERROR_INVALID_HANDLE", "the handle is not valid"},
+    {21, "ERROR_NOT_READY", "the device is not ready"},
+    {23, "ERROR_CRC", "a data error (cyclic redundancy check)"},
+    {31, "ERROR_GEN_FAILURE", "a device attached to the system is not functioning"},
+    {50, "ERROR_NOT_SUPPORTED", "the request is not supported"},
+    {55, "ERROR_DEV_NOT_EXIST", "the device does not exist any more"},
+    {87, "ERROR_INVALID_PARAMETER", "a parameter is not valid: a transfer longer than the adapter takes, or a "
+                                    "request it cannot carry"},
+    {121, "ERROR_SEM_TIMEOUT", "the time-out period expired"},
+    {170, "ERROR_BUSY", "the device is in use"},
+    {1117, "ERROR_IO_DEVICE", "an I/O device error"},
+    {1167, "ERROR_DEVICE_NOT_CONNECTED", "the device is not connected"},
+    {1460, "ERROR_TIMEOUT", "the operation timed out"},
 };
 
 constexpr std::uint16_t kDriverSense = 0x08;
 
-void AppendCode(TextBuffer& text, const char* label, unsigned code, const StatusWords* words) {
+void AppendCode(TextBuffer& text, const char* label, unsigned code, const CodeWords* words) {
     text.AppendFormat("%s 0x%02X", label, code);
     if (words != nullptr) text.AppendFormat(" %s (%s)", words->name, words->meaning);
 }
 
 
-// Null for a status without a name here.
-const char* ScsiStatusName(std::uint8_t status) {
-    switch (status) {
-    case 0x00: return "GOOD";
-    case 0x02: return "CHECK CONDITION";
-    case 0x04: return "CONDITION MET";
-    case 0x08: return "BUSY";
-    case 0x18: return "RESERVATION CONFLICT";
-    case 0x28: return "TASK SET FULL";
-    case 0x30: return "ACA ACTIVE";
-    case 0x40: return "TASK ABORTED";
-    default: return nullptr;
-    }
-}
+constexpr CodeWords kScsiStatuses[] = {
+    {0x00, "GOOD", nullptr},
+    {0x02, "CHECK CONDITION", nullptr},
+    {0x04, "CONDITION MET", nullptr},
+    {0x08, "BUSY", nullptr},
+    {0x18, "RESERVATION CONFLICT", nullptr},
+    {0x28, "TASK SET FULL", nullptr},
+    {0x30, "ACA ACTIVE", nullptr},
+    {0x40, "TASK ABORTED", nullptr},
+};
 
 // Null when the table lacks the pair.
 const char* AdditionalSenseMeaning(std::uint8_t asc, std::uint8_t ascq) {
@@ -230,7 +222,7 @@ bool ReadSenseFields(const std::uint8_t* sense, std::uint8_t length, SenseFields
 void AppendTransportOutcome(const CommandReport& report, TextBuffer& text) {
     if (report.systemError != 0) {
         const bool errnoCode = report.carrier == CommandCarrier::SgIo;
-        const StatusWords* words = errnoCode ? Find(kLinuxErrors, report.systemError)
+        const CodeWords* words = errnoCode ? Find(kLinuxErrors, report.systemError)
                                              : Find(kWindowsErrors, report.systemError);
         text.AppendFormat("; the system refused it: %s %lu", errnoCode ? "errno" : "error",
                           static_cast<unsigned long>(report.systemError));
@@ -314,9 +306,9 @@ void AppendCommandOutcome(const CommandReport& report, TextBuffer& text) {
     if (!report.answered) {
         text.Append("no SCSI status (the request did not complete)");
     } else {
-        const char* name = ScsiStatusName(report.scsiStatus);
+        const CodeWords* status = Find(kScsiStatuses, report.scsiStatus);
         text.AppendFormat("SCSI status 0x%02X %s", static_cast<unsigned>(report.scsiStatus),
-                          name != nullptr ? name : "(unknown)");
+                          status != nullptr ? status->name : "(unknown)");
         SenseFields fields;
         if (ReadSenseFields(report.sense, report.senseLength, fields)) {
             text.AppendFormat(", sense key 0x%X %s, ASC/ASCQ 0x%02X/0x%02X", static_cast<unsigned>(fields.key),

@@ -25,21 +25,28 @@ void FillHeader(Header& header, const commands::Command& command, const DeviceRe
     std::memcpy(header.Cdb, command.cdb.data(), sizeof header.Cdb);
 }
 
+// What the system and the drive said of a request, in `report`: 1 when the
+// system carried it and the drive answered good status.
+template <typename Request>
+int Judge(int carried, const Request& request, platform::VolumeService& volumes, CommandReport& report) {
+    if (carried != 0)
+        report.Answer(request.header.ScsiStatus, request.sense, request.header.SenseInfoLength);
+    else
+        report.systemError = volumes.LastError();
+    return carried != 0 && request.header.ScsiStatus == 0 ? 1 : 0;
+}
+
 }  // namespace
 
 PassThroughTransport::PassThroughTransport(platform::VolumeService& volumes, platform::VolumeAccess access)
     : volumes_(volumes),
       access_(access),
       volume_(platform::kInvalidVolumeHandle, CloseVolume{&volumes}) {
-    std::memset(&reply_, 0, sizeof reply_);
     std::uint32_t ports = 0;
     if (volumes_.ReadScsiDeviceMap(ports) == platform::DeviceMapResult::Ok) {
         adapterCount = ports;
         initOk = 1;
-    } else {
-        initOk = 0;
     }
-    ZeroCurrent();
 }
 
 void PassThroughTransport::OpenVolume(char letter) {
@@ -66,36 +73,22 @@ void PassThroughTransport::Enumerate(DeviceList& list) {
 
 int PassThroughTransport::Send(const commands::Command& command, std::uint8_t* data) {
     report().carrier = CommandCarrier::PassThrough;
-    if (command.usesReplyArea) return SendBuffered(command);
-    return SendDirect(command, data);
-}
-
-int PassThroughTransport::SendBuffered(const commands::Command& command) {
-    std::memset(&reply_, 0, sizeof reply_);
-    FillHeader(reply_.header, command, current);
-    reply_.header.DataBufferOffset = passthrough::kDataOffset;
-    const int ok = volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThrough, &reply_,
-                                            passthrough::kBufferedInputLength, &reply_,
-                                            passthrough::BufferedOutputLength(command.transferLength));
-    if (ok != 0)
-        report().Answer(reply_.header.ScsiStatus, reply_.sense, reply_.header.SenseInfoLength);
-    else
-        report().systemError = volumes_.LastError();
-    return ok != 0 && reply_.header.ScsiStatus == 0 ? 1 : 0;
-}
-
-int PassThroughTransport::SendDirect(const commands::Command& command, void* data) {
+    if (command.usesReplyArea) {
+        std::memset(&reply_, 0, sizeof reply_);
+        FillHeader(reply_.header, command, current);
+        reply_.header.DataBufferOffset = passthrough::kDataOffset;
+        return Judge(volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThrough, &reply_,
+                                              passthrough::kBufferedInputLength, &reply_,
+                                              passthrough::BufferedOutputLength(command.transferLength)),
+                     reply_, volumes_, report());
+    }
     passthrough::DirectRequest request;
     std::memset(&request, 0, sizeof request);
     FillHeader(request.header, command, current);
     request.header.DataBuffer = data;
-    const int ok = volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThroughDirect, &request,
-                                            passthrough::kDirectLength, &request, passthrough::kDirectLength);
-    if (ok != 0)
-        report().Answer(request.header.ScsiStatus, request.sense, request.header.SenseInfoLength);
-    else
-        report().systemError = volumes_.LastError();
-    return ok != 0 && request.header.ScsiStatus == 0 ? 1 : 0;
+    return Judge(volumes_.DeviceIoControl(volume_.get(), passthrough::kIoctlScsiPassThroughDirect, &request,
+                                          passthrough::kDirectLength, &request, passthrough::kDirectLength),
+                 request, volumes_, report());
 }
 
 int PassThroughTransport::Open(const DeviceRecord& record) {

@@ -44,12 +44,10 @@ private:
     };
 
     void OpenVolume(char letter);
-    int SendBuffered(const commands::Command& command);
-    int SendDirect(const commands::Command& command, void* data);
 
     platform::VolumeService& volumes_;
     const platform::VolumeAccess access_;
     // Closed exactly once per open: never a handle value handed out again.
     OwnedHandle<platform::VolumeHandle, CloseVolume> volume_;
-    passthrough::PassThroughRequest reply_;
+    passthrough::PassThroughRequest reply_{};
 };

@@ -18,17 +18,11 @@ SgIoTransport::SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) {
 void SgIoTransport::Enumerate(DeviceList& list) {
     DevicePath paths[kMaxProbedDevices];
     const std::size_t count = devices_.List(paths, kMaxProbedDevices);
-    for (std::size_t i = 0; i < count; ++i) ProbeOne(paths[i].text, list);
+    for (std::size_t i = 0; i < count; ++i) Probe(paths[i].text, list);
     ZeroCurrent();
 }
 
 DeviceError SgIoTransport::Probe(const char* path, DeviceList& list) {
-    const DeviceError error = ProbeOne(path, list);
-    ZeroCurrent();
-    return error;
-}
-
-DeviceError SgIoTransport::ProbeOne(const char* path, DeviceList& list) {
     ZeroCurrent();
     lastError_ = DeviceError::None;
     lastErrno_ = 0;
@@ -45,12 +39,13 @@ DeviceError SgIoTransport::ProbeOne(const char* path, DeviceList& list) {
         ListCurrent(list);
     }
     device_.Close();
+    ZeroCurrent();
     return inquiryError;
 }
 
 int SgIoTransport::KeepPath(const char* path) {
     const std::size_t length = std::strlen(path);
-    if (length == 0 || length >= kKeptPathCapacity) return -1;
+    if (length == 0 || length >= kDevicePathCapacity) return -1;
     for (std::size_t i = 0; i < keptCount_; ++i)
         if (std::strcmp(kept_[i].path, path) == 0) return static_cast<int>(i);
     if (keptCount_ == kMaxKeptPaths) return -1;
@@ -96,15 +91,8 @@ int SgIoTransport::Open(const DeviceRecord& record) {
 
 void SgIoTransport::Close() { device_.Close(); }
 
-bool SgIoTransport::stopped() const {
-    return lastError_ == DeviceError::NotPermitted || lastError_ == DeviceError::AccessDenied ||
-           lastError_ == DeviceError::Gone;
-}
-
 int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
     report().carrier = CommandCarrier::SgIo;
-    // Once the system has said that the device will never take a request,
-    // nothing more goes to it; any other error fails this try only.
     if (stopped()) {
         // Not sent: what the system said of the request it refused stands.
         report().systemError = lastErrno_;
@@ -137,19 +125,10 @@ int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
 }
 
 bool SgIoTransport::DeviceWentAway(DeviceError error) {
-    switch (error) {
-    case DeviceError::Gone:
-        return true;
-    case DeviceError::NotPermitted:
-    case DeviceError::AccessDenied:
-        return false;
-    case DeviceError::None:
-        // The drive's own answer: it is there.
-        if (!TransportStatusFailed(report())) return false;
-        break;
-    default:
-        break;
-    }
+    if (error == DeviceError::Gone) return true;
+    if (error == DeviceError::NotPermitted || error == DeviceError::AccessDenied) return false;
+    // The drive's own answer: it is there.
+    if (error == DeviceError::None && !TransportStatusFailed(report())) return false;
     // Looked at without sending anything.
     return !devices_.StillThere(PathOf(current));
 }
@@ -191,36 +170,32 @@ CommandOutcome SendCommand(OpenedScsiDevice& device, const commands::Command& co
 }
 
 const char* DeviceErrorText(DeviceError error) {
-    switch (error) {
-    case DeviceError::None:
-        return "";
-    case DeviceError::NoDevices:
-        return "no SCSI generic devices (/dev/sg*): the sg driver is not loaded; load it with 'modprobe sg' as root";
-    case DeviceError::NoSuchDevice:
-        return "no such file; name a drive that --list shows (a /dev/sg* device)";
-    case DeviceError::IsDirectory:
-        return "is a directory, not a device; name a drive that --list shows (a /dev/sg* device)";
-    case DeviceError::AccessDenied:
-        return "permission denied: join the group that owns the device (see 'ls -l' of it), or run as root";
-    case DeviceError::NotPermitted:
-        return "the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root) may send "
-               "firmware commands through SG_IO, while listing and saving work for the device's group; "
-               "run as root to flash";
-    case DeviceError::Busy:
-        return "another program has the drive open (a mounted disc, a player, a burner): unmount the disc or close "
-               "that program and try again";
-    case DeviceError::Gone:
-        return "the device is gone (unplugged, powered off or its driver unbound); reconnect the drive and find it "
-               "again with --list";
-    case DeviceError::NotScsiGeneric:
-        return "not a SCSI generic device; name a drive that --list shows (a /dev/sg* device)";
-    case DeviceError::TransferTooLong:
-        return "the system refused the transfer before it reached the drive: it is longer than this device takes in "
-               "one command (max_hw_sectors_kb of its queue in sysfs); connect the drive through another USB port "
-               "or enclosure (some USB bridges are limited by a quirk)";
-    case DeviceError::Other:
-        break;
-    }
+    static const struct {
+        DeviceError error;
+        const char* text;
+    } kTexts[] = {
+        {DeviceError::None, ""},
+        {DeviceError::NoDevices,
+         "no SCSI generic devices (/dev/sg*): the sg driver is not loaded; load it with 'modprobe sg' as root"},
+        {DeviceError::NoSuchDevice, "no such file; name a drive that --list shows (a /dev/sg* device)"},
+        {DeviceError::IsDirectory, "is a directory, not a device; name a drive that --list shows (a /dev/sg* device)"},
+        {DeviceError::AccessDenied,
+         "permission denied: join the group that owns the device (see 'ls -l' of it), or run as root"},
+        {DeviceError::NotPermitted,
+         "the kernel refused the firmware command: only a process with CAP_SYS_RAWIO (root) may send firmware "
+         "commands through SG_IO, while listing and saving work for the device's group; run as root to flash"},
+        {DeviceError::Busy, "another program has the drive open (a mounted disc, a player, a burner): unmount the "
+                            "disc or close that program and try again"},
+        {DeviceError::Gone, "the device is gone (unplugged, powered off or its driver unbound); reconnect the drive "
+                            "and find it again with --list"},
+        {DeviceError::NotScsiGeneric, "not a SCSI generic device; name a drive that --list shows (a /dev/sg* device)"},
+        {DeviceError::TransferTooLong,
+         "the system refused the transfer before it reached the drive: it is longer than this device takes in one "
+         "command (max_hw_sectors_kb of its queue in sysfs); connect the drive through another USB port or "
+         "enclosure (some USB bridges are limited by a quirk)"},
+    };
+    for (const auto& entry : kTexts)
+        if (entry.error == error) return entry.text;
     return "the system refused the request";
 }
 

@@ -62,8 +62,6 @@ CommandOutcome SendCommand(OpenedScsiDevice& device, const commands::Command& co
 // front. Never null; "" for DeviceError::None.
 const char* DeviceErrorText(DeviceError error);
 
-// Longest device path the transport keeps, terminator included.
-constexpr std::size_t kKeptPathCapacity = kDevicePathCapacity;
 // Most devices whose paths one transport keeps.
 constexpr std::size_t kMaxKeptPaths = 64;
 
@@ -75,9 +73,8 @@ public:
     // Probes every SCSI generic device the system lists, in its order.
     void Enumerate(DeviceList& list) override;
     // Probes the one device at `path` as Enumerate probes each: open,
-    // INQUIRY (a CD/DVD device only), TEST UNIT READY twice (results
-    // ignored), Prepare, and its record appended. Returns the error of the
-    // open or of the INQUIRY (None when the system carried both). The
+    // INQUIRY (a CD/DVD device only), then ListCurrent. Returns the error of
+    // the open or of the INQUIRY (None when the system carried both). The
     // current record ends up zero.
     DeviceError Probe(const char* path, DeviceList& list);
     // Copies `record` into the current record and opens the device it names
@@ -99,20 +96,21 @@ protected:
 
 private:
     // True after an error that means the device will never take a request.
-    bool stopped() const;
+    bool stopped() const {
+        return lastError_ == DeviceError::NotPermitted || lastError_ == DeviceError::AccessDenied ||
+               lastError_ == DeviceError::Gone;
+    }
     // The report's refusal, "<path>: <what the error means>".
     void NoteRefusal();
     // After a failed request: whether the device has gone, looked at
     // without sending anything.
     bool DeviceWentAway(DeviceError error);
-    // Probe without zeroing the current record at its end.
-    DeviceError ProbeOne(const char* path, DeviceList& list);
     // The number of `path`'s entry, made when it is new; -1 when the path
     // is too long or the table is full.
     int KeepPath(const char* path);
 
     struct KeptPath {
-        char path[kKeptPathCapacity];
+        char path[kDevicePathCapacity];
         // The INQUIRY identity of the drive found there.
         char identity[sizeof(DeviceRecord::identity)];
     };

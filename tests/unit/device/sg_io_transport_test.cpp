@@ -80,7 +80,7 @@ TEST_F(SgIoTransportTest, ProbeOfOneDeviceReportsWhyItCouldNotBeOpened) {
     EXPECT_EQ(list.Count(), 0);
     // A path longer than the transport keeps is not opened at all.
     devices_.RefuseOpens(DeviceError::None);
-    const std::string longPath = "/dev/" + std::string(sgio::kKeptPathCapacity, 'x');
+    const std::string longPath = "/dev/" + std::string(sgio::kDevicePathCapacity, 'x');
     EXPECT_EQ(transport_.Probe(longPath.c_str(), list), DeviceError::NoSuchDevice);
     EXPECT_EQ(devices_.openCount(), 0u);
 
