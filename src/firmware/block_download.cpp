@@ -27,7 +27,6 @@ DownloadEnd RunBlockDownload(const FirmwareContext& context, FirmwareState& stat
     int failures = 0;
     std::uint16_t blockSum = byteSum16(image, kBlockSize);
     DownloadEnd end;
-    bool deviceGone = false;
 
     // No sleep and no interruption while blocks go to the flash, until
     // every exit below.
@@ -43,8 +42,8 @@ DownloadEnd RunBlockDownload(const FirmwareContext& context, FirmwareState& stat
             // but a drive that has gone away takes no further try (only the
             // SG_IO transport can tell).
             ++failures;
-            deviceGone = transport.lastCommand().deviceGone;
-            if (deviceGone) break;
+            end.deviceGone = transport.lastCommand().deviceGone;
+            if (end.deviceGone) break;
             continue;
         }
         failures = 0;
@@ -67,7 +66,6 @@ DownloadEnd RunBlockDownload(const FirmwareContext& context, FirmwareState& stat
     text.Format("Error Happen in ID %x OFFSET 0x%04X\nPlease check whether your selected device is fit for the F/W !",
                 static_cast<unsigned>(blockNumber), static_cast<unsigned>(offset & 0xFFFFu));
     ReportStatus(context, text.c_str());
-    end.deviceGone = deviceGone;
     end.block = blockNumber;
     end.tries = failures;
     return end;

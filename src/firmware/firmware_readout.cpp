@@ -67,20 +67,65 @@ struct CloseFile {
 class SaveRun {
 public:
     SaveRun(const FirmwareContext& context, FirmwareState& state)
-        : context_(context),
-          state_(state),
-          port_(context.port),
-          files_(*context.files),
-          file_(nullptr, CloseFile{context.files}),
-          image_(context.memory) {}
+        : context_(context), state_(state), file_(nullptr, CloseFile{context.files}), image_(context.memory) {}
 
-    SaveExit Run(const DeviceRecord& drive);
+    SaveExit Run(const DeviceRecord& drive) {
+        state_.selectedDevice = &drive;
+        file_.Reset(files().OpenForWriteNoTruncate(state_.firmwarePath.c_str()));
+        if (!file_.valid()) return ShowPathText(SaveExit::FileNotOpened, "Cant open the file %s");
+        if (const std::optional<SaveExit> stopped = EmptyFile()) return *stopped;
+
+        if (!image_.Allocate(drive.imageSize)) {
+            ReportStatus(context_, kWriteMemoryFailedText);
+            return SaveExit::NoMemory;
+        }
+        const SaveExit exit = ReadAndWrite(drive);
+        // Kept, not freed, when an abandoned request may still write into it.
+        if (context_.transport.lastCommand().abandoned) image_.Abandon();
+        image_.Release();
+        return exit;
+    }
 
 private:
+    FileService& files() const { return *context_.files; }
+
     // Empties the open file, asking first when it holds data. Empty, or the
     // exit with its status shown.
-    std::optional<SaveExit> EmptyFile();
-    SaveExit ReadAndWrite(const DeviceRecord& drive);
+    std::optional<SaveExit> EmptyFile() {
+        std::uint64_t length = 0;
+        if (!files().GetLength(file_.get(), length))
+            return ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
+        if (length == 0) return std::nullopt;
+
+        MessageText question;
+        question.Format("File %s Exist, Overwrite ?", state_.firmwarePath.c_str());
+        // Only a Yes empties the file; anything else leaves it as it was.
+        if (context_.port.Ask(Question::OverwriteFile, question.c_str(), Answer::No) != Answer::Yes)
+            return ShowPathText(SaveExit::FileKept, "File %s Exist, User cancel ...");
+        if (!files().SetLength(file_.get(), 0)) return ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
+        return std::nullopt;
+    }
+
+    SaveExit ReadAndWrite(const DeviceRecord& drive) {
+        ScsiTransport& transport = context_.transport;
+        if (!transport.Open(drive)) {
+            // The file stays as it is now: created or emptied.
+            ReportStatus(context_, OpenDeviceFailedText(drive).c_str());
+            return SaveExit::OpenFailed;
+        }
+        SaveExit exit = SaveExit::BlockUnread;  // nothing is written and the loop's text stays
+        if (ReadOutFirmware(context_, state_, image_.get()) == ReadOutExit::Read) {
+            if (files().Write(file_.get(), image_.get(), transport.current.imageSize)) {
+                ReportStatus(context_, kUpgradeSuccessfulText);
+                exit = SaveExit::Saved;
+            } else {
+                exit = ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
+            }
+        }
+        transport.Close();
+        return exit;
+    }
+
     SaveExit ShowPathText(SaveExit exit, const char* format) {
         MessageText text;
         text.Format(format, state_.firmwarePath.c_str());
@@ -90,64 +135,9 @@ private:
 
     const FirmwareContext& context_;
     FirmwareState& state_;
-    OperationsPort& port_;
-    FileService& files_;
     OwnedHandle<FileHandle, CloseFile> file_;
     OwnedBuffer image_;
 };
-
-SaveExit SaveRun::Run(const DeviceRecord& drive) {
-    state_.selectedDevice = &drive;
-    file_.Reset(files_.OpenForWriteNoTruncate(state_.firmwarePath.c_str()));
-    if (!file_.valid()) return ShowPathText(SaveExit::FileNotOpened, "Cant open the file %s");
-    if (const std::optional<SaveExit> stopped = EmptyFile()) return *stopped;
-
-    if (!image_.Allocate(drive.imageSize)) {
-        ReportStatus(context_, kWriteMemoryFailedText);
-        return SaveExit::NoMemory;
-    }
-    const SaveExit exit = ReadAndWrite(drive);
-    // Kept, not freed, when an abandoned request may still write into it.
-    if (context_.transport.lastCommand().abandoned) image_.Abandon();
-    image_.Release();
-    return exit;
-}
-
-std::optional<SaveExit> SaveRun::EmptyFile() {
-    std::uint64_t length = 0;
-    if (!files_.GetLength(file_.get(), length)) return ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
-    if (length == 0) return std::nullopt;
-
-    MessageText question;
-    question.Format("File %s Exist, Overwrite ?", state_.firmwarePath.c_str());
-    const Answer answer = port_.Ask(Question::OverwriteFile, question.c_str(), Answer::No);
-    if (answer != Answer::Yes) {
-        // Only a Yes empties the file; anything else leaves it as it was.
-        return ShowPathText(SaveExit::FileKept, "File %s Exist, User cancel ...");
-    }
-    if (!files_.SetLength(file_.get(), 0)) return ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
-    return std::nullopt;
-}
-
-SaveExit SaveRun::ReadAndWrite(const DeviceRecord& drive) {
-    ScsiTransport& transport = context_.transport;
-    if (!transport.Open(drive)) {
-        // The file stays as it is now: created or emptied.
-        ReportStatus(context_, OpenDeviceFailedText(drive).c_str());
-        return SaveExit::OpenFailed;
-    }
-    SaveExit exit = SaveExit::BlockUnread;  // nothing is written and the loop's text stays
-    if (ReadOutFirmware(context_, state_, image_.get()) == ReadOutExit::Read) {
-        if (files_.Write(file_.get(), image_.get(), transport.current.imageSize)) {
-            ReportStatus(context_, kUpgradeSuccessfulText);
-            exit = SaveExit::Saved;
-        } else {
-            exit = ShowPathText(SaveExit::FileNotWritten, "Cant write the file %s");
-        }
-    }
-    transport.Close();
-    return exit;
-}
 
 }  // namespace
 

@@ -33,29 +33,19 @@ void CompressBlock(std::uint32_t (&state)[8], const std::uint8_t* block) {
         const std::uint32_t s1 = RotateRight(schedule[i - 2], 17) ^ RotateRight(schedule[i - 2], 19) ^ (schedule[i - 2] >> 10);
         schedule[i] = schedule[i - 16] + s0 + schedule[i - 7] + s1;
     }
-    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-    std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
+    // The working variables a..h, shifted down one place each round.
+    std::uint32_t v[8];
+    std::memcpy(v, state, sizeof v);
     for (int i = 0; i < 64; ++i) {
-        const std::uint32_t t1 = h + (RotateRight(e, 6) ^ RotateRight(e, 11) ^ RotateRight(e, 25)) + ((e & f) ^ (~e & g)) +
-                                 kRoundConstants[i] + schedule[i];
-        const std::uint32_t t2 = (RotateRight(a, 2) ^ RotateRight(a, 13) ^ RotateRight(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + t2;
+        const std::uint32_t t1 = v[7] + (RotateRight(v[4], 6) ^ RotateRight(v[4], 11) ^ RotateRight(v[4], 25)) +
+                                 ((v[4] & v[5]) ^ (~v[4] & v[6])) + kRoundConstants[i] + schedule[i];
+        const std::uint32_t t2 = (RotateRight(v[0], 2) ^ RotateRight(v[0], 13) ^ RotateRight(v[0], 22)) +
+                                 ((v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]));
+        for (int j = 7; j > 0; --j) v[j] = v[j - 1];
+        v[4] += t1;
+        v[0] = t1 + t2;
     }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-    state[4] += e;
-    state[5] += f;
-    state[6] += g;
-    state[7] += h;
+    for (int i = 0; i < 8; ++i) state[i] += v[i];
 }
 
 }  // namespace
@@ -79,9 +69,7 @@ Sha256Digest Sha256(const std::uint8_t* data, std::size_t size) {
     if (tailLength == 128) CompressBlock(state, tail + 64);
 
     Sha256Digest digest;
-    for (int i = 0; i < 8; ++i) {
-        for (int j = 0; j < 4; ++j) digest.bytes[4 * i + j] = static_cast<std::uint8_t>(state[i] >> (24 - 8 * j));
-    }
+    for (int i = 0; i < 32; ++i) digest.bytes[i] = static_cast<std::uint8_t>(state[i / 4] >> (24 - 8 * (i % 4)));
     return digest;
 }
 

@@ -22,13 +22,9 @@ void ReportStatus(const FirmwareContext& context, const char* text) {
 }
 
 const char* UpgradeCheckName(UpgradeCheck check) {
-    switch (check) {
-    case UpgradeCheck::DvdRomOnly: return "dvd-rom-only";
-    case UpgradeCheck::ImageSize: return "image-size";
-    case UpgradeCheck::Revision: return "revision";
-    case UpgradeCheck::ImageSum: break;
-    }
-    return "image-sum";
+    // In the order of UpgradeCheck.
+    static const char* const kNames[] = {"dvd-rom-only", "image-size", "revision", "image-sum"};
+    return kNames[static_cast<int>(check)];
 }
 
 std::optional<UpgradeExit> CheckPackage(const FirmwareContext& context) {
@@ -128,17 +124,6 @@ void UpgradeSession::End() {
     }
     image_.Release();
     readBuffer_.Release();
-}
-
-UpgradeExit UpgradeSession::FailCheck(UpgradeExit exit, UpgradeCheck check, const char* status) {
-    context_.port.CheckEnded(check, false, status);
-    return Exit(exit, status);
-}
-
-UpgradeExit UpgradeSession::Exit(UpgradeExit exit, const char* status) {
-    End();
-    if (status != nullptr) ReportStatus(context_, status);
-    return exit;
 }
 
 RevisionText MakeRevisionText(const char* revision) {

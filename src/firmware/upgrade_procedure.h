@@ -107,9 +107,16 @@ public:
 
 private:
     // Reports `check` as failed with `status`, ends the session and shows it.
-    UpgradeExit FailCheck(UpgradeExit exit, UpgradeCheck check, const char* status);
+    UpgradeExit FailCheck(UpgradeExit exit, UpgradeCheck check, const char* status) {
+        context_.port.CheckEnded(check, false, status);
+        return Exit(exit, status);
+    }
     // Ends the session and shows `status` (null: the status stays).
-    UpgradeExit Exit(UpgradeExit exit, const char* status);
+    UpgradeExit Exit(UpgradeExit exit, const char* status) {
+        End();
+        if (status != nullptr) ReportStatus(context_, status);
+        return exit;
+    }
 
     // A copy: a session must not outlive a temporary it was made from.
     const FirmwareContext context_;
