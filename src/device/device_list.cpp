@@ -3,51 +3,40 @@
 #include <cstring>
 #include <new>
 
-DeviceList::~DeviceList() { Clear(); }
-
 void DeviceList::Append(const DeviceRecord& record) {
-    if (freeInLastBlock_ == 0) {
+    const int node = count_ % kNodesPerBlock;
+    if (node == 0) {
         // Without memory for another block the drive is not listed; the
         // entries already there stay as they are.
         Block* block = new (std::nothrow_t{}) Block;
         if (block == nullptr) return;
-        block->nextBlock = blocks_;
-        blocks_ = block;
-        freeInLastBlock_ = kNodesPerBlock;
+        block->next = nullptr;
+        (last_ != nullptr ? last_->next : first_) = block;
+        last_ = block;
     }
-    Node* node = &blocks_->nodes[kNodesPerBlock - freeInLastBlock_];
-    --freeInLastBlock_;
-    std::memcpy(&node->record, &record, sizeof(DeviceRecord));
-    node->next = nullptr;
-    if (tail_) {
-        tail_->next = node;
-    } else {
-        head_ = node;
-    }
-    tail_ = node;
+    std::memcpy(&last_->nodes[node], &record, sizeof(DeviceRecord));
     ++count_;
 }
 
 const DeviceRecord* DeviceList::RecordAt(std::int32_t index) const {
     if (index < 0 || index >= count_) return nullptr;
-    const Node* node = head_;
-    for (std::int32_t i = 0; i < index; ++i) node = node->next;
-    return &node->record;
+    const Block* block = first_;
+    for (std::int32_t i = kNodesPerBlock; i <= index; i += kNodesPerBlock) block = block->next;
+    return &block->nodes[index % kNodesPerBlock];
 }
 
 void DeviceList::Clear() {
-    while (blocks_) {
-        Block* next = blocks_->nextBlock;
-        delete blocks_;
-        blocks_ = next;
+    while (first_ != nullptr) {
+        Block* next = first_->next;
+        delete first_;
+        first_ = next;
     }
-    head_ = tail_ = nullptr;
-    freeInLastBlock_ = 0;
+    last_ = nullptr;
     count_ = 0;
 }
 
 int DeviceList::BlockCount() const {
     int n = 0;
-    for (const Block* b = blocks_; b; b = b->nextBlock) ++n;
+    for (const Block* b = first_; b != nullptr; b = b->next) ++n;
     return n;
 }

@@ -69,7 +69,7 @@ public:
     static constexpr int kNodesPerBlock = 10;
 
     DeviceList() = default;
-    ~DeviceList();
+    ~DeviceList() { Clear(); }
     DeviceList(const DeviceList&) = delete;
     DeviceList& operator=(const DeviceList&) = delete;
 
@@ -84,18 +84,13 @@ public:
     int BlockCount() const;
 
 private:
-    struct Node {
-        DeviceRecord record;
-        Node* next;
-    };
+    // Entry i is node i % kNodesPerBlock of block i / kNodesPerBlock.
     struct Block {
-        Node nodes[kNodesPerBlock];
-        Block* nextBlock;
+        DeviceRecord nodes[kNodesPerBlock];
+        Block* next;
     };
 
-    Node* head_ = nullptr;
-    Node* tail_ = nullptr;
-    Block* blocks_ = nullptr;
-    int freeInLastBlock_ = 0;
+    Block* first_ = nullptr;
+    Block* last_ = nullptr;
     std::int32_t count_ = 0;
 };

@@ -17,3 +17,11 @@ void ScsiTransport::ListCurrent(DeviceList& list) {
     Prepare();
     list.Append(current);
 }
+
+void CommandReport::Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length) {
+    answered = true;
+    scsiStatus = status;
+    senseLength = static_cast<std::uint8_t>(length < kKeptSenseLength ? length : kKeptSenseLength);
+    if (senseData != nullptr && senseLength > 0) std::memcpy(sense, senseData, senseLength);
+    else senseLength = 0;
+}

@@ -82,13 +82,7 @@ struct CommandReport {
     }
     // The drive's SCSI status and the sense data it returned (`length` bytes,
     // at most kKeptSenseLength kept).
-    void Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length) {
-        answered = true;
-        scsiStatus = status;
-        senseLength = static_cast<std::uint8_t>(length < kKeptSenseLength ? length : kKeptSenseLength);
-        if (senseData != nullptr && senseLength > 0) std::memcpy(sense, senseData, senseLength);
-        else senseLength = 0;
-    }
+    void Answer(std::uint8_t status, const std::uint8_t* senseData, std::uint32_t length);
 };
 
 // Sees every command a transport sends as it starts (the report holds its
