@@ -229,26 +229,19 @@ void AppendTransportOutcome(const CommandReport& report, TextBuffer& text) {
         if (words != nullptr) text.AppendFormat(" %s (%s)", words->name, words->meaning);
         return;
     }
-    switch (report.carrier) {
-    case CommandCarrier::SgIo:
-        // A plain ending (DID_OK, and DRIVER_OK or DRIVER_SENSE) adds nothing.
-        if (!TransportStatusFailed(report)) return;
-        text.Append("; ");
+    // A plain ending (SG_IO: DID_OK, and DRIVER_OK or DRIVER_SENSE) adds
+    // nothing; the NT pass-through has no statuses of its own.
+    if (!TransportStatusFailed(report)) return;
+    text.Append("; ");
+    if (report.carrier == CommandCarrier::SgIo) {
         AppendCode(text, "host status", report.hostStatus, Find(kHostStatuses, report.hostStatus));
         text.Append(", ");
         AppendCode(text, "driver status", report.driverStatus, Find(kDriverStatuses, report.driverStatus & 0x0Fu));
-        return;
-    case CommandCarrier::Aspi:
-        if (!TransportStatusFailed(report)) return;
-        text.Append("; ");
+    } else {
         AppendCode(text, "ASPI status", report.requestStatus, Find(kAspiRequestStatuses, report.requestStatus));
         text.Append(", ");
         AppendCode(text, "host adapter status", report.hostStatus,
                    Find(kAspiHostAdapterStatuses, static_cast<std::uint8_t>(report.hostStatus)));
-        return;
-    case CommandCarrier::PassThrough:
-    case CommandCarrier::None:
-        return;
     }
 }
 

@@ -8,8 +8,6 @@
 // for Win32 the request's SRB_Status (SS_*) and the host adapter's
 // SRB_HaStat (HASTAT_*); the NT pass-through the system's error code only.
 
-#include <cstdint>
-
 #include "device/scsi_transport.h"
 #include "platform/fixed_text.h"
 

@@ -13,7 +13,6 @@
 
 #include "device/command_set.h"
 #include "device/device_list.h"
-#include "platform/fixed_text.h"
 
 // What happened to the last request a transport made of a drive (a
 // command, or opening the drive: no bytes then) and what the drive and the

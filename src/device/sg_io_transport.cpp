@@ -6,9 +6,6 @@
 
 namespace sgio {
 
-// Most devices one Enumerate probes.
-constexpr std::size_t kMaxProbedDevices = 64;
-
 SgIoTransport::SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) {
     std::memset(kept_, 0, sizeof kept_);
     std::memset(reply_, 0, sizeof reply_);
@@ -16,8 +13,8 @@ SgIoTransport::SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) {
 }
 
 void SgIoTransport::Enumerate(DeviceList& list) {
-    DevicePath paths[kMaxProbedDevices];
-    const std::size_t count = devices_.List(paths, kMaxProbedDevices);
+    DevicePath paths[kMaxKeptPaths];
+    const std::size_t count = devices_.List(paths, kMaxKeptPaths);
     for (std::size_t i = 0; i < count; ++i) Probe(paths[i].text, list);
     ZeroCurrent();
 }

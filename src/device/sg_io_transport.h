@@ -62,7 +62,7 @@ CommandOutcome SendCommand(OpenedScsiDevice& device, const commands::Command& co
 // front. Never null; "" for DeviceError::None.
 const char* DeviceErrorText(DeviceError error);
 
-// Most devices whose paths one transport keeps.
+// Most devices whose paths one transport keeps, and one Enumerate probes.
 constexpr std::size_t kMaxKeptPaths = 64;
 
 class SgIoTransport : public ScsiTransport {

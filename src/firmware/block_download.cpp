@@ -38,9 +38,8 @@ DownloadEnd RunBlockDownload(const FirmwareContext& context, FirmwareState& stat
         if (!transport.lastCommand().neverSent) end.reachedDrive = true;
         report.BlockAttempted(Phase::Download, blockNumber, failures + 1, result != 0);
         if (result == 0) {
-            // Sent again at once: no pause, no other command in between;
-            // but a drive that has gone away takes no further try (only the
-            // SG_IO transport can tell).
+            // Sent again at once, no other command in between; only the
+            // SG_IO transport can tell that the drive has gone.
             ++failures;
             end.deviceGone = transport.lastCommand().deviceGone;
             if (end.deviceGone) break;

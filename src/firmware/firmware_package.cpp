@@ -72,14 +72,6 @@ bool HasHexPrefix(const char* text, std::size_t length) {
 
 }  // namespace
 
-std::array<char, 5> FirmwarePackage::revisionTag() const {
-    std::array<char, 5> tag{};
-    const std::uint8_t* field = block_ + kRevisionTagOffset;
-    const std::size_t length = FieldTextLength(field, kRevisionTagLength);
-    for (std::size_t i = 0; i < length; ++i) tag[i] = static_cast<char>(field[i]);
-    return tag;
-}
-
 FixedText<kExpectedSumLength + 1> FirmwarePackage::expectedSumText() const {
     const std::uint8_t* field = block_ + kExpectedSumOffset;
     FixedText<kExpectedSumLength + 1> text;

@@ -92,6 +92,16 @@ constexpr int HexDigitValue(char c) {
 
 constexpr char UpperHexDigit(unsigned value) { return "0123456789ABCDEF"[value & 0x0Fu]; }
 
+// A revision as a 5-byte text: up to four characters, NUL-padded.
+using RevisionText = std::array<char, 5>;
+
+// The first four characters of `revision`, stopping at a NUL, NUL-padded.
+inline RevisionText MakeRevisionText(const char* revision) {
+    RevisionText text{};
+    for (std::size_t i = 0; i < 4 && revision[i] != '\0'; ++i) text[i] = revision[i];
+    return text;
+}
+
 // Read-only view of a firmware package block (layout above). It reads
 // whatever block it is given, so tests and the combine tool can use their own
 // buffers; Embedded() gives the block that this program carries.
@@ -104,9 +114,10 @@ public:
     // itself (package_block.cpp), so only programs that carry it link it.
     static FirmwarePackage Embedded();
 
-    // The tag as a five-byte text: up to four characters from offset 0,
-    // stopping at the first NUL; every later position is NUL.
-    std::array<char, 5> revisionTag() const;
+    // The tag: up to four characters from offset 0, stopping at a NUL.
+    RevisionText revisionTag() const {
+        return MakeRevisionText(reinterpret_cast<const char*>(block_ + package_layout::kRevisionTagOffset));
+    }
     // The raw sum text: up to four characters from offset 5, stopping at a NUL.
     FixedText<package_layout::kExpectedSumLength + 1> expectedSumText() const;
     // The sum text read as "%X" would read it, low 16 bits.

@@ -32,7 +32,6 @@ ReadOutExit ReadOutFirmware(const FirmwareContext& context, FirmwareState& state
                                                    static_cast<std::uint16_t>(length));
         report.BlockAttempted(Phase::ReadOut, static_cast<int>(offset / kBlockSize) + 1, failures + 1, read != 0);
         if (read == 0) {
-            // Requested again at once, without a pause.
             ++failures;
             continue;
         }

@@ -1,7 +1,6 @@
-// The firmware package block this program carries, as built: a template that
-// holds only the marker "INSERT_FIRMWARE". The combine tool later writes a
-// header and an image over the 131,104 bytes of `package`, in the program
-// file, after finding the anchor that precedes them (see firmware_package.h).
+// The firmware package block this program carries, as built: a template
+// holding only the marker "INSERT_FIRMWARE", which the combine tool later
+// overwrites in the program file (see firmware_package.h).
 //
 // Three things keep this sound:
 // - The area is a non-const object with a non-zero initialiser, so it lands

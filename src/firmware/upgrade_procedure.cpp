@@ -126,12 +126,6 @@ void UpgradeSession::End() {
     readBuffer_.Release();
 }
 
-RevisionText MakeRevisionText(const char* revision) {
-    RevisionText text{};
-    for (std::size_t i = 0; i < 4 && revision[i] != '\0'; ++i) text[i] = revision[i];
-    return text;
-}
-
 bool RevisionMatches(const RevisionText& drive, const RevisionText& tag, std::uint8_t mask) {
     // Bit 0 selects the last character, bit 3 the first; checked in bit order.
     for (int bit = 0; bit < 4; ++bit) {

@@ -16,7 +16,6 @@
 // does at each exit (buttons, exit status) is the face's. The session
 // closes the drive and releases the buffers on every way out.
 
-#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -45,16 +44,12 @@ MessageText OpenDeviceFailedText(const DeviceRecord& record);
 // report goes to the port first, so that a face can explain the failure.
 void ReportStatus(const FirmwareContext& context, const char* text);
 
-// Whether a drive's firmware revision fits the package's revision tag.
-// Both are 5-byte texts (up to four characters, NUL-padded). Each set bit
-// of the mask selects one position to compare: bit 0 index 3, bit 1
-// index 2, bit 2 index 1, bit 3 index 0; bits 4 to 7 select nothing. Letters
-// a to z compare equal to their upper-case forms; every other byte compares
-// as it is. A mask that selects no position passes every revision.
-using RevisionText = std::array<char, 5>;
-
-// The first four characters of `revision`, stopping at a NUL, NUL-padded.
-RevisionText MakeRevisionText(const char* revision);
+// Whether a drive's firmware revision fits the package's revision tag
+// (both RevisionTexts). Each set bit of the mask selects one position to
+// compare: bit 0 index 3, bit 1 index 2, bit 2 index 1, bit 3 index 0; bits
+// 4 to 7 select nothing. Letters a to z compare equal to their upper-case
+// forms; every other byte compares as it is. A mask that selects no
+// position passes every revision.
 bool RevisionMatches(const RevisionText& drive, const RevisionText& tag, std::uint8_t mask);
 
 // Where an upgrade ended.
