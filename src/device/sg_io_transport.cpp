@@ -6,12 +6,6 @@
 
 namespace sgio {
 
-SgIoTransport::SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) {
-    std::memset(kept_, 0, sizeof kept_);
-    std::memset(reply_, 0, sizeof reply_);
-    initOk = 1;
-}
-
 void SgIoTransport::Enumerate(DeviceList& list) {
     DevicePath paths[kMaxKeptPaths];
     const std::size_t count = devices_.List(paths, kMaxKeptPaths);
@@ -40,33 +34,12 @@ DeviceError SgIoTransport::Probe(const char* path, DeviceList& list) {
     return inquiryError;
 }
 
-int SgIoTransport::KeepPath(const char* path) {
-    const std::size_t length = std::strlen(path);
-    if (length == 0 || length >= kDevicePathCapacity) return -1;
-    for (std::size_t i = 0; i < keptCount_; ++i)
-        if (std::strcmp(kept_[i].path, path) == 0) return static_cast<int>(i);
-    if (keptCount_ == kMaxKeptPaths) return -1;
-    KeptPath& added = kept_[keptCount_];
-    std::memset(&added, 0, sizeof added);
-    std::memcpy(added.path, path, length);
-    return static_cast<int>(keptCount_++);
-}
-
 const char* SgIoTransport::PathOf(const DeviceRecord& record) const {
     // The entry the target id names, if the drive found there is the record's.
     if (record.hostAdapter != 0 || record.targetId >= keptCount_) return "";
     const KeptPath& entry = kept_[record.targetId];
     if (std::memcmp(entry.identity, record.identity, sizeof entry.identity) != 0) return "";
     return entry.path;
-}
-
-void SgIoTransport::NoteRefusal() {
-    if (lastError_ == DeviceError::None) return;
-    MessageText text;
-    text.Assign(PathOf(current));
-    text.Append(": ");
-    text.Append(DeviceErrorText(lastError_));
-    report().Refuse(text.c_str());
 }
 
 int SgIoTransport::Open(const DeviceRecord& record) {
@@ -85,8 +58,6 @@ int SgIoTransport::Open(const DeviceRecord& record) {
     NoteRefusal();
     return lastError_ == DeviceError::None ? 1 : 0;
 }
-
-void SgIoTransport::Close() { device_.Close(); }
 
 int SgIoTransport::Send(const commands::Command& command, std::uint8_t* data) {
     report().carrier = CommandCarrier::SgIo;

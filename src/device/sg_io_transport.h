@@ -16,9 +16,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "device/command_set.h"
 #include "device/scsi_transport.h"
+#include "platform/fixed_text.h"
 #include "platform/scsi_generic_devices.h"
 #include "platform/sg_io_header.h"
 
@@ -68,7 +70,7 @@ constexpr std::size_t kMaxKeptPaths = 64;
 class SgIoTransport : public ScsiTransport {
 public:
     // `devices` must outlive the transport. initOk is always 1.
-    explicit SgIoTransport(ScsiGenericDevices& devices);
+    explicit SgIoTransport(ScsiGenericDevices& devices) : devices_(devices) { initOk = 1; }
 
     // Probes every SCSI generic device the system lists, in its order.
     void Enumerate(DeviceList& list) override;
@@ -82,7 +84,7 @@ public:
     int Open(const DeviceRecord& record) override;
     // Whether the next opens claim the drive for this program alone.
     void SetExclusiveOpens(bool exclusive) { exclusiveOpens_ = exclusive; }
-    void Close() override;
+    void Close() override { device_.Close(); }
 
     // The error the system reported since the last Open or Probe.
     DeviceError lastError() const { return lastError_; }
@@ -101,13 +103,30 @@ private:
                lastError_ == DeviceError::Gone;
     }
     // The report's refusal, "<path>: <what the error means>".
-    void NoteRefusal();
+    void NoteRefusal() {
+        if (lastError_ == DeviceError::None) return;
+        MessageText text;
+        text.Assign(PathOf(current));
+        text.Append(": ");
+        text.Append(DeviceErrorText(lastError_));
+        report().Refuse(text.c_str());
+    }
     // After a failed request: whether the device has gone, looked at
     // without sending anything.
     bool DeviceWentAway(DeviceError error);
     // The number of `path`'s entry, made when it is new; -1 when the path
     // is too long or the table is full.
-    int KeepPath(const char* path);
+    int KeepPath(const char* path) {
+        const std::size_t length = std::strlen(path);
+        if (length == 0 || length >= kDevicePathCapacity) return -1;
+        for (std::size_t i = 0; i < keptCount_; ++i)
+            if (std::strcmp(kept_[i].path, path) == 0) return static_cast<int>(i);
+        if (keptCount_ == kMaxKeptPaths) return -1;
+        KeptPath& added = kept_[keptCount_];
+        std::memset(&added, 0, sizeof added);
+        std::memcpy(added.path, path, length);
+        return static_cast<int>(keptCount_++);
+    }
 
     struct KeptPath {
         char path[kDevicePathCapacity];
@@ -121,10 +140,10 @@ private:
     bool exclusiveOpens_ = false;
     // The errno of the request the system refused last (0: none).
     std::uint32_t lastErrno_ = 0;
-    KeptPath kept_[kMaxKeptPaths];
+    KeptPath kept_[kMaxKeptPaths] = {};
     std::size_t keptCount_ = 0;
     // INQUIRY and MODE SENSE data land here.
-    std::uint8_t reply_[commands::kInquiryPassThroughLength];
+    std::uint8_t reply_[commands::kInquiryPassThroughLength] = {};
 };
 
 }  // namespace sgio

@@ -15,6 +15,10 @@ std::size_t FieldTextLength(const std::uint8_t* field, std::size_t maxLength) {
     return length;
 }
 
+bool HasHexPrefix(const char* text, std::size_t length) {
+    return length > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+
 bool IsScanfBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -34,9 +38,7 @@ std::uint16_t ParseHexLikeScanf(const char* text, std::size_t length) {
     }
     // A "0x" prefix is skipped; if no digit follows it, the '0' alone was the
     // number, which reads 0 either way.
-    if (pos + 1 < length && text[pos] == '0' && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
-        pos += 2;
-    }
+    if (HasHexPrefix(text + pos, length - pos)) pos += 2;
 
     std::uint32_t value = 0;
     for (; pos < length; ++pos) {
@@ -66,10 +68,6 @@ NumberTextProblem ParseDigits(const char* text, std::size_t length, std::size_t 
     return tooLarge ? NumberTextProblem::TooLarge : NumberTextProblem::None;
 }
 
-bool HasHexPrefix(const char* text, std::size_t length) {
-    return length > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-}
-
 }  // namespace
 
 FixedText<kExpectedSumLength + 1> FirmwarePackage::expectedSumText() const {
@@ -82,12 +80,6 @@ FixedText<kExpectedSumLength + 1> FirmwarePackage::expectedSumText() const {
 std::uint16_t FirmwarePackage::expectedSum() const {
     const auto text = expectedSumText();
     return ParseHexLikeScanf(text.c_str(), text.size());
-}
-
-std::uint8_t FirmwarePackage::versionCheckMask() const { return block_[kVersionCheckMaskOffset]; }
-
-bool FirmwarePackage::isUncombined() const {
-    return std::memcmp(block_, kUncombinedMarker, kUncombinedMarkerLength) == 0;
 }
 
 std::uint16_t byteSum16(const std::uint8_t* bytes, std::size_t count) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "device/device_list.h"
 #include "platform/fixed_text.h"
@@ -122,10 +123,12 @@ public:
     FixedText<package_layout::kExpectedSumLength + 1> expectedSumText() const;
     // The sum text read as "%X" would read it, low 16 bits.
     std::uint16_t expectedSum() const;
-    std::uint8_t versionCheckMask() const;
+    std::uint8_t versionCheckMask() const { return block_[package_layout::kVersionCheckMaskOffset]; }
     const std::uint8_t* image() const { return block_ + package_layout::kImageOffset; }
     // True while the block still starts with the template marker.
-    bool isUncombined() const;
+    bool isUncombined() const {
+        return std::memcmp(block_, package_layout::kUncombinedMarker, package_layout::kUncombinedMarkerLength) == 0;
+    }
 
 private:
     const std::uint8_t* block_;
