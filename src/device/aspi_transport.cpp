@@ -90,11 +90,6 @@ AspiTransport::AspiTransport(platform::AspiLibrary& library, std::uint32_t compl
     }
 }
 
-AspiTransport::~AspiTransport() {
-    // ASPI may still be running code of its own for an abandoned request.
-    if (requestAbandoned_) aspiLibrary_.Abandon();
-}
-
 void AspiTransport::Enumerate(DeviceList& list) {
     // A host adapter inquiry that ends neither SS_COMP nor SS_INVALID_HA
     // leaves the target count of the adapter before (0 before the first).

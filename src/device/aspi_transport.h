@@ -20,7 +20,10 @@ public:
     // transport. `completionBoundMs` replaces every command's bound when it
     // is not kBoundFromCommand (tests use a short one).
     explicit AspiTransport(platform::AspiLibrary& library, std::uint32_t completionBoundMs = kBoundFromCommand);
-    ~AspiTransport() override;
+    // ASPI may still be running code of its own for an abandoned request.
+    ~AspiTransport() override {
+        if (requestAbandoned_) aspiLibrary_.Abandon();
+    }
 
     void Enumerate(DeviceList& list) override;
     // ASPI has no device handle: Open copies the record, Close does nothing.

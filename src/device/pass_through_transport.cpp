@@ -104,8 +104,6 @@ int PassThroughTransport::Open(const DeviceRecord& record) {
     return volume_.valid() ? 1 : 0;
 }
 
-void PassThroughTransport::Close() { volume_.Close(); }
-
 ScsiTransport::VolumeLock PassThroughTransport::LockVolume() {
     if (!volume_.valid()) return VolumeLock::Refused;
     const bool locked =

@@ -25,7 +25,7 @@ public:
     void Enumerate(DeviceList& list) override;
     // Copies `record` into the current record, then opens its volume.
     int Open(const DeviceRecord& record) override;
-    void Close() override;
+    void Close() override { volume_.Close(); }
     // FSCTL_LOCK_VOLUME, then FSCTL_DISMOUNT_VOLUME, on the open volume.
     VolumeLock LockVolume() override;
 

@@ -1,18 +1,16 @@
 #pragma once
-// The ScsiTransport of Linux: drives are SCSI generic devices (/dev/sg*)
-// and every command is one SG_IO request on the opened device. The
-// transport keeps the path of every device it probed in a table of its own;
-// a record it made carries its entry's number as its target id (and the
-// drive's INQUIRY identity, which the entry keeps too), so a record copied
-// whole still names its device.
+// The ScsiTransport of Linux: drives are SCSI generic devices (/dev/sg*),
+// every command one SG_IO request on the opened device. A record this
+// transport made carries, as its target id, the number of the entry where
+// it keeps the device's path (and the drive's INQUIRY identity), so a record
+// copied whole still names its device.
 //
-// When the system refuses a request for good (EPERM: no CAP_SYS_RAWIO for a
-// firmware command; EACCES; ENODEV or ENXIO: the device gone), the
-// transport keeps that error and sends nothing more until the next Open, so
-// the block download's retries do not reach the device. Any other ioctl
-// error fails that one request, which the caller may try again. After a
-// request that failed on its way, the transport looks, without sending
-// anything, whether the device is still there.
+// After a refusal for good (EPERM: no CAP_SYS_RAWIO for a firmware command;
+// EACCES; ENODEV or ENXIO: the device gone) nothing more is sent until the
+// next Open, so the block download's retries do not reach the device; any
+// other ioctl error fails that one request, which the caller may try again.
+// After a request that failed on its way, the transport looks, without
+// sending anything, whether the device is still there.
 
 #include <cstddef>
 #include <cstdint>
