@@ -33,17 +33,18 @@ void CompressBlock(std::uint32_t (&state)[8], const std::uint8_t* block) {
         const std::uint32_t s1 = RotateRight(schedule[i - 2], 17) ^ RotateRight(schedule[i - 2], 19) ^ (schedule[i - 2] >> 10);
         schedule[i] = schedule[i - 16] + s0 + schedule[i - 7] + s1;
     }
-    // The working variables a..h, shifted down one place each round.
+    // The working variables: in round i, a..h are v[(0 - i) & 7] .. v[(7 - i) & 7],
+    // so a round renames them instead of moving them; 64 rounds end aligned.
     std::uint32_t v[8];
     std::memcpy(v, state, sizeof v);
     for (int i = 0; i < 64; ++i) {
-        const std::uint32_t t1 = v[7] + (RotateRight(v[4], 6) ^ RotateRight(v[4], 11) ^ RotateRight(v[4], 25)) +
-                                 ((v[4] & v[5]) ^ (~v[4] & v[6])) + kRoundConstants[i] + schedule[i];
-        const std::uint32_t t2 = (RotateRight(v[0], 2) ^ RotateRight(v[0], 13) ^ RotateRight(v[0], 22)) +
-                                 ((v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]));
-        for (int j = 7; j > 0; --j) v[j] = v[j - 1];
-        v[4] += t1;
-        v[0] = t1 + t2;
+        const auto at = [&v, i](int k) -> std::uint32_t& { return v[(k - i) & 7]; };
+        const std::uint32_t t1 = at(7) + (RotateRight(at(4), 6) ^ RotateRight(at(4), 11) ^ RotateRight(at(4), 25)) +
+                                 ((at(4) & at(5)) ^ (~at(4) & at(6))) + kRoundConstants[i] + schedule[i];
+        const std::uint32_t t2 = (RotateRight(at(0), 2) ^ RotateRight(at(0), 13) ^ RotateRight(at(0), 22)) +
+                                 ((at(0) & at(1)) ^ (at(0) & at(2)) ^ (at(1) & at(2)));
+        at(3) += t1;      // the next round's e
+        at(7) = t1 + t2;  // the next round's a
     }
     for (int i = 0; i < 8; ++i) state[i] += v[i];
 }
