@@ -5,10 +5,6 @@
 // Both upgrade confirmations: Yes and No with the warning icon (0x34).
 constexpr unsigned kConfirmationBoxStyle = kMbYesNo | kMbIconWarning;
 
-void DialogPort::ShowStatus(const char* text) { window_.SetItemText(kStatusLine, text); }
-
-void DialogPort::ShowProgress(int percent) { window_.ProgressSetPos(kProgressBar, percent); }
-
 // Interruptions need no holding here: the dialog takes no command while
 // another runs (UpgradeDialog's re-entry guard).
 void DialogPort::PhaseBegins(Phase phase) {

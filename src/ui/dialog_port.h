@@ -16,8 +16,8 @@ public:
     // `window` and `system` must outlive the port.
     DialogPort(DialogWindow& window, SystemServices& system) : window_(window), system_(system) {}
 
-    void ShowStatus(const char* text) override;
-    void ShowProgress(int percent) override;
+    void ShowStatus(const char* text) override { window_.SetItemText(kStatusLine, text); }
+    void ShowProgress(int percent) override { window_.ProgressSetPos(kProgressBar, percent); }
     void CheckEnded(UpgradeCheck, bool, const char*) override {}
     void PhaseBegins(Phase phase) override;
     void PhaseEnds(Phase phase, bool succeeded) override;

@@ -79,21 +79,12 @@ void ProgressDisplay::Show(int percent) {
     shown_ = value;
 }
 
-void ProgressDisplay::Restart() {
-    EndLine();
-    shown_ = -1;
-}
-
 void ProgressDisplay::EndLine() {
     if (!barOpen_) return;
     std::fputs("\n", out_);
     std::fflush(out_);
     barOpen_ = false;
 }
-
-TerminalFace::TerminalFace(std::FILE* out, std::FILE* in, bool outIsTerminal, TerminalAnswers answers,
-                           TerminalGuards guards, JsonReport* json)
-    : out_(out), in_(in), answers_(answers), guards_(guards), json_(json), progress_(out, outIsTerminal) {}
 
 void TerminalFace::PrintLine(const char* text) {
     progress_.EndLine();
@@ -127,8 +118,6 @@ void TerminalFace::ShowStatus(const char* text) {
     PrintText(text);
 }
 
-void TerminalFace::ShowProgress(int percent) { progress_.Show(percent); }
-
 Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) {
     if (question != Question::OverwriteFile) PrintText(KTX_TEXT_WARNING_CAPTION ":");
     PrintText(text);
@@ -148,10 +137,6 @@ Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) 
     else if (std::feof(in_))
         std::fputc('\n', out_);
     return yes ? Answer::Yes : Answer::No;
-}
-
-void TerminalFace::CheckEnded(UpgradeCheck check, bool passed, const char* text) {
-    if (checkListener_ != nullptr) checkListener_->CheckEnded(check, passed, text);
 }
 
 void TerminalFace::PhaseBegins(Phase phase) {
@@ -177,11 +162,6 @@ void TerminalFace::PhaseEnds(Phase phase, bool) {
     guards_.system.KeepSystemAwake(false);
 }
 
-void TerminalFace::BlockAttempted(Phase phase, int block, int attempt, bool accepted) {
-    // A block that failed every try is told with the download's end.
-    if (json_ != nullptr && phase == Phase::Download && accepted) json_->Block(block, attempt, true);
-}
-
 void TerminalFace::SystemProblem(const char* text) {
     // Said once: the failures that follow it have the same cause.
     if (systemProblemSaid_) return;
@@ -190,8 +170,6 @@ void TerminalFace::SystemProblem(const char* text) {
     AppendDisplayText(line, text);
     PrintLine(line.c_str());
 }
-
-void CommandLog::CommandStarts(const CommandReport&) { started_ = clock_.Milliseconds(); }
 
 void CommandLog::CommandEnded(const CommandReport& report) {
     // Unsigned: right across the clock's wrap too.
@@ -202,10 +180,6 @@ void CommandLog::CommandEnded(const CommandReport& report) {
     AppendCommandOutcome(report, line);
     line.AppendFormat(" (%lu ms)", static_cast<unsigned long>(took));
     face_.PrintLine(line.c_str());
-}
-
-WaitingNotice::~WaitingNotice() {
-    if (timer_ != nullptr) timer_->Stop();
 }
 
 void WaitingNotice::CommandStarts(const CommandReport& report) {
