@@ -6,7 +6,6 @@
 #include "app/terminal/firmware_file_writer.h"
 #include "device/command_report_text.h"
 #include "firmware/firmware_readout.h"
-#include "firmware/firmware_package.h"
 #include "firmware/upgrade_procedure.h"
 #include "ktx_release_version.h"
 #include "platform/display_text.h"

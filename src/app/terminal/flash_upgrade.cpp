@@ -7,7 +7,6 @@
 #include "app/terminal/drive_rules.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_program.h"
-#include "firmware/firmware_package.h"
 #include "firmware/firmware_readout.h"
 #include "firmware/shared_texts.h"
 #include "firmware/upgrade_procedure.h"

@@ -4,11 +4,9 @@
 // --info treat it as they treat the embedded package. The image must have
 // the SHA-256 and byte sum its maker published, where they are given.
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/terminal/flash_program.h"
-#include "firmware/firmware_package.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 

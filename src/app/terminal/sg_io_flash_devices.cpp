@@ -1,6 +1,5 @@
 #include "app/terminal/sg_io_flash_devices.h"
 
-#include "device/sg_io_transport.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 #include "platform/linux/linux_scsi_generic_devices.h"
