@@ -24,7 +24,9 @@ struct DialogServices {
 
 class UpgradeDialog {
 public:
-    explicit UpgradeDialog(const DialogServices& services);
+    explicit UpgradeDialog(const DialogServices& services) : services_(services) {
+        icon = gui().LoadAppIcon(kAppIconId);
+    }
     UpgradeDialog(const UpgradeDialog&) = delete;
     UpgradeDialog& operator=(const UpgradeDialog&) = delete;
 
@@ -34,14 +36,17 @@ public:
     // Called by the GUI layer once the template's controls exist.
     bool OnInitDialog();
     // Path field <-> state.firmwarePath.
-    void DoDataExchange(bool toControls);
+    void DoDataExchange(bool toControls) {
+        if (toControls)
+            gui().SetItemText(kPathField, state.firmwarePath.c_str());
+        else
+            gui().GetItemText(kPathField, state.firmwarePath);
+    }
     // Command notifications (button clicks) by id; false when not routed.
     bool OnCommand(int id);
     // WM_PAINT: returns false when the platform's default processing must run.
     bool OnPaint();
     IconHandle OnQueryDragIcon() const { return icon; }
-    // The base OnOK: data exchange towards the members, then end with IDOK.
-    void OnOK();
 
     DialogWindow& gui() const { return *services_.gui; }
 

@@ -61,8 +61,6 @@ INT_PTR CALLBACK UpgradeDialogProcedure(HWND window, UINT message, WPARAM wParam
         case WM_QUERYDRAGICON:
             // One of the messages whose result the dialog procedure returns directly.
             return reinterpret_cast<INT_PTR>(binding->dialog->OnQueryDragIcon());
-        case WM_CHAR:
-            return FALSE;
         case WM_COMMAND:
             // Button clicks, and IDOK / IDCANCEL from Enter, Escape and the
             // close box, all carry notification code 0.
