@@ -113,8 +113,7 @@ public:
     FlashEnd Upgrade();
     FlashEnd Save();
     FlashEnd Verify();
-    // With --image: makes the image file the run's package; false (with the
-    // error printed) when it cannot.
+    // With --image: the image file as the run's package (image_file_package.cpp).
     bool LoadImage();
     // With --json: the first object, naming the action.
     void Start(const char* action);

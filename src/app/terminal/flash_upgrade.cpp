@@ -1,7 +1,3 @@
-// ktxflash's upgrade: its own checks before the upgrade's steps (model,
-// power, rights), the steps, and its work between the drive's checks and
-// the questions: the volume lock, the comparison with the image, the backup.
-
 #include <cstring>
 
 #include "app/terminal/drive_rules.h"
