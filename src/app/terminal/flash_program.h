@@ -116,7 +116,9 @@ public:
     // With --image: the image file as the run's package (image_file_package.cpp).
     bool LoadImage();
     // With --json: the first object, naming the action.
-    void Start(const char* action);
+    void Start(const char* action) {
+        if (line_.json) json_.Start(action);
+    }
     // With --json: the last object, the outcome; returns the exit status of `end`.
     int Finish(FlashEnd end);
 
@@ -176,7 +178,7 @@ private:
     // restores the backup, each line after `indent`.
     void ShowBackupAndRestore(const char* indent, const char* goBack);
     // The program as started, as the first word of a printed command.
-    void AppendProgramWord(TextBuffer& out);
+    void AppendProgramWord(TextBuffer& out) { AppendCommandWord(services_.conventions, programName_, out); }
 
     const char* programName_;
     const FlashCommandLine& line_;

@@ -255,8 +255,6 @@ FlashEnd FlashRun::Upgrade() {
     return end;
 }
 
-void FlashRun::AppendProgramWord(TextBuffer& out) { AppendCommandWord(services_.conventions, programName_, out); }
-
 void FlashRun::ShowBackupAndRestore(const char* indent, const char* goBack) {
     MessageText text(indent);
     text.Append("Keep the backup, the drive's old firmware byte for byte: ");
@@ -285,10 +283,9 @@ void FlashRun::ShowNextSteps() {
     const FlashConventions& conventions = services_.conventions;
     face_.PrintLine("Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware "
                     "only after that.");
-    MessageText command;
     if (backupSha256_[0] != '\0') ShowBackupAndRestore("", "To go back to it:");
     face_.PrintLine("After the restart, check what the drive runs with:");
-    command.Assign("  ");
+    MessageText command("  ");
     AppendProgramWord(command);
     command.Append(" --verify ");
     if (line_.imageFile != nullptr) {
