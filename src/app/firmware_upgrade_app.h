@@ -67,8 +67,6 @@ public:
     ~FirmwareUpgradeApp() {
         if (restartOnExit != 0) Restart();
     }
-    FirmwareUpgradeApp(const FirmwareUpgradeApp&) = delete;
-    FirmwareUpgradeApp& operator=(const FirmwareUpgradeApp&) = delete;
 
     // The run of the program. Always false: there is no message loop after it.
     bool InitInstance(const StartupServices& services);

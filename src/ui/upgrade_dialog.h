@@ -27,8 +27,6 @@ public:
     explicit UpgradeDialog(const DialogServices& services) : services_(services) {
         icon = gui().LoadAppIcon(kAppIconId);
     }
-    UpgradeDialog(const UpgradeDialog&) = delete;
-    UpgradeDialog& operator=(const UpgradeDialog&) = delete;
 
     // The context the buttons' operations run on (null: they do nothing).
     void SetOperations(const FirmwareContext* context) { operations_ = context; }

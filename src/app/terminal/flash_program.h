@@ -105,8 +105,6 @@ public:
         face_.SetCheckListener(nullptr);
         services_.devices.ObserveCommands(nullptr);
     }
-    FlashRun(const FlashRun&) = delete;
-    FlashRun& operator=(const FlashRun&) = delete;
 
     FlashEnd List();
     FlashEnd Info();

@@ -1,19 +1,10 @@
 #include "ui/win32/win32_gui.h"
 
-#include <commctrl.h>
 #include <commdlg.h>
 
 #include "ui/upgrade_dialog.h"
 
 namespace {
-
-// Text of a window, as much as `text` holds.
-void WindowText(HWND window, TextBuffer& text) {
-    text.Clear();
-    if (window == nullptr) return;
-    const int copied = GetWindowTextA(window, text.data(), static_cast<int>(text.capacity()));
-    text.SetLengthWritten(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-}
 
 // What the dialog procedure works on, handed over with WM_INITDIALOG and
 // kept in the window's user slot.
@@ -72,30 +63,6 @@ INT_PTR CALLBACK UpgradeDialogProcedure(HWND window, UINT message, WPARAM wParam
 }
 
 }  // namespace
-
-void Win32Gui::GetItemText(int id, TextBuffer& text) {
-    if (dialog_ == nullptr) {
-        text.Clear();
-        return;
-    }
-    WindowText(GetDlgItem(dialog_, id), text);
-}
-
-void Win32Gui::EnableItem(int id, bool enable) {
-    if (dialog_ == nullptr) return;
-    HWND item = GetDlgItem(dialog_, id);
-    if (item != nullptr) EnableWindow(item, enable ? TRUE : FALSE);
-}
-
-void Win32Gui::GetCaption(TextBuffer& caption) { WindowText(dialog_, caption); }
-
-void Win32Gui::ProgressSetRange(int id, int low, int high) {
-    if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
-}
-
-void Win32Gui::ProgressSetPos(int id, int position) {
-    if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-}
 
 bool Win32Gui::RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) {
     // The file name field starts with the initial name; the dialog writes

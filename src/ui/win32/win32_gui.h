@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "ui/dialog_window.h"
 
 class UpgradeDialog;
@@ -17,9 +19,14 @@ public:
     HWND dialog() const { return dialog_; }
 
     void SetItemText(int id, const char* text) override { SetDlgItemTextA(dialog_, id, text); }
-    void GetItemText(int id, TextBuffer& text) override;
-    void EnableItem(int id, bool enable) override;
-    void GetCaption(TextBuffer& caption) override;
+    void GetItemText(int id, TextBuffer& text) override {
+        WindowText(dialog_ != nullptr ? GetDlgItem(dialog_, id) : nullptr, text);
+    }
+    void EnableItem(int id, bool enable) override {
+        HWND item = dialog_ != nullptr ? GetDlgItem(dialog_, id) : nullptr;
+        if (item != nullptr) EnableWindow(item, enable ? TRUE : FALSE);
+    }
+    void GetCaption(TextBuffer& caption) override { WindowText(dialog_, caption); }
     void SetCaption(const char* caption) override {
         if (dialog_ != nullptr) SetWindowTextA(dialog_, caption);
     }
@@ -33,8 +40,12 @@ public:
         if (dialog_ == nullptr) return CB_ERR;
         return static_cast<int>(SendDlgItemMessageA(dialog_, id, CB_GETCURSEL, 0, 0));
     }
-    void ProgressSetRange(int id, int low, int high) override;
-    void ProgressSetPos(int id, int position) override;
+    void ProgressSetRange(int id, int low, int high) override {
+        if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+    }
+    void ProgressSetPos(int id, int position) override {
+        if (dialog_ != nullptr) SendDlgItemMessageA(dialog_, id, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    }
     void SetWindowIcon(bool big, IconHandle icon) override {
         if (dialog_ != nullptr)
             SendMessageA(dialog_, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -72,6 +83,14 @@ public:
     void EndPaint(PaintContext) override { ::EndPaint(dialog_, &paint_); }
 
 private:
+    // Text of a window (none: empty), as much as `text` holds.
+    static void WindowText(HWND window, TextBuffer& text) {
+        text.Clear();
+        if (window == nullptr) return;
+        const int copied = GetWindowTextA(window, text.data(), static_cast<int>(text.capacity()));
+        text.SetLengthWritten(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    }
+
     HWND dialog_ = nullptr;
     // The paint started by BeginPaint, ended by EndPaint.
     PAINTSTRUCT paint_{};
