@@ -140,20 +140,12 @@ Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) 
 }
 
 void TerminalFace::PhaseBegins(Phase phase) {
-    switch (phase) {
-    case Phase::Checks:
-        return;
-    case Phase::Download:
-        if (!systemProblemSaid_) PrintText(kStartFlashingText);
-        progress_.Restart();
-        guards_.system.KeepSystemAwake(true);
-        if (guards_.interrupts != nullptr) guards_.interrupts->Hold();
-        return;
-    case Phase::ReadOut:
-        progress_.Restart();
-        guards_.system.KeepSystemAwake(true);
-        return;
-    }
+    if (phase == Phase::Checks) return;
+    const bool download = phase == Phase::Download;
+    if (download && !systemProblemSaid_) PrintText(kStartFlashingText);
+    progress_.Restart();
+    guards_.system.KeepSystemAwake(true);
+    if (download && guards_.interrupts != nullptr) guards_.interrupts->Hold();
 }
 
 void TerminalFace::PhaseEnds(Phase phase, bool) {
