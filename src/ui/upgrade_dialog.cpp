@@ -206,9 +206,7 @@ void UpgradeDialog::OnExit() {
         }
         restartConfirmed = answer == kAnswerOk ? 1 : 0;
     }
-    // As the base OnOK: data exchange towards the members, then end with IDOK.
-    DoDataExchange(false);
-    gui().EndDialog(kIdOk);
+    OnOK();
 }
 
 std::optional<UpgradeExit> RunUpgradeCommand(DialogWindow& window, const FirmwareContext& context,

@@ -45,6 +45,11 @@ public:
     // WM_PAINT: returns false when the platform's default processing must run.
     bool OnPaint();
     IconHandle OnQueryDragIcon() const { return icon; }
+    // The base OnOK: data exchange towards the members, then end with IDOK.
+    void OnOK() {
+        DoDataExchange(false);
+        gui().EndDialog(kIdOk);
+    }
 
     DialogWindow& gui() const { return *services_.gui; }
 

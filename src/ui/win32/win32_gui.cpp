@@ -64,7 +64,7 @@ INT_PTR CALLBACK UpgradeDialogProcedure(HWND window, UINT message, WPARAM wParam
 
 }  // namespace
 
-bool Win32Gui::RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) {
+bool Win32Gui::RunOpenFileDialog(const OpenFileRequest& request, ChosenFile& result) {
     // The file name field starts with the initial name; the dialog writes
     // the chosen path into the same buffer.
     char file[MAX_PATH] = {};

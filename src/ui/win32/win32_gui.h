@@ -60,7 +60,7 @@ public:
     int LoadText(unsigned id, char* buffer, int bufferSize) override {
         return LoadStringA(GetModuleHandleA(nullptr), id, buffer, bufferSize);
     }
-    bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) override;
+    bool RunOpenFileDialog(const OpenFileRequest& request, ChosenFile& result) override;
     IconHandle LoadAppIcon(int resourceId) override {
         return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
     }
