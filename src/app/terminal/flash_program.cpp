@@ -232,12 +232,6 @@ FlashEnd FlashRun::Verify() {
     return comparison.allSame() ? FlashEnd::Same : FlashEnd::Different;
 }
 
-int FlashRun::Finish(FlashEnd end) {
-    const FlashEndRow& row = FlashEndOf(end);
-    if (line_.json) json_.Outcome(row.name, row.exitStatus, row.result, face_.lastStatus());
-    return row.exitStatus;
-}
-
 namespace {
 
 // The actions a run carries out, with the name --json's first object gives them.

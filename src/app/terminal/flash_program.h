@@ -118,7 +118,11 @@ public:
         if (line_.json) json_.Start(action);
     }
     // With --json: the last object, the outcome; returns the exit status of `end`.
-    int Finish(FlashEnd end);
+    int Finish(FlashEnd end) {
+        const FlashEndRow& row = FlashEndOf(end);
+        if (line_.json) json_.Outcome(row.name, row.exitStatus, row.result, face_.lastStatus());
+        return row.exitStatus;
+    }
 
 private:
     // The steps of the upgrade of `drive`, with ktxflash's own work between
@@ -159,7 +163,11 @@ private:
     // One short line for people ("  ok    DVD-ROM only drive") and, with
     // --json, a check object.
     void ReportCheck(const char* name, CheckMark mark, const char* text);
-    void Warn(const char* text);
+    void Warn(const char* text) {
+        MessageText warning("Warning: ");
+        warning.Append(text);
+        face_.PrintLine(warning.c_str());
+    }
     // False, with the refusal printed, when the system passes less than a
     // block in one command to `drive`: checked before any command that
     // moves a block.

@@ -86,12 +86,6 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
     return mayFlash || DryRunGoesOn(why.c_str());
 }
 
-void FlashRun::Warn(const char* text) {
-    MessageText warning("Warning: ");
-    warning.Append(text);
-    face_.PrintLine(warning.c_str());
-}
-
 bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image) {
     PathText name;
     if (line_.backupFile != nullptr) {
