@@ -278,8 +278,9 @@ void FlashRun::ShowNextSteps() {
     face_.PrintLine("Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware "
                     "only after that.");
     if (backupSha256_[0] != '\0') ShowBackupAndRestore("", "To go back to it:");
+    MessageText command;
     face_.PrintLine("After the restart, check what the drive runs with:");
-    MessageText command("  ");
+    command.Assign("  ");
     AppendProgramWord(command);
     command.Append(" --verify ");
     if (line_.imageFile != nullptr) {
