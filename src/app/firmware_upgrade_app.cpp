@@ -1,7 +1,5 @@
 #include "app/firmware_upgrade_app.h"
 
-#include "app/transport_factory.h"
-#include "firmware/firmware_context.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/owned_handle.h"
 
@@ -29,10 +27,6 @@ FirmwareUpgradeApp::FirmwareUpgradeApp(SystemServices& system, RestartService& r
     const int result = system_.QueryVersion(osVersion_);
     initialized = result;
     if (result != 0 && osVersion_.dwPlatformId == kPlatformWin32s) initialized = 0;
-}
-
-FirmwareUpgradeApp::~FirmwareUpgradeApp() {
-    if (restartOnExit != 0) Restart();
 }
 
 bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
@@ -84,8 +78,6 @@ bool FirmwareUpgradeApp::InitInstance(const StartupServices& services) {
     dialog.reset();
     return false;
 }
-
-bool FirmwareUpgradeApp::IsNtFamily() const { return osVersion_.dwPlatformId == kPlatformNt; }
 
 void FirmwareUpgradeApp::Restart() {
     if (!IsNtFamily()) {

@@ -64,9 +64,9 @@ public:
     // `system`, `restart` and `messages` must outlive the object: the
     // destructor may restart the PC and report failures of that.
     FirmwareUpgradeApp(SystemServices& system, RestartService& restart, MessageService& messages);
-    ~FirmwareUpgradeApp();
-    FirmwareUpgradeApp(const FirmwareUpgradeApp&) = delete;
-    FirmwareUpgradeApp& operator=(const FirmwareUpgradeApp&) = delete;
+    ~FirmwareUpgradeApp() {
+        if (restartOnExit != 0) Restart();
+    }
 
     // The run of the program. Always false: there is no message loop after it.
     bool InitInstance(const StartupServices& services);
@@ -85,7 +85,7 @@ public:
     std::int32_t restartOnExit = 0;
 
 private:
-    bool IsNtFamily() const;
+    bool IsNtFamily() const { return osVersion_.dwPlatformId == kPlatformNt; }
     void ShowFailure(const char* text);
 
     SystemServices& system_;

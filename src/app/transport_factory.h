@@ -5,7 +5,10 @@
 // would), and the choice of kind for the running Windows system.
 
 #include <memory>
+#include <new>
 
+#include "device/aspi_transport.h"
+#include "device/pass_through_transport.h"
 #include "device/scsi_transport.h"
 #include "platform/aspi_library.h"
 #include "platform/system_services.h"
@@ -30,8 +33,16 @@ public:
     ServiceTransportFactory(platform::AspiLibrary& aspi, platform::VolumeService& volumes)
         : aspi_(aspi), volumes_(volumes) {}
 
-    std::unique_ptr<ScsiTransport> MakePassThrough(platform::VolumeAccess access) override;
-    std::unique_ptr<ScsiTransport> MakeAspi() override;
+    // Allocation failure comes back as null rather than as an exception:
+    // start-up reports it like a transport that failed to initialise. (A
+    // nothrow_t of its own rather than std::nothrow, an object that lives in
+    // the C++ runtime library, which the shipped programs do not link.)
+    std::unique_ptr<ScsiTransport> MakePassThrough(platform::VolumeAccess access) override {
+        return std::unique_ptr<ScsiTransport>(new (std::nothrow_t{}) PassThroughTransport(volumes_, access));
+    }
+    std::unique_ptr<ScsiTransport> MakeAspi() override {
+        return std::unique_ptr<ScsiTransport>(new (std::nothrow_t{}) AspiTransport(aspi_));
+    }
 
 private:
     platform::AspiLibrary& aspi_;
@@ -49,4 +60,11 @@ constexpr char kAspiInitFailedText[] =
 // and the console ktxflash: the NT pass-through on the NT family (volumes
 // opened read-write from Windows 2000 on, read-only on NT 4.0), ASPI for
 // Win32 otherwise. Null when no storage can be had for it.
-std::unique_ptr<ScsiTransport> MakePlatformTransport(const OsVersionRecord& version, TransportFactory& transports);
+inline std::unique_ptr<ScsiTransport> MakePlatformTransport(const OsVersionRecord& version,
+                                                            TransportFactory& transports) {
+    if (version.dwPlatformId != kPlatformNt) return transports.MakeAspi();
+    // Windows 2000 (5.0) is the first system whose volumes are opened
+    // read-write for pass-through.
+    return transports.MakePassThrough(version.dwMajorVersion >= 5 ? platform::VolumeAccess::ReadWrite
+                                                                  : platform::VolumeAccess::ReadOnly);
+}

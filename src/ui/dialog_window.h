@@ -46,9 +46,6 @@ struct OpenFileRequest : FileChoice {
     unsigned flags = 0;
 };
 
-// The chosen file's full path and the text after the last dot of its name.
-using OpenFileResult = ChosenFile;
-
 // The open-file request and result in the forms the platform's dialog
 // takes and gives (portable, so that the rules are tested on the host).
 // The filter text with every '|' turned into a NUL, ending in two NULs:
@@ -83,7 +80,7 @@ public:
     // the number of characters copied, 0 when the string is missing.
     virtual int LoadText(unsigned id, char* buffer, int bufferSize) = 0;
     // Runs the modal open-file dialog; true when the user confirmed.
-    virtual bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) = 0;
+    virtual bool RunOpenFileDialog(const OpenFileRequest& request, ChosenFile& result) = 0;
 
     virtual void GetItemText(int id, TextBuffer& text) = 0;
     virtual void GetCaption(TextBuffer& caption) = 0;

@@ -44,18 +44,6 @@ FixedText<80> DeviceEntryText(const DeviceRecord& record) {
 // rounding term, the division truncating toward zero.
 int CentredIconOrigin(int clientExtent, int iconExtent) { return (clientExtent - iconExtent + 1) / 2; }
 
-// Marks a command as running for the lifetime of the object.
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~RunningFlag() { flag_ = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& flag_;
-};
-
 // The states of the browse, Upgrade and Exit buttons.
 struct Buttons {
     bool browse, upgrade, exit;
@@ -124,10 +112,6 @@ UpgradeExit ConfirmAndDownload(DialogWindow& window, UpgradeSession& session, Fi
 
 }  // namespace
 
-UpgradeDialog::UpgradeDialog(const DialogServices& services) : services_(services) {
-    icon = gui().LoadAppIcon(kAppIconId);
-}
-
 bool UpgradeDialog::OnInitDialog() {
     DialogWindow& ui = gui();
 
@@ -140,9 +124,8 @@ bool UpgradeDialog::OnInitDialog() {
 
     // Entry i shows record i: the operations use the selector's index as the
     // position in `state.devices`.
-    for (std::int32_t i = 0; i < state.devices.Count(); ++i) {
+    for (std::int32_t i = 0; i < state.devices.Count(); ++i)
         ui.ComboAddString(kDeviceSelector, DeviceEntryText(*state.devices.RecordAt(i)).c_str());
-    }
     ui.ComboSetCurSel(kDeviceSelector, 0);
     if (state.devices.Count() == 1) ui.EnableItem(kDeviceSelector, false);
 
@@ -159,14 +142,6 @@ bool UpgradeDialog::OnInitDialog() {
     state.selectedDevice = nullptr;
     state.restartNeeded = 0;
     return true;
-}
-
-void UpgradeDialog::DoDataExchange(bool toControls) {
-    if (toControls) {
-        gui().SetItemText(kPathField, state.firmwarePath.c_str());
-    } else {
-        gui().GetItemText(kPathField, state.firmwarePath);
-    }
 }
 
 bool UpgradeDialog::OnCommand(int id) {
@@ -188,19 +163,16 @@ bool UpgradeDialog::OnCommand(int id) {
     // must not end the dialog under a running upgrade, and a second click on
     // Exit must not stack a second restart question.
     if (commandRunning_) return true;
-    RunningFlag running(commandRunning_);
-
-    if (id == kIdOk || id == kIdCancel || id == kExitButton) {
+    commandRunning_ = true;
+    if (id == kIdOk || id == kIdCancel || id == kExitButton)
         OnExit();
-        return true;
-    }
-    if (operations_ == nullptr) return true;
-    if (id == kUpgradeButton)
+    else if (operations_ != nullptr && id == kUpgradeButton)
         RunUpgradeCommand(gui(), *operations_, state);
-    else if (id == kSaveButton)
+    else if (operations_ != nullptr && id == kSaveButton)
         RunSaveCommand(gui(), *operations_, state);
-    else
+    else if (operations_ != nullptr)
         RunBrowseCommand(gui(), *operations_, state);
+    commandRunning_ = false;
     return true;
 }
 
@@ -218,11 +190,6 @@ bool UpgradeDialog::OnPaint() {
     ui.DrawIcon(dc, x, y, icon);
     ui.EndPaint(dc);
     return true;
-}
-
-void UpgradeDialog::OnOK() {
-    DoDataExchange(false);
-    gui().EndDialog(kIdOk);
 }
 
 void UpgradeDialog::OnExit() {

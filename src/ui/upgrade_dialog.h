@@ -24,9 +24,9 @@ struct DialogServices {
 
 class UpgradeDialog {
 public:
-    explicit UpgradeDialog(const DialogServices& services);
-    UpgradeDialog(const UpgradeDialog&) = delete;
-    UpgradeDialog& operator=(const UpgradeDialog&) = delete;
+    explicit UpgradeDialog(const DialogServices& services) : services_(services) {
+        icon = gui().LoadAppIcon(kAppIconId);
+    }
 
     // The context the buttons' operations run on (null: they do nothing).
     void SetOperations(const FirmwareContext* context) { operations_ = context; }
@@ -34,14 +34,22 @@ public:
     // Called by the GUI layer once the template's controls exist.
     bool OnInitDialog();
     // Path field <-> state.firmwarePath.
-    void DoDataExchange(bool toControls);
+    void DoDataExchange(bool toControls) {
+        if (toControls)
+            gui().SetItemText(kPathField, state.firmwarePath.c_str());
+        else
+            gui().GetItemText(kPathField, state.firmwarePath);
+    }
     // Command notifications (button clicks) by id; false when not routed.
     bool OnCommand(int id);
     // WM_PAINT: returns false when the platform's default processing must run.
     bool OnPaint();
     IconHandle OnQueryDragIcon() const { return icon; }
     // The base OnOK: data exchange towards the members, then end with IDOK.
-    void OnOK();
+    void OnOK() {
+        DoDataExchange(false);
+        gui().EndDialog(kIdOk);
+    }
 
     DialogWindow& gui() const { return *services_.gui; }
 

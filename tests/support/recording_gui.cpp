@@ -96,7 +96,7 @@ int RecordingGui::LoadText(unsigned id, char* buffer, int bufferSize) {
     return n;
 }
 
-bool RecordingGui::RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) {
+bool RecordingGui::RunOpenFileDialog(const OpenFileRequest& request, ::ChosenFile& result) {
     calls.push_back("RunOpenFileDialog()");
     fileDialogs.push_back({request.defaultExtension, request.initialFileName, request.filter, request.flags,
                            request.initialDirectory != nullptr,

@@ -91,7 +91,7 @@ public:
     int ShowMessage(const char* text, const char* caption, unsigned style) override;
     void ShowMessage(const char* text, const char* caption) override { ShowMessage(text, caption, kMbOk); }
     int LoadText(unsigned id, char* buffer, int bufferSize) override;
-    bool RunOpenFileDialog(const OpenFileRequest& request, OpenFileResult& result) override;
+    bool RunOpenFileDialog(const OpenFileRequest& request, ::ChosenFile& result) override;
     IconHandle LoadAppIcon(int resourceId) override;
     bool IsIconic() override;
     PaintContext BeginPaint() override;

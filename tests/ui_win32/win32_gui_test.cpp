@@ -224,7 +224,7 @@ void CALLBACK AnswerFileDialog(HWND, UINT, UINT_PTR, DWORD) {
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
-bool RunFileDialog(Win32Gui& gui, const OpenFileRequest& request, const char* typed, OpenFileResult& result) {
+bool RunFileDialog(Win32Gui& gui, const OpenFileRequest& request, const char* typed, ChosenFile& result) {
     FileDialogAnswer answer{typed};
     g_answer = &answer;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerFileDialog);
@@ -248,12 +248,12 @@ TEST(Win32Gui, OpenFileDialogTakesTheRequestAndGivesPathAndExtension) {
     if (folder.back() != '\\') folder += '\\';
 
     Win32Gui gui;
-    OpenFileResult result;
+    ChosenFile result;
     ASSERT_TRUE(RunFileDialog(gui, request, "FW.BIN", result));
     EXPECT_EQ(CharUpperString(result.fullPath.c_str()), CharUpperString(folder + "FW.BIN"));
     EXPECT_STREQ(result.extension.c_str(), "BIN");
 
-    OpenFileResult untouched;
+    ChosenFile untouched;
     EXPECT_FALSE(RunFileDialog(gui, request, nullptr, untouched));
     EXPECT_TRUE(untouched.fullPath.empty());
 }

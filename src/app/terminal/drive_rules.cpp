@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "device/device_list.h"
 #include "platform/display_text.h"
 
 namespace {

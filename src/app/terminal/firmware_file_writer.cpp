@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/complete_file.h"
 #include "platform/fixed_text.h"

@@ -10,7 +10,9 @@
 namespace terminal {
 
 struct FlashConventions {
-    const char* usage;  // what --help prints
+    // What --help prints first: the forms of the command line and this
+    // system's examples (the options, the same on every system, follow).
+    const char* usage;
     // Put before a printed command that sends firmware ("sudo " on Linux).
     const char* elevate;
     char pathSeparator;

@@ -5,8 +5,6 @@
 
 namespace terminal {
 
-// --help starts with the forms of the command line and this system's
-// examples; the options, the same on every system, follow.
 const FlashConventions kLinuxFlashConventions{
     "Usage: ktxflash [OPTIONS] DEVICE         upgrade the drive's firmware\n"
     "       ktxflash --verify DEVICE         compare its firmware with the image\n"

@@ -6,8 +6,6 @@
 
 namespace terminal {
 
-// --help starts with the forms of the command line and this system's
-// examples; the options, the same on every system, follow.
 const FlashConventions kWindowsFlashConventions{
     "Usage: ktxflash.exe [OPTIONS] DEVICE     upgrade the drive's firmware\n"
     "       ktxflash.exe --verify DEVICE     compare its firmware with the image\n"

@@ -6,7 +6,6 @@
 #include "app/terminal/firmware_file_writer.h"
 #include "device/command_report_text.h"
 #include "firmware/firmware_readout.h"
-#include "firmware/firmware_package.h"
 #include "firmware/upgrade_procedure.h"
 #include "ktx_release_version.h"
 #include "platform/display_text.h"
@@ -59,14 +58,13 @@ void FlashRun::ShowDrive(const DeviceRecord& record, bool probeType) {
 }
 
 void FlashRun::ShowPackage() {
-    const FirmwarePackage& package = package_;
-    if (line_.json) json_.Package(package);
-    if (package.isUncombined()) return;
-    const std::array<char, 5> tag = package.revisionTag();
+    if (line_.json) json_.Package(package_);
+    if (package_.isUncombined()) return;
+    const std::array<char, 5> tag = package_.revisionTag();
     MessageText text("Package: revision tag \"");
     AppendDisplayText(text, tag.data(), std::strlen(tag.data()));
-    text.AppendFormat("\", mask 0x%02X, image sum %04X", static_cast<unsigned>(package.versionCheckMask()),
-                      static_cast<unsigned>(package.expectedSum()));
+    text.AppendFormat("\", mask 0x%02X, image sum %04X", static_cast<unsigned>(package_.versionCheckMask()),
+                      static_cast<unsigned>(package_.expectedSum()));
     face_.PrintLine(text.c_str());
 }
 
@@ -96,18 +94,17 @@ FlashEnd FlashRun::List() {
 }
 
 FlashEnd FlashRun::Info() {
-    const FirmwarePackage& package = package_;
-    if (line_.json) json_.Package(package);
-    if (package.isUncombined()) {
+    if (line_.json) json_.Package(package_);
+    if (package_.isUncombined()) {
         face_.PrintLine("ktxflash: uncombined template (no firmware; combine it with ktxcombine)");
         return FlashEnd::Done;
     }
     PackageDescription text(line_.imageFile != nullptr ? "ktxflash: package made of the image file\n"
                                                        : "ktxflash: combined package\n");
-    DescribeCombinedPackage(package, text);
+    DescribeCombinedPackage(package_, text);
     std::fputs(text.c_str(), textOut_);
     // What to hold against the check the image's maker published.
-    const ImageFingerprints fingerprints = FingerprintImage(package.image(), kImageSize);
+    const ImageFingerprints fingerprints = FingerprintImage(package_.image(), kImageSize);
     char sha256[kSha256TextSize];
     FormatSha256(fingerprints.sha256, sha256);
     MessageText lines;
@@ -233,16 +230,6 @@ FlashEnd FlashRun::Verify() {
         face_.PrintLine("if it still differs, the drive does not run the image: upgrade it again.");
     }
     return comparison.allSame() ? FlashEnd::Same : FlashEnd::Different;
-}
-
-void FlashRun::Start(const char* action) {
-    if (line_.json) json_.Start(action);
-}
-
-int FlashRun::Finish(FlashEnd end) {
-    const FlashEndRow& row = FlashEndOf(end);
-    if (line_.json) json_.Outcome(row.name, row.exitStatus, row.result, face_.lastStatus());
-    return row.exitStatus;
 }
 
 namespace {

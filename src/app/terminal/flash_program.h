@@ -105,21 +105,24 @@ public:
         face_.SetCheckListener(nullptr);
         services_.devices.ObserveCommands(nullptr);
     }
-    FlashRun(const FlashRun&) = delete;
-    FlashRun& operator=(const FlashRun&) = delete;
 
     FlashEnd List();
     FlashEnd Info();
     FlashEnd Upgrade();
     FlashEnd Save();
     FlashEnd Verify();
-    // With --image: makes the image file the run's package; false (with the
-    // error printed) when it cannot.
+    // With --image: the image file as the run's package (image_file_package.cpp).
     bool LoadImage();
     // With --json: the first object, naming the action.
-    void Start(const char* action);
+    void Start(const char* action) {
+        if (line_.json) json_.Start(action);
+    }
     // With --json: the last object, the outcome; returns the exit status of `end`.
-    int Finish(FlashEnd end);
+    int Finish(FlashEnd end) {
+        const FlashEndRow& row = FlashEndOf(end);
+        if (line_.json) json_.Outcome(row.name, row.exitStatus, row.result, face_.lastStatus());
+        return row.exitStatus;
+    }
 
 private:
     // The steps of the upgrade of `drive`, with ktxflash's own work between
@@ -160,7 +163,11 @@ private:
     // One short line for people ("  ok    DVD-ROM only drive") and, with
     // --json, a check object.
     void ReportCheck(const char* name, CheckMark mark, const char* text);
-    void Warn(const char* text);
+    void Warn(const char* text) {
+        MessageText warning("Warning: ");
+        warning.Append(text);
+        face_.PrintLine(warning.c_str());
+    }
     // False, with the refusal printed, when the system passes less than a
     // block in one command to `drive`: checked before any command that
     // moves a block.
@@ -177,7 +184,7 @@ private:
     // restores the backup, each line after `indent`.
     void ShowBackupAndRestore(const char* indent, const char* goBack);
     // The program as started, as the first word of a printed command.
-    void AppendProgramWord(TextBuffer& out);
+    void AppendProgramWord(TextBuffer& out) { AppendCommandWord(services_.conventions, programName_, out); }
 
     const char* programName_;
     const FlashCommandLine& line_;

@@ -1,13 +1,8 @@
-// ktxflash's upgrade: its own checks before the upgrade's steps (model,
-// power, rights), the steps, and its work between the drive's checks and
-// the questions: the volume lock, the comparison with the image, the backup.
-
 #include <cstring>
 
 #include "app/terminal/drive_rules.h"
 #include "app/terminal/firmware_file_writer.h"
 #include "app/terminal/flash_program.h"
-#include "firmware/firmware_package.h"
 #include "firmware/firmware_readout.h"
 #include "firmware/shared_texts.h"
 #include "firmware/upgrade_procedure.h"
@@ -89,12 +84,6 @@ bool FlashRun::UpgradeMayStart(const DeviceRecord& drive) {
     const bool mayFlash = services_.devices.MaySendFirmware(drive, why);
     ReportCheck("rights", mayFlash ? CheckMark::Passed : CheckMark::Failed, mayFlash ? nullptr : why.c_str());
     return mayFlash || DryRunGoesOn(why.c_str());
-}
-
-void FlashRun::Warn(const char* text) {
-    MessageText warning("Warning: ");
-    warning.Append(text);
-    face_.PrintLine(warning.c_str());
 }
 
 bool FlashRun::WriteBackup(const DeviceRecord& drive, const std::uint8_t* image) {
@@ -260,8 +249,6 @@ FlashEnd FlashRun::Upgrade() {
     return end;
 }
 
-void FlashRun::AppendProgramWord(TextBuffer& out) { AppendCommandWord(services_.conventions, programName_, out); }
-
 void FlashRun::ShowBackupAndRestore(const char* indent, const char* goBack) {
     MessageText text(indent);
     text.Append("Keep the backup, the drive's old firmware byte for byte: ");
@@ -290,8 +277,8 @@ void FlashRun::ShowNextSteps() {
     const FlashConventions& conventions = services_.conventions;
     face_.PrintLine("Restart the PC (or power-cycle the drive) before using the drive: it runs the new firmware "
                     "only after that.");
-    MessageText command;
     if (backupSha256_[0] != '\0') ShowBackupAndRestore("", "To go back to it:");
+    MessageText command;
     face_.PrintLine("After the restart, check what the drive runs with:");
     command.Assign("  ");
     AppendProgramWord(command);

@@ -2,13 +2,12 @@
 // memory, as ktxcombine would make it (the revision tag and mask given, the
 // image's own sum as the expected sum), so that the upgrade, --verify and
 // --info treat it as they treat the embedded package. The image must have
-// the SHA-256 and byte sum its maker published, where they are given.
+// the SHA-256 and byte sum its maker published, where they are given; else
+// LoadImage prints the error and returns false.
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/terminal/flash_program.h"
-#include "firmware/firmware_package.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/display_text.h"
 

@@ -3,8 +3,6 @@
 #include <array>
 #include <cstring>
 
-#include "device/device_list.h"
-
 namespace terminal {
 
 void AppendJsonString(TextBuffer& out, const char* bytes, std::size_t length) {
@@ -30,10 +28,11 @@ JsonLine::JsonLine(const char* type) {
     AppendJsonString(text_, type, std::strlen(type));
 }
 
-void JsonLine::Name(const char* name) {
+JsonText& JsonLine::Name(const char* name) {
     text_.Append(',');
     AppendJsonString(text_, name, std::strlen(name));
     text_.Append(':');
+    return text_;
 }
 
 JsonLine& JsonLine::Text(const char* name, const char* value) {
@@ -41,26 +40,22 @@ JsonLine& JsonLine::Text(const char* name, const char* value) {
 }
 
 JsonLine& JsonLine::Text(const char* name, const char* value, std::size_t length) {
-    Name(name);
-    AppendJsonString(text_, value != nullptr ? value : "", length);
+    AppendJsonString(Name(name), value != nullptr ? value : "", length);
     return *this;
 }
 
 JsonLine& JsonLine::Number(const char* name, long value) {
-    Name(name);
-    text_.AppendFormat("%ld", value);
+    Name(name).AppendFormat("%ld", value);
     return *this;
 }
 
 JsonLine& JsonLine::Flag(const char* name, bool value) {
-    Name(name);
-    text_.Append(value ? "true" : "false");
+    Name(name).Append(value ? "true" : "false");
     return *this;
 }
 
 JsonLine& JsonLine::Null(const char* name) {
-    Name(name);
-    text_.Append("null");
+    Name(name).Append("null");
     return *this;
 }
 

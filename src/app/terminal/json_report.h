@@ -40,7 +40,8 @@ public:
     void WriteTo(std::FILE* out);
 
 private:
-    void Name(const char* name);
+    // The text, ready for the value of `name`.
+    JsonText& Name(const char* name);
     JsonText text_;
 };
 

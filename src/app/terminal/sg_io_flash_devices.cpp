@@ -1,8 +1,6 @@
 #include "app/terminal/sg_io_flash_devices.h"
 
-#include "device/sg_io_transport.h"
 #include "firmware/upgrade_procedure.h"
-#include "platform/display_text.h"
 #include "platform/linux/linux_scsi_generic_devices.h"
 
 namespace {
@@ -42,10 +40,6 @@ bool SgIoFlashDevices::Find(const char* name, DeviceList& list, TextBuffer& why)
     else
         why.Format("%s (not a CD/DVD drive)", kNoDeviceText);
     return false;
-}
-
-void SgIoFlashDevices::AppendName(const DeviceRecord& record, TextBuffer& out) {
-    AppendDisplayPath(out, transport_.PathOf(record));
 }
 
 bool SgIoFlashDevices::MaySendFirmware(const DeviceRecord& record, TextBuffer& why) {

@@ -4,6 +4,7 @@
 
 #include "app/terminal/flash_program.h"
 #include "device/sg_io_transport.h"
+#include "platform/display_text.h"
 
 class SgIoFlashDevices : public terminal::FlashDevices {
 public:
@@ -14,7 +15,9 @@ public:
     void ObserveCommands(CommandObserver* observer) override { transport_.SetCommandObserver(observer); }
     void ListAll(DeviceList& list, TextBuffer& why) override;
     bool Find(const char* name, DeviceList& list, TextBuffer& why) override;
-    void AppendName(const DeviceRecord& record, TextBuffer& out) override;
+    void AppendName(const DeviceRecord& record, TextBuffer& out) override {
+        AppendDisplayPath(out, transport_.PathOf(record));
+    }
     // Only a process with CAP_SYS_RAWIO flashes: ktxflash's own rule, since
     // the kernel lets any process that may open /dev/sgN read-write send
     // every command.

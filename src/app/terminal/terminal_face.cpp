@@ -79,21 +79,12 @@ void ProgressDisplay::Show(int percent) {
     shown_ = value;
 }
 
-void ProgressDisplay::Restart() {
-    EndLine();
-    shown_ = -1;
-}
-
 void ProgressDisplay::EndLine() {
     if (!barOpen_) return;
     std::fputs("\n", out_);
     std::fflush(out_);
     barOpen_ = false;
 }
-
-TerminalFace::TerminalFace(std::FILE* out, std::FILE* in, bool outIsTerminal, TerminalAnswers answers,
-                           TerminalGuards guards, JsonReport* json)
-    : out_(out), in_(in), answers_(answers), guards_(guards), json_(json), progress_(out, outIsTerminal) {}
 
 void TerminalFace::PrintLine(const char* text) {
     progress_.EndLine();
@@ -127,8 +118,6 @@ void TerminalFace::ShowStatus(const char* text) {
     PrintText(text);
 }
 
-void TerminalFace::ShowProgress(int percent) { progress_.Show(percent); }
-
 Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) {
     if (question != Question::OverwriteFile) PrintText(KTX_TEXT_WARNING_CAPTION ":");
     PrintText(text);
@@ -150,36 +139,19 @@ Answer TerminalFace::Ask(Question question, const char* text, Answer suggested) 
     return yes ? Answer::Yes : Answer::No;
 }
 
-void TerminalFace::CheckEnded(UpgradeCheck check, bool passed, const char* text) {
-    if (checkListener_ != nullptr) checkListener_->CheckEnded(check, passed, text);
-}
-
 void TerminalFace::PhaseBegins(Phase phase) {
-    switch (phase) {
-    case Phase::Checks:
-        return;
-    case Phase::Download:
-        if (!systemProblemSaid_) PrintText(kStartFlashingText);
-        progress_.Restart();
-        guards_.system.KeepSystemAwake(true);
-        if (guards_.interrupts != nullptr) guards_.interrupts->Hold();
-        return;
-    case Phase::ReadOut:
-        progress_.Restart();
-        guards_.system.KeepSystemAwake(true);
-        return;
-    }
+    if (phase == Phase::Checks) return;
+    const bool download = phase == Phase::Download;
+    if (download && !systemProblemSaid_) PrintText(kStartFlashingText);
+    progress_.Restart();
+    guards_.system.KeepSystemAwake(true);
+    if (download && guards_.interrupts != nullptr) guards_.interrupts->Hold();
 }
 
 void TerminalFace::PhaseEnds(Phase phase, bool) {
     if (phase == Phase::Checks) return;
     if (phase == Phase::Download && guards_.interrupts != nullptr) guards_.interrupts->Release();
     guards_.system.KeepSystemAwake(false);
-}
-
-void TerminalFace::BlockAttempted(Phase phase, int block, int attempt, bool accepted) {
-    // A block that failed every try is told with the download's end.
-    if (json_ != nullptr && phase == Phase::Download && accepted) json_->Block(block, attempt, true);
 }
 
 void TerminalFace::SystemProblem(const char* text) {
@@ -191,8 +163,6 @@ void TerminalFace::SystemProblem(const char* text) {
     PrintLine(line.c_str());
 }
 
-void CommandLog::CommandStarts(const CommandReport&) { started_ = clock_.Milliseconds(); }
-
 void CommandLog::CommandEnded(const CommandReport& report) {
     // Unsigned: right across the clock's wrap too.
     const std::uint32_t took = clock_.Milliseconds() - started_;
@@ -202,10 +172,6 @@ void CommandLog::CommandEnded(const CommandReport& report) {
     AppendCommandOutcome(report, line);
     line.AppendFormat(" (%lu ms)", static_cast<unsigned long>(took));
     face_.PrintLine(line.c_str());
-}
-
-WaitingNotice::~WaitingNotice() {
-    if (timer_ != nullptr) timer_->Stop();
 }
 
 void WaitingNotice::CommandStarts(const CommandReport& report) {

@@ -44,7 +44,10 @@ public:
     // Shows `percent` (0..100) unless it would go back within the transfer.
     void Show(int percent);
     // A new transfer: ends the bar's line; the next Show starts from 0.
-    void Restart();
+    void Restart() {
+        EndLine();
+        shown_ = -1;
+    }
     // Ends the bar's line, so that the next text starts on a line of its
     // own; the next Show starts a new bar. Does nothing for plain lines.
     void EndLine();
@@ -92,14 +95,20 @@ public:
     // progress bar over plain lines; `json` (may be null) takes the checks
     // and blocks. The guards' objects and `json` must outlive the face.
     TerminalFace(std::FILE* out, std::FILE* in, bool outIsTerminal, TerminalAnswers answers, TerminalGuards guards,
-                 JsonReport* json);
+                 JsonReport* json)
+        : out_(out), in_(in), answers_(answers), guards_(guards), json_(json), progress_(out, outIsTerminal) {}
 
     void ShowStatus(const char* text) override;
-    void ShowProgress(int percent) override;
-    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override;
+    void ShowProgress(int percent) override { progress_.Show(percent); }
+    void CheckEnded(UpgradeCheck check, bool passed, const char* text) override {
+        if (checkListener_ != nullptr) checkListener_->CheckEnded(check, passed, text);
+    }
     void PhaseBegins(Phase phase) override;
     void PhaseEnds(Phase phase, bool succeeded) override;
-    void BlockAttempted(Phase phase, int block, int attempt, bool accepted) override;
+    void BlockAttempted(Phase phase, int block, int attempt, bool accepted) override {
+        // A block that failed every try is told with the download's end.
+        if (json_ != nullptr && phase == Phase::Download && accepted) json_->Block(block, attempt, true);
+    }
     void SystemProblem(const char* text) override;
     Answer Ask(Question question, const char* text, Answer suggested) override;
     bool ChooseFile(const FileChoice&, ChosenFile&) override { return false; }
@@ -133,7 +142,7 @@ class CommandLog : public CommandObserver {
 public:
     // `clock` times each command; it must outlive the log.
     CommandLog(TerminalFace& face, SystemServices& clock) : face_(face), clock_(clock) {}
-    void CommandStarts(const CommandReport& report) override;
+    void CommandStarts(const CommandReport&) override { started_ = clock_.Milliseconds(); }
     void CommandEnded(const CommandReport& report) override;
 
 private:
@@ -153,7 +162,9 @@ public:
     // `timer` may be null: then nothing is said. Both must outlive the notice.
     WaitingNotice(TerminalFace& face, WaitTimer* timer, CommandObserver* next)
         : face_(face), timer_(timer), next_(next) {}
-    ~WaitingNotice() override;
+    ~WaitingNotice() override {
+        if (timer_ != nullptr) timer_->Stop();
+    }
     WaitingNotice(const WaitingNotice&) = delete;
     WaitingNotice& operator=(const WaitingNotice&) = delete;
 

@@ -1,9 +1,7 @@
 #include "app/terminal/windows_flash_devices.h"
 
-#include "app/transport_factory.h"
 #include "firmware/upgrade_procedure.h"
 #include "platform/ascii_case.h"
-#include "platform/display_text.h"
 
 WindowsFlashDevices::WindowsFlashDevices(SystemServices& system, TransportFactory& transports) {
     version_.dwOSVersionInfoSize = sizeof version_;

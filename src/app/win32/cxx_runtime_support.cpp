@@ -22,12 +22,13 @@ void ReleaseHeapBlock(void* block) {
     if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
 }
 
+}  // namespace
+
+// Ends the program with `why` shown, for a failure it cannot go on from.
 [[noreturn]] void EndProgram(const char* why) {
     FatalAppExitA(0, why);
     ExitProcess(3);
 }
-
-}  // namespace
 
 void* operator new(std::size_t size) {
     void* block = HeapBlock(size);

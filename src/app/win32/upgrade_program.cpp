@@ -74,9 +74,7 @@ int RunUpgradeProgram(platform::VolumeService& volumes) {
 
     FirmwareUpgradeApp application(system, restart, messages);
 
-    DialogServices dialogServices;
-    dialogServices.gui = &gui;
-    dialogServices.package = &package;
+    const DialogServices dialogServices{&gui, &package};
     ServiceTransportFactory transports(aspi, volumes);
     ModalUpgradeDialogFactory dialogs(dialogServices, gui, system);
 
