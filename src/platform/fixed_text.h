@@ -54,9 +54,7 @@ public:
     void Append(char c) { Append(&c, 1); }
     // printf-style formatting after the text already held.
     void AppendFormat(const char* format, ...)
-#if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
-#endif
     {
         va_list args;
         va_start(args, format);
@@ -64,9 +62,7 @@ public:
         va_end(args);
     }
     void Format(const char* format, ...)
-#if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
-#endif
     {
         Clear();
         va_list args;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "platform/sg_io_header.h"
 
@@ -89,8 +90,15 @@ class OpenedScsiDevice {
 public:
     OpenedScsiDevice() = default;
     OpenedScsiDevice(ScsiGenericDevices& devices, int handle) : devices_(&devices), handle_(handle) {}
-    OpenedScsiDevice(OpenedScsiDevice&& other) noexcept;
-    OpenedScsiDevice& operator=(OpenedScsiDevice&& other) noexcept;
+    OpenedScsiDevice(OpenedScsiDevice&& other) noexcept { *this = std::move(other); }
+    OpenedScsiDevice& operator=(OpenedScsiDevice&& other) noexcept {
+        if (this != &other) {
+            Close();
+            devices_ = std::exchange(other.devices_, nullptr);
+            handle_ = std::exchange(other.handle_, ScsiGenericDevices::kNoHandle);
+        }
+        return *this;
+    }
     OpenedScsiDevice(const OpenedScsiDevice&) = delete;
     OpenedScsiDevice& operator=(const OpenedScsiDevice&) = delete;
     ~OpenedScsiDevice() { Close(); }

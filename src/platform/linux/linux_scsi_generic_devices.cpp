@@ -70,6 +70,32 @@ bool ReadSysfsNumber(const char* path, std::uint32_t& number) {
     return true;
 }
 
+// Refuses, before any open, a path that is no device node: None when it is
+// a character or block device. Looked at before the open, so that a plain
+// file or a folder reads the same for root and for a user who may not open it.
+DeviceError CheckNode(const char* path) {
+    const int fd = OpenPathOnly(path);
+    if (fd < 0) return DeviceErrorFromErrno(errno);
+    struct stat node;
+    const int statted = fstat(fd, &node);
+    close(fd);
+    if (statted != 0) return DeviceError::Other;
+    if (S_ISDIR(node.st_mode)) return DeviceError::IsDirectory;
+    if (!S_ISCHR(node.st_mode) && !S_ISBLK(node.st_mode)) return DeviceError::NotScsiGeneric;
+    return DeviceError::None;
+}
+
+// Opens a device node read-write, with `flags` added.
+int OpenNode(const char* path, int flags, DeviceError& error) {
+    error = CheckNode(path);
+    if (error != DeviceError::None) return ScsiGenericDevices::kNoHandle;
+    // O_NONBLOCK keeps the open from waiting on a device another program
+    // holds exclusively; SG_IO itself always blocks until the command ends.
+    const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | flags);
+    error = fd < 0 ? DeviceErrorFromErrno(errno) : DeviceError::None;
+    return fd < 0 ? ScsiGenericDevices::kNoHandle : fd;
+}
+
 }  // namespace
 
 LinuxScsiGenericDevices::LinuxScsiGenericDevices(const char* directory, const char* sysfsClass) {
@@ -94,38 +120,11 @@ std::size_t LinuxScsiGenericDevices::List(DevicePath* paths, std::size_t capacit
     return written;
 }
 
-DeviceError LinuxScsiGenericDevices::CheckNode(const char* path) {
-    // Looked at before the open, so that a plain file or a folder reads the
-    // same for root and for a user who may not open it.
-    const int fd = OpenPathOnly(path);
-    if (fd < 0) return DeviceErrorFromErrno(errno);
-    struct stat node;
-    const int statted = fstat(fd, &node);
-    close(fd);
-    if (statted != 0) return DeviceError::Other;
-    if (S_ISDIR(node.st_mode)) return DeviceError::IsDirectory;
-    if (!S_ISCHR(node.st_mode) && !S_ISBLK(node.st_mode)) return DeviceError::NotScsiGeneric;
-    return DeviceError::None;
-}
-
-int LinuxScsiGenericDevices::Open(const char* path, DeviceError& error) {
-    error = CheckNode(path);
-    if (error != DeviceError::None) return kNoHandle;
-    // O_NONBLOCK keeps the open from waiting on a device another program
-    // holds exclusively; SG_IO itself always blocks until the command ends.
-    const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    error = fd < 0 ? DeviceErrorFromErrno(errno) : DeviceError::None;
-    return fd < 0 ? kNoHandle : fd;
-}
+int LinuxScsiGenericDevices::Open(const char* path, DeviceError& error) { return OpenNode(path, 0, error); }
 
 int LinuxScsiGenericDevices::OpenExclusive(const char* path, DeviceError& error) {
-    error = CheckNode(path);
-    if (error != DeviceError::None) return kNoHandle;
-    const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | O_EXCL);
-    if (fd < 0) {
-        error = DeviceErrorFromErrno(errno);
-        return kNoHandle;
-    }
+    const int fd = OpenNode(path, O_EXCL, error);
+    if (fd == kNoHandle) return kNoHandle;
     error = HoldBlockDevice(path);
     if (error != DeviceError::None) {
         close(fd);
@@ -221,32 +220,27 @@ void LinuxScsiGenericDevices::Close(int handle) {
 }
 
 DeviceError DeviceErrorFromErrno(int error) {
-    switch (error) {
-    case 0:
-        return DeviceError::None;
-    case ENOENT:
-    case ENOTDIR:
-        return DeviceError::NoSuchDevice;
-    case EISDIR:
-        return DeviceError::IsDirectory;
-    case EACCES:
-        return DeviceError::AccessDenied;
-    case EPERM:
-        return DeviceError::NotPermitted;
-    case EBUSY:
-        return DeviceError::Busy;
-    case ENODEV:
-    case ENXIO:
-        return DeviceError::Gone;
-    case ENOTTY:
-        return DeviceError::NotScsiGeneric;
-    case EINVAL:
+    static const struct {
+        int error;
+        DeviceError meaning;
+    } kMeanings[] = {
+        {0, DeviceError::None},
+        {ENOENT, DeviceError::NoSuchDevice},
+        {ENOTDIR, DeviceError::NoSuchDevice},
+        {EISDIR, DeviceError::IsDirectory},
+        {EACCES, DeviceError::AccessDenied},
+        {EPERM, DeviceError::NotPermitted},
+        {EBUSY, DeviceError::Busy},
+        {ENODEV, DeviceError::Gone},
+        {ENXIO, DeviceError::Gone},
+        {ENOTTY, DeviceError::NotScsiGeneric},
         // The sg driver maps a request onto the device's queue first: a
         // transfer beyond the queue's limit fails there with EINVAL.
-        return DeviceError::TransferTooLong;
-    default:
-        return DeviceError::Other;
-    }
+        {EINVAL, DeviceError::TransferTooLong},
+    };
+    for (const auto& entry : kMeanings)
+        if (entry.error == error) return entry.meaning;
+    return DeviceError::Other;
 }
 
 }  // namespace sgio
@@ -256,8 +250,8 @@ namespace {
 // CAP_SYS_RAWIO's bit in the capability sets (linux/capability.h).
 constexpr unsigned kCapSysRawIo = 17;
 
-}  // namespace
-
+// The effective capability set from the text of /proc/self/status; false
+// when the text has no "CapEff:" line.
 bool ParseEffectiveCapabilities(const char* statusText, unsigned long long& capabilities) {
     const char* line = std::strstr(statusText, "CapEff:");
     if (line == nullptr) return false;
@@ -265,6 +259,8 @@ bool ParseEffectiveCapabilities(const char* statusText, unsigned long long& capa
     capabilities = std::strtoull(line + 7, &end, 16);
     return end != line + 7;
 }
+
+}  // namespace
 
 bool ProcessHasRawIoCapability() {
     std::FILE* status = std::fopen("/proc/self/status", "r");

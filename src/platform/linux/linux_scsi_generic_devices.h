@@ -35,9 +35,6 @@ public:
     void Close(int handle) override;
 
 private:
-    // Refuses, before any open, a path that is no device node: None when
-    // it is a character or block device.
-    static DeviceError CheckNode(const char* path);
     // "<sysfsClass>/<sgN>" of the sg node `path` names into `folder`;
     // false when its name is not an sg node's.
     bool SysfsFolder(const char* path, char* folder, std::size_t size) const;
@@ -65,7 +62,3 @@ DeviceError DeviceErrorFromErrno(int error);
 // library; when that cannot be read the answer is yes, and the kernel
 // decides.
 bool ProcessHasRawIoCapability();
-
-// The effective capability set from the text of /proc/self/status; false
-// when the text has no "CapEff:" line.
-bool ParseEffectiveCapabilities(const char* statusText, unsigned long long& capabilities);

@@ -83,6 +83,29 @@ int CallInhibit(const SdBusFunctions& bus, SdBus* connection, const char* who, c
     return fd;
 }
 
+// A static program's way: systemd-inhibit.
+constexpr int kHoldTimeoutMilliseconds = 5000;
+
+// What systemd-inhibit runs while it holds the block: one line to say so,
+// then nothing until the pipe on its input is closed.
+constexpr char kHoldingCommand[] = "echo held; exec cat >/dev/null";
+
+void CloseBoth(int (&fds)[2]) {
+    close(fds[0]);
+    close(fds[1]);
+}
+
+// True when the child wrote its line within the time limit.
+bool WaitUntilHeld(int readyFd) {
+    pollfd watch = {readyFd, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&watch, 1, kHoldTimeoutMilliseconds);
+    } while (ready < 0 && errno == EINTR);
+    char byte = 0;
+    return ready == 1 && read(readyFd, &byte, 1) == 1;
+}
+
 }  // namespace
 
 SleepInhibitor& SleepInhibitor::operator=(SleepInhibitor&& other) noexcept {
@@ -115,34 +138,6 @@ SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const c
     bus.flushCloseUnref(connection);
     return SleepInhibitor(fd);
 }
-
-
-// A static program's way: systemd-inhibit.
-namespace {
-
-constexpr int kHoldTimeoutMilliseconds = 5000;
-
-// What systemd-inhibit runs while it holds the block: one line to say so,
-// then nothing until the pipe on its input is closed.
-constexpr char kHoldingCommand[] = "echo held; exec cat >/dev/null";
-
-void CloseBoth(int (&fds)[2]) {
-    close(fds[0]);
-    close(fds[1]);
-}
-
-// True when the child wrote its line within the time limit.
-bool WaitUntilHeld(int readyFd) {
-    pollfd watch = {readyFd, POLLIN, 0};
-    int ready;
-    do {
-        ready = poll(&watch, 1, kHoldTimeoutMilliseconds);
-    } while (ready < 0 && errno == EINTR);
-    char byte = 0;
-    return ready == 1 && read(readyFd, &byte, 1) == 1;
-}
-
-}  // namespace
 
 SleepInhibitor InhibitThroughProgram(const char* who, const char* why, const char* program) {
     int hold[2];   // the child's input; its write end is the inhibitor
@@ -186,7 +181,6 @@ SleepInhibitor InhibitThroughProgram(const char* who, const char* why, const cha
     }
     return SleepInhibitor();
 }
-
 
 }  // namespace linux_power
 

@@ -23,16 +23,12 @@ static_assert(kPlatformNt == VER_PLATFORM_WIN32_NT, "");
 namespace platform {
 
 int Win32SystemServices::QueryVersion(OsVersionRecord& record) {
-#if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
     // The record's size field, set by the caller, tells the system which
     // form of the record it is given.
     return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record)) ? 1 : 0;
-#if defined(__GNUC__)
 #pragma GCC diagnostic pop
-#endif
 }
 
 void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
