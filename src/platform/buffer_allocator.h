@@ -58,7 +58,6 @@ class PageAlignedAllocator : public BufferAllocator {
 public:
     static constexpr std::size_t kAlignment = 4096;
 
-    // Null when no block can be had.
     std::uint8_t* Allocate(std::size_t size) override;
     // Accepts null.
     void Release(std::uint8_t* block) override;

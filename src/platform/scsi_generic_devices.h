@@ -69,17 +69,11 @@ public:
     // Whether the device at `path` is still attached, looked at without
     // sending it anything (its node and what the system lists of it); true
     // where the system has nothing to tell.
-    virtual bool StillThere(const char* path) {
-        static_cast<void>(path);
-        return true;
-    }
+    virtual bool StillThere(const char* /*path*/) { return true; }
     // The most bytes one SG_IO request to `path` may move, as the kernel
     // enforces it for a command it passes through; unknown where the
     // system does not say.
-    virtual TransferLimit ReadTransferLimit(const char* path) {
-        static_cast<void>(path);
-        return TransferLimit{};
-    }
+    virtual TransferLimit ReadTransferLimit(const char* /*path*/) { return TransferLimit{}; }
     // Closes `handle`; each handle Open gave is closed once.
     virtual void Close(int handle) = 0;
 };

@@ -98,7 +98,6 @@ public:
     void Stop() override;
 
 private:
-    static void* ThreadMain(void* timer);
     void Run();
 
     pthread_mutex_t mutex_;

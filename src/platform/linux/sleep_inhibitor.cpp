@@ -44,23 +44,19 @@ Function Symbol(void* library, const char* name) {
     return reinterpret_cast<Function>(dlsym(library, name));
 }
 
+// The sd-bus functions of the loaded library; null where it has none.
 struct SdBusFunctions {
-    OpenSystem openSystem = nullptr;
-    SetMethodCallTimeout setMethodCallTimeout = nullptr;  // newer libsystemd only
-    CallMethod callMethod = nullptr;
-    MessageRead messageRead = nullptr;
-    MessageUnref messageUnref = nullptr;
-    ErrorFree errorFree = nullptr;
-    FlushCloseUnref flushCloseUnref = nullptr;
+    void* library;
+    OpenSystem openSystem = Symbol<OpenSystem>(library, "sd_bus_open_system");
+    SetMethodCallTimeout setMethodCallTimeout =  // newer libsystemd only
+        Symbol<SetMethodCallTimeout>(library, "sd_bus_set_method_call_timeout");
+    CallMethod callMethod = Symbol<CallMethod>(library, "sd_bus_call_method");
+    MessageRead messageRead = Symbol<MessageRead>(library, "sd_bus_message_read");
+    MessageUnref messageUnref = Symbol<MessageUnref>(library, "sd_bus_message_unref");
+    ErrorFree errorFree = Symbol<ErrorFree>(library, "sd_bus_error_free");
+    FlushCloseUnref flushCloseUnref = Symbol<FlushCloseUnref>(library, "sd_bus_flush_close_unref");
 
-    bool Load(void* library) {
-        openSystem = Symbol<OpenSystem>(library, "sd_bus_open_system");
-        setMethodCallTimeout = Symbol<SetMethodCallTimeout>(library, "sd_bus_set_method_call_timeout");
-        callMethod = Symbol<CallMethod>(library, "sd_bus_call_method");
-        messageRead = Symbol<MessageRead>(library, "sd_bus_message_read");
-        messageUnref = Symbol<MessageUnref>(library, "sd_bus_message_unref");
-        errorFree = Symbol<ErrorFree>(library, "sd_bus_error_free");
-        flushCloseUnref = Symbol<FlushCloseUnref>(library, "sd_bus_flush_close_unref");
+    bool Complete() const {
         return openSystem && callMethod && messageRead && messageUnref && errorFree && flushCloseUnref;
     }
 };
@@ -130,8 +126,8 @@ SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const c
     // that keeps process-wide state is not worth the risk for what it saves.
     void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) return SleepInhibitor();
-    SdBusFunctions bus;
-    if (!bus.Load(handle)) return SleepInhibitor();
+    const SdBusFunctions bus{handle};
+    if (!bus.Complete()) return SleepInhibitor();
     SdBus* connection = nullptr;
     if (bus.openSystem(&connection) < 0 || connection == nullptr) return SleepInhibitor();
     const int fd = CallInhibit(bus, connection, who, why);

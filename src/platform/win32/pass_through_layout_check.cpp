@@ -1,7 +1,5 @@
-// Compile-time proof that the portable pass-through records have exactly
-// the layout of the platform's published SCSI_PASS_THROUGH and
-// SCSI_PASS_THROUGH_DIRECT, and the same control codes and direction values.
-// Nothing here runs; the build fails if any of it disagrees.
+// Nothing here runs: the build fails unless the pass-through records, the
+// control codes and the direction values agree with <ntddscsi.h>.
 
 #include <windows.h>
 

@@ -36,9 +36,8 @@ void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(millisecon
 std::uint32_t Win32SystemServices::Milliseconds() { return ::GetTickCount(); }
 
 void Win32SystemServices::KeepSystemAwake(bool awake) {
-    // Windows 98 and 2000 have SetThreadExecutionState; Windows 95 and
-    // NT 4.0 lack it, so it is taken at run time: the program still loads
-    // there, and nothing is done.
+    // Taken at run time: Windows 95 and NT 4.0 lack it, and the program
+    // must still load there.
     using SetExecutionState = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
     const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
     if (kernel == nullptr) return;

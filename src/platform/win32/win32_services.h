@@ -95,9 +95,8 @@ private:
     std::uint32_t everyMs_ = 0;
 };
 
-// Ctrl+C and Ctrl+Break in the console wait while firmware goes to the
-// drive: a console control handler that swallows them between Hold and
-// Release.
+// A console control handler that swallows Ctrl+C and Ctrl+Break between
+// Hold and Release.
 class ConsoleBreakGuard : public InterruptGuard {
 public:
     ~ConsoleBreakGuard() override { Release(); }
