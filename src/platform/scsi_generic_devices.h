@@ -50,9 +50,8 @@ public:
     static constexpr int kNoHandle = -1;
 
     virtual ~ScsiGenericDevices() = default;
-    // Writes the paths of the SCSI generic devices, in numeric order (sg2
-    // before sg10), into `paths`, at most `capacity` of them; returns how
-    // many it wrote.
+    // Writes at most `capacity` paths of SCSI generic devices into `paths`,
+    // in numeric order (sg2 before sg10); returns how many it wrote.
     virtual std::size_t List(DevicePath* paths, std::size_t capacity) = 0;
     // Opens `path` for reading and writing. A handle (not kNoHandle), or
     // kNoHandle with `error` set.
@@ -79,7 +78,7 @@ public:
 };
 
 // Owns one open device: closes it exactly once, on Close or at the end of
-// its life, whichever comes first. Movable, not copyable.
+// its life, whichever comes first.
 class OpenedScsiDevice {
 public:
     OpenedScsiDevice() = default;
@@ -107,9 +106,8 @@ private:
     int handle_ = ScsiGenericDevices::kNoHandle;
 };
 
-// True for the kernel's names of SCSI generic nodes, "sg" followed by one to
-// six decimal digits, with their number; false for anything else (sg, sgx,
-// sg1a).
+// True, with their number, for the kernel's names of SCSI generic nodes:
+// "sg" and one to six decimal digits (not sg, sgx, sg1a).
 bool ScsiGenericNodeNumber(const char* name, unsigned& number);
 
 // Opens `path` into `device` (closing what it held before); `exclusive`

@@ -34,7 +34,6 @@ private:
     DIR* dir_;
 };
 
-// The last part of a path.
 const char* NodeName(const char* path) {
     const char* slash = std::strrchr(path, '/');
     return slash != nullptr ? slash + 1 : path;

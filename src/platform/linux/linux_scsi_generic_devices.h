@@ -55,10 +55,9 @@ DeviceError DeviceErrorFromErrno(int error);
 
 }  // namespace sgio
 
-// Whether this process has CAP_SYS_RAWIO in its effective set, the
-// capability ktxflash asks of a process that flashes (the kernel asks it of
-// firmware commands where it filters them: read-only opens of /dev/sgN, the
-// block device). Read from /proc/self/status, so the answer needs no
-// library; when that cannot be read the answer is yes, and the kernel
-// decides.
+// Whether this process has CAP_SYS_RAWIO in its effective set, which
+// ktxflash asks of a process that flashes (the kernel asks it of firmware
+// commands where it filters them: read-only opens of /dev/sgN, the block
+// device). Read from /proc/self/status, needing no library; yes when that
+// cannot be read, and the kernel decides.
 bool ProcessHasRawIoCapability();
