@@ -1,6 +1,5 @@
 #include "platform/linux/linux_scsi_generic_devices.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -12,27 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/linux_services.h"
+
 namespace sgio {
 namespace {
 
-// Closes the directory on every way out of the listing.
-class DirectoryReader {
-public:
-    explicit DirectoryReader(const char* path) : dir_(opendir(path)) {}
-    DirectoryReader(const DirectoryReader&) = delete;
-    DirectoryReader& operator=(const DirectoryReader&) = delete;
-    ~DirectoryReader() {
-        if (dir_ != nullptr) closedir(dir_);
-    }
-    const char* Next() {
-        if (dir_ == nullptr) return nullptr;
-        const dirent* entry = readdir(dir_);
-        return entry != nullptr ? entry->d_name : nullptr;
-    }
-
-private:
-    DIR* dir_;
-};
+using linux_platform::DirectoryReader;
+using linux_platform::ReadSysfsLine;
 
 const char* NodeName(const char* path) {
     const char* slash = std::strrchr(path, '/');
@@ -47,18 +32,6 @@ bool FolderExists(const char* path) {
     const int fd = OpenPathOnly(path, O_DIRECTORY);
     if (fd < 0) return false;
     close(fd);
-    return true;
-}
-
-// The first line of a small sysfs file into `text`; false when unreadable.
-bool ReadSysfsLine(const char* path, char* text, std::size_t size) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const ssize_t length = read(fd, text, size - 1);
-    close(fd);
-    if (length <= 0) return false;
-    text[length] = '\0';
-    text[std::strcspn(text, "\n")] = '\0';
     return true;
 }
 

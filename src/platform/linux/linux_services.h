@@ -2,6 +2,7 @@
 // The Linux implementations of the platform's interfaces that ktxflash's
 // entry point creates, but the SCSI generic devices (their own header).
 
+#include <dirent.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -123,5 +124,27 @@ public:
 private:
     PathText folder_;
 };
+
+// Closes the directory on every way out of a listing.
+class DirectoryReader {
+public:
+    explicit DirectoryReader(const char* path) : dir_(opendir(path)) {}
+    DirectoryReader(const DirectoryReader&) = delete;
+    DirectoryReader& operator=(const DirectoryReader&) = delete;
+    ~DirectoryReader() {
+        if (dir_ != nullptr) closedir(dir_);
+    }
+    const char* Next() {
+        if (dir_ == nullptr) return nullptr;
+        const dirent* entry = readdir(dir_);
+        return entry != nullptr ? entry->d_name : nullptr;
+    }
+
+private:
+    DIR* dir_;
+};
+
+// The first line of a small sysfs file into `text`; false when unreadable.
+bool ReadSysfsLine(const char* path, char* text, std::size_t size);
 
 }  // namespace linux_platform
