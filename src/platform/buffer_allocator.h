@@ -37,10 +37,9 @@ public:
         memory_.Release(block_);
         block_ = nullptr;
     }
-    // Forgets the block without giving it back, so that neither Release nor
-    // the destructor frees it: for memory that a request the transport gave
-    // up on may still write into. The block stays allocated until the
-    // program ends.
+    // Forgets the block, which neither Release nor the destructor then frees:
+    // for memory that a request the transport gave up on may still write
+    // into. The block stays allocated until the program ends.
     void Abandon() { block_ = nullptr; }
     std::uint8_t* get() const { return block_; }
 
