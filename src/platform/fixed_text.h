@@ -3,11 +3,9 @@
 // programs link no libstdc++, so status lines, paths and message texts live
 // in buffers of a size known at compile time. A text that would not fit is
 // cut at the capacity (always NUL-terminated) and says so in truncated().
-//
 // TextBuffer is the writable view an interface takes ("fill this text");
 // FixedText<N> owns N bytes of storage, terminator included. The size is
-// tracked, so a text may hold embedded NULs (the open-file dialog's filter
-// list does).
+// tracked: a text may hold embedded NULs (the open-file dialog's filter does).
 
 #include <cstdarg>
 #include <cstddef>

@@ -3,13 +3,10 @@
 // transport and the simulated storage stack build everywhere. The two
 // headers are layout-identical to the platform's published SCSI_PASS_THROUGH
 // and SCSI_PASS_THROUGH_DIRECT (the Windows builds check that against
-// <ntddscsi.h>); DataBufferOffset and DataBuffer are pointer-sized, so the
-// headers are 44 bytes on 32-bit Windows and 56 on 64-bit.
-//
-// The two request records add a sense area and, for the buffered form, a
-// data area. The sense area starts at the first 8-byte boundary after the
-// header: offset 48 on the 32-bit platform (4 bytes of filler) and 56 on the
-// 64-bit one (no filler). Everything after it follows from there.
+// <ntddscsi.h>); DataBufferOffset and DataBuffer are pointer-sized. The two
+// request records add a sense area at the first 8-byte boundary after the
+// header (4 bytes of filler on 32-bit Windows, none on 64-bit) and, for the
+// buffered form, a data area.
 
 #include <cstddef>
 #include <cstdint>
