@@ -86,11 +86,6 @@ constexpr int kHoldTimeoutMilliseconds = 5000;
 // then nothing until the pipe on its input is closed.
 constexpr char kHoldingCommand[] = "echo held; exec cat >/dev/null";
 
-void CloseBoth(int (&fds)[2]) {
-    close(fds[0]);
-    close(fds[1]);
-}
-
 // True when the child wrote its line within the time limit.
 bool WaitUntilHeld(int readyFd) {
     pollfd watch = {readyFd, POLLIN, 0};
@@ -140,7 +135,8 @@ SleepInhibitor InhibitThroughProgram(const char* who, const char* why, const cha
     int ready[2];  // the child's output: a line once the block is held
     if (pipe2(hold, O_CLOEXEC) != 0) return SleepInhibitor();
     if (pipe2(ready, O_CLOEXEC) != 0) {
-        CloseBoth(hold);
+        close(hold[0]);
+        close(hold[1]);
         return SleepInhibitor();
     }
     char whoOption[160];

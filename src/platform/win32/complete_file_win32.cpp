@@ -8,8 +8,6 @@
 // MoveFileExA, which Windows 95 lacks, is looked up at run time.
 namespace {
 
-HANDLE AsHandle(FileDescriptor file) { return reinterpret_cast<HANDLE>(file); }
-
 int LastError() { return static_cast<int>(GetLastError()); }
 
 // Blocks longer than this are written in parts.
@@ -49,7 +47,7 @@ void InstallInterruptHandlersOnce() {
     if (!installed) installed = SetConsoleCtrlHandler(RemoveArmedFileOnConsoleEvent, TRUE) != 0;
 }
 
-void CloseFileNow(FileDescriptor file) { CloseHandle(AsHandle(file)); }
+void CloseFileNow(FileDescriptor file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
 // The systems the programs are for keep no symbolic links to follow.
 bool ResolveLinks(const char* path, LongPathText& resolved, int&) {
