@@ -24,7 +24,14 @@ public:
     SleepInhibitor() = default;
     explicit SleepInhibitor(int fd) : fd_(fd) {}
     SleepInhibitor(SleepInhibitor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    SleepInhibitor& operator=(SleepInhibitor&& other) noexcept;
+    SleepInhibitor& operator=(SleepInhibitor&& other) noexcept {
+        if (this != &other) {
+            Release();
+            fd_ = other.fd_;
+            other.fd_ = -1;
+        }
+        return *this;
+    }
     SleepInhibitor(const SleepInhibitor&) = delete;
     SleepInhibitor& operator=(const SleepInhibitor&) = delete;
     ~SleepInhibitor() { Release(); }
@@ -36,16 +43,12 @@ private:
     int fd_ = -1;
 };
 
-constexpr char kSystemdLibrary[] = "libsystemd.so.0";
-
 // Asks logind over sd-bus to block sleep and shutdown for `who` because of
 // `why`; never waits longer than a few seconds for the bus. libsystemd is
 // loaded at run time, needed neither to build nor to run: without it, a
 // system bus or logind the inhibitor holds nothing. A static program asks
 // through InhibitThroughProgram instead.
-SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const char* library = kSystemdLibrary);
-
-constexpr char kSystemdInhibitProgram[] = "/usr/bin/systemd-inhibit";
+SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const char* library = "libsystemd.so.0");
 
 // The inhibitor of a statically linked ktxflash, which cannot load
 // libsystemd: runs `program` (systemd-inhibit's command line) as
@@ -56,7 +59,7 @@ constexpr char kSystemdInhibitProgram[] = "/usr/bin/systemd-inhibit";
 // ends the child and the block. Holds nothing when the program is missing
 // or logind refuses.
 SleepInhibitor InhibitThroughProgram(const char* who, const char* why,
-                                     const char* program = kSystemdInhibitProgram);
+                                     const char* program = "/usr/bin/systemd-inhibit");
 
 }  // namespace linux_power
 

@@ -99,15 +99,6 @@ bool WaitUntilHeld(int readyFd) {
 
 }  // namespace
 
-SleepInhibitor& SleepInhibitor::operator=(SleepInhibitor&& other) noexcept {
-    if (this != &other) {
-        Release();
-        fd_ = other.fd_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
 void SleepInhibitor::Release() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
