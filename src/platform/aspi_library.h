@@ -30,8 +30,7 @@ public:
     // Calls GetASPI32SupportInfo through its entry address: bits 8..15 of
     // the result are the ASPI status, bits 0..7 the host adapter count.
     virtual std::uint32_t CallSupportInfo(EntryAddress supportInfo) = 0;
-    // Calls SendASPI32Command through its entry address with one request
-    // block; returns the status the call reports.
+    // Calls SendASPI32Command with one request block; returns its status.
     virtual std::uint32_t CallSendCommand(EntryAddress sendCommand, void* srb) = 0;
 
     // A manual-reset event, initially not signalled, without name or

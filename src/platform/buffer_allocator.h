@@ -37,10 +37,9 @@ public:
         memory_.Release(block_);
         block_ = nullptr;
     }
-    // Forgets the block without giving it back, so that neither Release nor
-    // the destructor frees it: for memory that a request the transport gave
-    // up on may still write into. The block stays allocated until the
-    // program ends.
+    // Forgets the block, which neither Release nor the destructor then frees:
+    // for memory that a request the transport gave up on may still write
+    // into. The block stays allocated until the program ends.
     void Abandon() { block_ = nullptr; }
     std::uint8_t* get() const { return block_; }
 
@@ -58,7 +57,6 @@ class PageAlignedAllocator : public BufferAllocator {
 public:
     static constexpr std::size_t kAlignment = 4096;
 
-    // Null when no block can be had.
     std::uint8_t* Allocate(std::size_t size) override;
     // Accepts null.
     void Release(std::uint8_t* block) override;

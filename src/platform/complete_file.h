@@ -1,20 +1,17 @@
 #pragma once
 // Writing a complete file: the data go to a new temporary file beside the
-// file the target's name finally stands for (symbolic links followed where
-// the caller asks, so that a link keeps pointing at the new content), flushed to the disk,
-// which then takes that name, replacing a file of that name or only while
-// the name is free. The target is either left as it was or holds exactly
-// the data, and no temporary file stays behind: not on a failure, and not
-// when the program is interrupted meanwhile. The steps that differ between
-// systems have one definition per system (platform/posix, platform/win32);
-// on Windows they use only what Windows 95 and NT 4.0 export.
+// target, flushed to the disk, which then takes the target's name. The
+// target is either left as it was or holds exactly the data, and no
+// temporary file stays behind: not on a failure, and not when the program
+// is interrupted meanwhile. The steps that differ between systems have one
+// definition per system (platform/posix, platform/win32); on Windows they
+// use only what Windows 95 and NT 4.0 export.
 
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/fixed_text.h"
 
-// What the written file does to a file that has its target's name.
 enum class ExistingTarget {
     Replace,
     // Kept: the file takes the name only while it is free, in one step, so
@@ -27,9 +24,8 @@ enum class TargetLinks {
     // The file it leads to is written, so the link keeps pointing at the
     // new content (a program's own output file).
     Followed,
-    // The link itself is the file of that name: kept, or replaced by the
-    // new file. A program run as root never writes where a link another
-    // user put in a shared folder leads.
+    // The link itself is the file of that name: kept, or replaced. A program
+    // run as root never writes where another user's link in a shared folder leads.
     NotFollowed,
 };
 
@@ -56,11 +52,10 @@ using LongPathText = FixedText<kLongestFileName + 1>;
 using FileDescriptor = std::intptr_t;
 constexpr FileDescriptor kNoFile = -1;
 
-// Removes a half-written temporary file when the run is interrupted
+// While armed, removes a half-written temporary file when the run is interrupted
 // (SIGINT or SIGTERM; on Windows Ctrl+C, Ctrl+Break and the console's
-// closing): while a guard is armed, the handler deletes the file and then
-// lets the interruption end the program as it would have without the
-// handler. One guard at a time: a program writes one such file at once.
+// closing), and then lets the interruption end the program as it would
+// have. One guard at a time: a program writes one such file at once.
 class TemporaryFileGuard {
 public:
     TemporaryFileGuard() = default;

@@ -4,8 +4,6 @@
 
 namespace {
 
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
-
 // Appends `length` bytes, each that `escaped` picks as \xNN.
 template <typename EscapedByte>
 void AppendShown(TextBuffer& out, const char* bytes, std::size_t length, EscapedByte escaped) {
@@ -38,7 +36,7 @@ void AppendDisplayText(TextBuffer& out, const char* text) {
 }
 
 void AppendDisplayPath(TextBuffer& out, const char* bytes, std::size_t length) {
-    AppendShown(out, bytes, length, IsControl);
+    AppendShown(out, bytes, length, [](unsigned char c) { return c < 0x20 || c == 0x7F; });
 }
 
 void AppendDisplayPath(TextBuffer& out, const char* path) {

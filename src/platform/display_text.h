@@ -21,7 +21,6 @@ constexpr std::size_t kDisplayBytesPerByte = 4;
 void AppendDisplayText(TextBuffer& out, const char* bytes, std::size_t length);
 void AppendDisplayText(TextBuffer& out, const char* text);
 
-// Appends a file name as typed: control characters as \xNN, every other
-// byte (the backslash, the slash and bytes from 0x80 up among them) as is.
+// Appends a file name as typed.
 void AppendDisplayPath(TextBuffer& out, const char* bytes, std::size_t length);
 void AppendDisplayPath(TextBuffer& out, const char* path);

@@ -3,11 +3,9 @@
 // programs link no libstdc++, so status lines, paths and message texts live
 // in buffers of a size known at compile time. A text that would not fit is
 // cut at the capacity (always NUL-terminated) and says so in truncated().
-//
 // TextBuffer is the writable view an interface takes ("fill this text");
 // FixedText<N> owns N bytes of storage, terminator included. The size is
-// tracked, so a text may hold embedded NULs (the open-file dialog's filter
-// list does).
+// tracked: a text may hold embedded NULs (the open-file dialog's filter does).
 
 #include <cstdarg>
 #include <cstddef>
@@ -54,9 +52,7 @@ public:
     void Append(char c) { Append(&c, 1); }
     // printf-style formatting after the text already held.
     void AppendFormat(const char* format, ...)
-#if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
-#endif
     {
         va_list args;
         va_start(args, format);
@@ -64,9 +60,7 @@ public:
         va_end(args);
     }
     void Format(const char* format, ...)
-#if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
-#endif
     {
         Clear();
         va_list args;

@@ -1,12 +1,10 @@
 #pragma once
 // Owner of one platform handle (a volume, file, event, token or library):
-// it releases the handle exactly once, when it is reset, released or
-// destroyed, and never a handle it does not hold or has abandoned. `Release` is a small
-// function object that gives the handle back to the service that opened it.
-// Each handle type keeps its own "invalid" value (null, or
+// it releases the handle exactly once, when it is reset, closed or
+// destroyed, and never a handle it does not hold or has abandoned. `Release`
+// is a small function object that gives the handle back to the service that
+// opened it. Each handle type keeps its own "invalid" value (null, or
 // INVALID_HANDLE_VALUE for volumes), passed once at construction.
-
-#include <utility>
 
 template <typename Handle, typename Release>
 class OwnedHandle {

@@ -3,13 +3,10 @@
 // transport and the simulated storage stack build everywhere. The two
 // headers are layout-identical to the platform's published SCSI_PASS_THROUGH
 // and SCSI_PASS_THROUGH_DIRECT (the Windows builds check that against
-// <ntddscsi.h>); DataBufferOffset and DataBuffer are pointer-sized, so the
-// headers are 44 bytes on 32-bit Windows and 56 on 64-bit.
-//
-// The two request records add a sense area and, for the buffered form, a
-// data area. The sense area starts at the first 8-byte boundary after the
-// header: offset 48 on the 32-bit platform (4 bytes of filler) and 56 on the
-// 64-bit one (no filler). Everything after it follows from there.
+// <ntddscsi.h>); DataBufferOffset and DataBuffer are pointer-sized. The two
+// request records add a sense area at the first 8-byte boundary after the
+// header (4 bytes of filler on 32-bit Windows, none on 64-bit) and, for the
+// buffered form, a data area.
 
 #include <cstddef>
 #include <cstdint>
@@ -88,43 +85,31 @@ struct DirectRequest {
 constexpr bool kPointers64 = sizeof(void*) == 8;
 static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "32- or 64-bit platform");
 
-// Header layout: fixed part, then the pointer-sized member.
+// Header layout, the same in both forms: fixed part, then the pointer-sized member.
 static_assert(std::is_standard_layout<ScsiPassThrough>::value, "fixed layout");
 static_assert(std::is_trivially_copyable<ScsiPassThrough>::value, "copied byte-wise");
-static_assert(offsetof(ScsiPassThrough, Length) == 0, "layout");
-static_assert(offsetof(ScsiPassThrough, ScsiStatus) == 2, "layout");
-static_assert(offsetof(ScsiPassThrough, PathId) == 3, "layout");
-static_assert(offsetof(ScsiPassThrough, TargetId) == 4, "layout");
-static_assert(offsetof(ScsiPassThrough, Lun) == 5, "layout");
-static_assert(offsetof(ScsiPassThrough, CdbLength) == 6, "layout");
-static_assert(offsetof(ScsiPassThrough, SenseInfoLength) == 7, "layout");
-static_assert(offsetof(ScsiPassThrough, DataIn) == 8, "layout");
-static_assert(offsetof(ScsiPassThrough, DataTransferLength) == 12, "layout");
-static_assert(offsetof(ScsiPassThrough, TimeOutValue) == 16, "layout");
-static_assert(offsetof(ScsiPassThrough, DataBufferOffset) == (kPointers64 ? 24 : 20), "layout");
-static_assert(offsetof(ScsiPassThrough, SenseInfoOffset) == (kPointers64 ? 32 : 24), "layout");
-static_assert(offsetof(ScsiPassThrough, Cdb) == (kPointers64 ? 36 : 28), "layout");
-static_assert(sizeof(ScsiPassThrough) == (kPointers64 ? 56 : 44), "layout");
-
 static_assert(std::is_standard_layout<ScsiPassThroughDirect>::value, "fixed layout");
 static_assert(std::is_trivially_copyable<ScsiPassThroughDirect>::value, "copied byte-wise");
-static_assert(offsetof(ScsiPassThroughDirect, Length) == 0, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, ScsiStatus) == 2, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, PathId) == 3, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, TargetId) == 4, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, Lun) == 5, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, CdbLength) == 6, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, SenseInfoLength) == 7, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, DataIn) == 8, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, DataTransferLength) == 12, "layout");
-static_assert(offsetof(ScsiPassThroughDirect, TimeOutValue) == 16, "layout");
+#define KTX_PASS_THROUGH_OFFSET(field, offset)                                      \
+    static_assert(offsetof(ScsiPassThrough, field) == (offset), #field " layout"); \
+    static_assert(offsetof(ScsiPassThroughDirect, field) == (offset), #field " layout")
+KTX_PASS_THROUGH_OFFSET(Length, 0);
+KTX_PASS_THROUGH_OFFSET(ScsiStatus, 2);
+KTX_PASS_THROUGH_OFFSET(PathId, 3);
+KTX_PASS_THROUGH_OFFSET(TargetId, 4);
+KTX_PASS_THROUGH_OFFSET(Lun, 5);
+KTX_PASS_THROUGH_OFFSET(CdbLength, 6);
+KTX_PASS_THROUGH_OFFSET(SenseInfoLength, 7);
+KTX_PASS_THROUGH_OFFSET(DataIn, 8);
+KTX_PASS_THROUGH_OFFSET(DataTransferLength, 12);
+KTX_PASS_THROUGH_OFFSET(TimeOutValue, 16);
+KTX_PASS_THROUGH_OFFSET(SenseInfoOffset, kPointers64 ? 32 : 24);
+KTX_PASS_THROUGH_OFFSET(Cdb, kPointers64 ? 36 : 28);
+static_assert(offsetof(ScsiPassThrough, DataBufferOffset) == (kPointers64 ? 24 : 20), "layout");
 static_assert(offsetof(ScsiPassThroughDirect, DataBuffer) == (kPointers64 ? 24 : 20), "layout");
-static_assert(offsetof(ScsiPassThroughDirect, SenseInfoOffset) == (kPointers64 ? 32 : 24), "layout");
-static_assert(offsetof(ScsiPassThroughDirect, Cdb) == (kPointers64 ? 36 : 28), "layout");
+static_assert(sizeof(ScsiPassThrough) == (kPointers64 ? 56 : 44), "layout");
 static_assert(sizeof(ScsiPassThroughDirect) == (kPointers64 ? 56 : 44), "layout");
 
-// Request layout: 32-bit 0 / 48 / 80, 592 bytes and 0 / 48, 80 bytes;
-// 64-bit 0 / 56 / 88, 600 bytes and 0 / 56, 88 bytes.
 static_assert(std::is_standard_layout<PassThroughRequest>::value, "fixed layout");
 static_assert(offsetof(PassThroughRequest, header) == 0, "layout");
 static_assert(offsetof(PassThroughRequest, sense) == (kPointers64 ? 56 : 48), "layout");

@@ -2,23 +2,6 @@
 
 namespace sgio {
 
-OpenedScsiDevice::OpenedScsiDevice(OpenedScsiDevice&& other) noexcept
-    : devices_(other.devices_), handle_(other.handle_) {
-    other.devices_ = nullptr;
-    other.handle_ = ScsiGenericDevices::kNoHandle;
-}
-
-OpenedScsiDevice& OpenedScsiDevice::operator=(OpenedScsiDevice&& other) noexcept {
-    if (this != &other) {
-        Close();
-        devices_ = other.devices_;
-        handle_ = other.handle_;
-        other.devices_ = nullptr;
-        other.handle_ = ScsiGenericDevices::kNoHandle;
-    }
-    return *this;
-}
-
 DeviceError OpenedScsiDevice::Send(SgIoHeader& request) {
     if (!isOpen()) return DeviceError::Gone;
     return devices_->Send(handle_, request);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "platform/sg_io_header.h"
 
@@ -49,9 +50,8 @@ public:
     static constexpr int kNoHandle = -1;
 
     virtual ~ScsiGenericDevices() = default;
-    // Writes the paths of the SCSI generic devices, in numeric order (sg2
-    // before sg10), into `paths`, at most `capacity` of them; returns how
-    // many it wrote.
+    // Writes at most `capacity` paths of SCSI generic devices into `paths`,
+    // in numeric order (sg2 before sg10); returns how many it wrote.
     virtual std::size_t List(DevicePath* paths, std::size_t capacity) = 0;
     // Opens `path` for reading and writing. A handle (not kNoHandle), or
     // kNoHandle with `error` set.
@@ -68,29 +68,30 @@ public:
     // Whether the device at `path` is still attached, looked at without
     // sending it anything (its node and what the system lists of it); true
     // where the system has nothing to tell.
-    virtual bool StillThere(const char* path) {
-        static_cast<void>(path);
-        return true;
-    }
+    virtual bool StillThere(const char* /*path*/) { return true; }
     // The most bytes one SG_IO request to `path` may move, as the kernel
     // enforces it for a command it passes through; unknown where the
     // system does not say.
-    virtual TransferLimit ReadTransferLimit(const char* path) {
-        static_cast<void>(path);
-        return TransferLimit{};
-    }
+    virtual TransferLimit ReadTransferLimit(const char* /*path*/) { return TransferLimit{}; }
     // Closes `handle`; each handle Open gave is closed once.
     virtual void Close(int handle) = 0;
 };
 
 // Owns one open device: closes it exactly once, on Close or at the end of
-// its life, whichever comes first. Movable, not copyable.
+// its life, whichever comes first.
 class OpenedScsiDevice {
 public:
     OpenedScsiDevice() = default;
     OpenedScsiDevice(ScsiGenericDevices& devices, int handle) : devices_(&devices), handle_(handle) {}
-    OpenedScsiDevice(OpenedScsiDevice&& other) noexcept;
-    OpenedScsiDevice& operator=(OpenedScsiDevice&& other) noexcept;
+    OpenedScsiDevice(OpenedScsiDevice&& other) noexcept { *this = std::move(other); }
+    OpenedScsiDevice& operator=(OpenedScsiDevice&& other) noexcept {
+        if (this != &other) {
+            Close();
+            devices_ = std::exchange(other.devices_, nullptr);
+            handle_ = std::exchange(other.handle_, ScsiGenericDevices::kNoHandle);
+        }
+        return *this;
+    }
     OpenedScsiDevice(const OpenedScsiDevice&) = delete;
     OpenedScsiDevice& operator=(const OpenedScsiDevice&) = delete;
     ~OpenedScsiDevice() { Close(); }
@@ -105,9 +106,8 @@ private:
     int handle_ = ScsiGenericDevices::kNoHandle;
 };
 
-// True for the kernel's names of SCSI generic nodes, "sg" followed by one to
-// six decimal digits, with their number; false for anything else (sg, sgx,
-// sg1a).
+// True, with their number, for the kernel's names of SCSI generic nodes:
+// "sg" and one to six decimal digits (not sg, sgx, sg1a).
 bool ScsiGenericNodeNumber(const char* name, unsigned& number);
 
 // Opens `path` into `device` (closing what it held before); `exclusive`

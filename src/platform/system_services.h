@@ -11,7 +11,6 @@
 // OSVERSIONINFO (148 bytes). The application object fills it once; the
 // transport choice, the restart method and the pass-through volume access
 // follow from it.
-
 struct OsVersionRecord {
     std::uint32_t dwOSVersionInfoSize;
     std::uint32_t dwMajorVersion;

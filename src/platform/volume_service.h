@@ -15,8 +15,7 @@ namespace platform {
 using VolumeHandle = std::uintptr_t;
 constexpr VolumeHandle kInvalidVolumeHandle = ~static_cast<std::uintptr_t>(0);
 
-// Desired access and sharing, with the values of GENERIC_READ,
-// GENERIC_WRITE, FILE_SHARE_READ and FILE_SHARE_WRITE.
+// Desired access and sharing, with the values of the Win32 names they echo.
 constexpr std::uint32_t kGenericRead = 0x80000000u;
 constexpr std::uint32_t kGenericWrite = 0x40000000u;
 constexpr std::uint32_t kFileShareRead = 0x00000001u;

@@ -5,10 +5,9 @@
 // until Stop. Never by a signal: an interrupted SG_IO is restarted, and a
 // firmware command would go out twice. The listener only prints.
 //
-// One implementation per system (platform/linux: a POSIX thread and a
-// condition variable on the monotonic clock;
-// platform/win32: CreateThread and an event waited on with a time-out),
-// picked by the build.
+// One implementation per system, picked by the build: platform/linux a POSIX
+// thread and a condition variable on the monotonic clock, platform/win32
+// CreateThread and an event, each waited on with a time-out that Stop cuts short.
 
 #include <cstdint>
 

@@ -6,7 +6,6 @@
 #include "app/transport_factory.h"
 #include "firmware/firmware_package.h"
 #include "platform/buffer_allocator.h"
-#include "platform/win32/file_service_win32.h"
 #include "platform/win32/win32_services.h"
 #include "ui/dialog_port.h"
 #include "ui/upgrade_dialog.h"

@@ -1,6 +1,5 @@
 #include "platform/linux/linux_scsi_generic_devices.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -12,29 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/linux_services.h"
+
 namespace sgio {
 namespace {
 
-// Closes the directory on every way out of the listing.
-class DirectoryReader {
-public:
-    explicit DirectoryReader(const char* path) : dir_(opendir(path)) {}
-    DirectoryReader(const DirectoryReader&) = delete;
-    DirectoryReader& operator=(const DirectoryReader&) = delete;
-    ~DirectoryReader() {
-        if (dir_ != nullptr) closedir(dir_);
-    }
-    const char* Next() {
-        if (dir_ == nullptr) return nullptr;
-        const dirent* entry = readdir(dir_);
-        return entry != nullptr ? entry->d_name : nullptr;
-    }
+using linux_platform::DirectoryReader;
+using linux_platform::ReadSysfsLine;
 
-private:
-    DIR* dir_;
-};
-
-// The last part of a path.
 const char* NodeName(const char* path) {
     const char* slash = std::strrchr(path, '/');
     return slash != nullptr ? slash + 1 : path;
@@ -51,23 +35,37 @@ bool FolderExists(const char* path) {
     return true;
 }
 
-// The first line of a small sysfs file into `text`; false when unreadable.
-bool ReadSysfsLine(const char* path, char* text, std::size_t size) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const ssize_t length = read(fd, text, size - 1);
-    close(fd);
-    if (length <= 0) return false;
-    text[length] = '\0';
-    text[std::strcspn(text, "\n")] = '\0';
-    return true;
-}
-
 bool ReadSysfsNumber(const char* path, std::uint32_t& number) {
     char text[32];
     if (!ReadSysfsLine(path, text, sizeof text) || text[0] < '0' || text[0] > '9') return false;
     number = static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10));
     return true;
+}
+
+// Refuses, before any open, a path that is no device node: None when it is
+// a character or block device. Looked at before the open, so that a plain
+// file or a folder reads the same for root and for a user who may not open it.
+DeviceError CheckNode(const char* path) {
+    const int fd = OpenPathOnly(path);
+    if (fd < 0) return DeviceErrorFromErrno(errno);
+    struct stat node;
+    const int statted = fstat(fd, &node);
+    close(fd);
+    if (statted != 0) return DeviceError::Other;
+    if (S_ISDIR(node.st_mode)) return DeviceError::IsDirectory;
+    if (!S_ISCHR(node.st_mode) && !S_ISBLK(node.st_mode)) return DeviceError::NotScsiGeneric;
+    return DeviceError::None;
+}
+
+// Opens a device node read-write, with `flags` added.
+int OpenNode(const char* path, int flags, DeviceError& error) {
+    error = CheckNode(path);
+    if (error != DeviceError::None) return ScsiGenericDevices::kNoHandle;
+    // O_NONBLOCK keeps the open from waiting on a device another program
+    // holds exclusively; SG_IO itself always blocks until the command ends.
+    const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | flags);
+    error = fd < 0 ? DeviceErrorFromErrno(errno) : DeviceError::None;
+    return fd < 0 ? ScsiGenericDevices::kNoHandle : fd;
 }
 
 }  // namespace
@@ -94,38 +92,11 @@ std::size_t LinuxScsiGenericDevices::List(DevicePath* paths, std::size_t capacit
     return written;
 }
 
-DeviceError LinuxScsiGenericDevices::CheckNode(const char* path) {
-    // Looked at before the open, so that a plain file or a folder reads the
-    // same for root and for a user who may not open it.
-    const int fd = OpenPathOnly(path);
-    if (fd < 0) return DeviceErrorFromErrno(errno);
-    struct stat node;
-    const int statted = fstat(fd, &node);
-    close(fd);
-    if (statted != 0) return DeviceError::Other;
-    if (S_ISDIR(node.st_mode)) return DeviceError::IsDirectory;
-    if (!S_ISCHR(node.st_mode) && !S_ISBLK(node.st_mode)) return DeviceError::NotScsiGeneric;
-    return DeviceError::None;
-}
-
-int LinuxScsiGenericDevices::Open(const char* path, DeviceError& error) {
-    error = CheckNode(path);
-    if (error != DeviceError::None) return kNoHandle;
-    // O_NONBLOCK keeps the open from waiting on a device another program
-    // holds exclusively; SG_IO itself always blocks until the command ends.
-    const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    error = fd < 0 ? DeviceErrorFromErrno(errno) : DeviceError::None;
-    return fd < 0 ? kNoHandle : fd;
-}
+int LinuxScsiGenericDevices::Open(const char* path, DeviceError& error) { return OpenNode(path, 0, error); }
 
 int LinuxScsiGenericDevices::OpenExclusive(const char* path, DeviceError& error) {
-    error = CheckNode(path);
-    if (error != DeviceError::None) return kNoHandle;
-    const int fd = open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | O_EXCL);
-    if (fd < 0) {
-        error = DeviceErrorFromErrno(errno);
-        return kNoHandle;
-    }
+    const int fd = OpenNode(path, O_EXCL, error);
+    if (fd == kNoHandle) return kNoHandle;
     error = HoldBlockDevice(path);
     if (error != DeviceError::None) {
         close(fd);
@@ -221,32 +192,27 @@ void LinuxScsiGenericDevices::Close(int handle) {
 }
 
 DeviceError DeviceErrorFromErrno(int error) {
-    switch (error) {
-    case 0:
-        return DeviceError::None;
-    case ENOENT:
-    case ENOTDIR:
-        return DeviceError::NoSuchDevice;
-    case EISDIR:
-        return DeviceError::IsDirectory;
-    case EACCES:
-        return DeviceError::AccessDenied;
-    case EPERM:
-        return DeviceError::NotPermitted;
-    case EBUSY:
-        return DeviceError::Busy;
-    case ENODEV:
-    case ENXIO:
-        return DeviceError::Gone;
-    case ENOTTY:
-        return DeviceError::NotScsiGeneric;
-    case EINVAL:
+    static const struct {
+        int error;
+        DeviceError meaning;
+    } kMeanings[] = {
+        {0, DeviceError::None},
+        {ENOENT, DeviceError::NoSuchDevice},
+        {ENOTDIR, DeviceError::NoSuchDevice},
+        {EISDIR, DeviceError::IsDirectory},
+        {EACCES, DeviceError::AccessDenied},
+        {EPERM, DeviceError::NotPermitted},
+        {EBUSY, DeviceError::Busy},
+        {ENODEV, DeviceError::Gone},
+        {ENXIO, DeviceError::Gone},
+        {ENOTTY, DeviceError::NotScsiGeneric},
         // The sg driver maps a request onto the device's queue first: a
         // transfer beyond the queue's limit fails there with EINVAL.
-        return DeviceError::TransferTooLong;
-    default:
-        return DeviceError::Other;
-    }
+        {EINVAL, DeviceError::TransferTooLong},
+    };
+    for (const auto& entry : kMeanings)
+        if (entry.error == error) return entry.meaning;
+    return DeviceError::Other;
 }
 
 }  // namespace sgio
@@ -256,8 +222,8 @@ namespace {
 // CAP_SYS_RAWIO's bit in the capability sets (linux/capability.h).
 constexpr unsigned kCapSysRawIo = 17;
 
-}  // namespace
-
+// The effective capability set from the text of /proc/self/status; false
+// when the text has no "CapEff:" line.
 bool ParseEffectiveCapabilities(const char* statusText, unsigned long long& capabilities) {
     const char* line = std::strstr(statusText, "CapEff:");
     if (line == nullptr) return false;
@@ -265,6 +231,8 @@ bool ParseEffectiveCapabilities(const char* statusText, unsigned long long& capa
     capabilities = std::strtoull(line + 7, &end, 16);
     return end != line + 7;
 }
+
+}  // namespace
 
 bool ProcessHasRawIoCapability() {
     std::FILE* status = std::fopen("/proc/self/status", "r");

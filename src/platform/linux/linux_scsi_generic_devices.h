@@ -35,9 +35,6 @@ public:
     void Close(int handle) override;
 
 private:
-    // Refuses, before any open, a path that is no device node: None when
-    // it is a character or block device.
-    static DeviceError CheckNode(const char* path);
     // "<sysfsClass>/<sgN>" of the sg node `path` names into `folder`;
     // false when its name is not an sg node's.
     bool SysfsFolder(const char* path, char* folder, std::size_t size) const;
@@ -58,14 +55,9 @@ DeviceError DeviceErrorFromErrno(int error);
 
 }  // namespace sgio
 
-// Whether this process has CAP_SYS_RAWIO in its effective set, the
-// capability ktxflash asks of a process that flashes (the kernel asks it of
-// firmware commands where it filters them: read-only opens of /dev/sgN, the
-// block device). Read from /proc/self/status, so the answer needs no
-// library; when that cannot be read the answer is yes, and the kernel
-// decides.
+// Whether this process has CAP_SYS_RAWIO in its effective set, which
+// ktxflash asks of a process that flashes (the kernel asks it of firmware
+// commands where it filters them: read-only opens of /dev/sgN, the block
+// device). Read from /proc/self/status, needing no library; yes when that
+// cannot be read, and the kernel decides.
 bool ProcessHasRawIoCapability();
-
-// The effective capability set from the text of /proc/self/status; false
-// when the text has no "CapEff:" line.
-bool ParseEffectiveCapabilities(const char* statusText, unsigned long long& capabilities);

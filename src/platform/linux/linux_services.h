@@ -1,8 +1,8 @@
 #pragma once
 // The Linux implementations of the platform's interfaces that ktxflash's
-// entry point creates (the SCSI generic devices have their own header,
-// linux_scsi_generic_devices.h), and what they are made of.
+// entry point creates, but the SCSI generic devices (their own header).
 
+#include <dirent.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -15,22 +15,23 @@
 namespace linux_power {
 
 // Keeps the PC from sleeping or shutting down while firmware goes to the
-// drive, the way Linux firmware updaters do: systemd-logind's Inhibit
-// method (what "sleep:shutdown", mode "block") hands out a file
-// descriptor, and the block lasts until that descriptor is closed.
-// libsystemd is loaded at run time, so the program needs it neither to
-// build nor to run: without it, without a system bus or without logind it
-// simply holds nothing. A static program asks through systemd-inhibit
-// instead (InhibitThroughProgram).
-//
-// SleepInhibitor owns the inhibitor's descriptor and closes it exactly once: on Release
-// or at the end of its life. Movable, not copyable.
+// drive, as Linux firmware updaters do: logind's Inhibit method (what
+// "sleep:shutdown", mode "block") hands out a descriptor, and the block
+// lasts until it is closed. SleepInhibitor owns that descriptor and closes
+// it exactly once: on Release or at the end of its life.
 class SleepInhibitor {
 public:
     SleepInhibitor() = default;
     explicit SleepInhibitor(int fd) : fd_(fd) {}
     SleepInhibitor(SleepInhibitor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    SleepInhibitor& operator=(SleepInhibitor&& other) noexcept;
+    SleepInhibitor& operator=(SleepInhibitor&& other) noexcept {
+        if (this != &other) {
+            Release();
+            fd_ = other.fd_;
+            other.fd_ = -1;
+        }
+        return *this;
+    }
     SleepInhibitor(const SleepInhibitor&) = delete;
     SleepInhibitor& operator=(const SleepInhibitor&) = delete;
     ~SleepInhibitor() { Release(); }
@@ -42,27 +43,23 @@ private:
     int fd_ = -1;
 };
 
-// The library that provides sd_bus on systemd systems.
-constexpr char kSystemdLibrary[] = "libsystemd.so.0";
+// Asks logind over sd-bus to block sleep and shutdown for `who` because of
+// `why`; never waits longer than a few seconds for the bus. libsystemd is
+// loaded at run time, needed neither to build nor to run: without it, a
+// system bus or logind the inhibitor holds nothing. A static program asks
+// through InhibitThroughProgram instead.
+SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const char* library = "libsystemd.so.0");
 
-// Asks logind to block sleep and shutdown for `who` because of `why`.
-// Returns an inhibitor that holds nothing when that cannot be done; never
-// waits longer than a few seconds for the bus.
-SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const char* library = kSystemdLibrary);
-
-// The sleep inhibitor of a statically linked ktxflash, which cannot load
-// libsystemd: systemd-inhibit holds logind's block for a child that waits
-// on a pipe, and the block lasts until the pipe's write end is closed.
-constexpr char kSystemdInhibitProgram[] = "/usr/bin/systemd-inhibit";
-
-// Runs `program` (systemd-inhibit's command line) as
+// The inhibitor of a statically linked ktxflash, which cannot load
+// libsystemd: runs `program` (systemd-inhibit's command line) as
 //   PROGRAM --what=sleep:shutdown --who=WHO --why=WHY --mode=block /bin/sh -c ...
 // in a session of its own, so that the terminal's Ctrl+C and hang-up do not
 // reach it, and waits a few seconds at most until the block is held. The
-// inhibitor owns the pipe: releasing it ends the child and the block.
-// Holds nothing when the program is missing or logind refuses.
+// child waits on a pipe whose write end the inhibitor owns: releasing it
+// ends the child and the block. Holds nothing when the program is missing
+// or logind refuses.
 SleepInhibitor InhibitThroughProgram(const char* who, const char* why,
-                                     const char* program = kSystemdInhibitProgram);
+                                     const char* program = "/usr/bin/systemd-inhibit");
 
 }  // namespace linux_power
 
@@ -92,10 +89,8 @@ private:
     sigset_t previous_;
 };
 
-// The wait timer of Linux: a POSIX thread that waits on a condition
-// variable with a time-out on the monotonic clock, so that Stop wakes it at
-// once. (pthread_create reports a failure as a result; the code is built
-// without exceptions.)
+// POSIX threads, not std::thread: pthread_create reports a failure as a
+// result, and the code is built without exceptions.
 class ThreadWaitTimer : public WaitTimer {
 public:
     ThreadWaitTimer();
@@ -107,7 +102,6 @@ public:
     void Stop() override;
 
 private:
-    static void* ThreadMain(void* timer);
     void Run();
 
     pthread_mutex_t mutex_;
@@ -133,5 +127,27 @@ public:
 private:
     PathText folder_;
 };
+
+// Closes the directory on every way out of a listing.
+class DirectoryReader {
+public:
+    explicit DirectoryReader(const char* path) : dir_(opendir(path)) {}
+    DirectoryReader(const DirectoryReader&) = delete;
+    DirectoryReader& operator=(const DirectoryReader&) = delete;
+    ~DirectoryReader() {
+        if (dir_ != nullptr) closedir(dir_);
+    }
+    const char* Next() {
+        if (dir_ == nullptr) return nullptr;
+        const dirent* entry = readdir(dir_);
+        return entry != nullptr ? entry->d_name : nullptr;
+    }
+
+private:
+    DIR* dir_;
+};
+
+// The first line of a small sysfs file into `text`; false when unreadable.
+bool ReadSysfsLine(const char* path, char* text, std::size_t size);
 
 }  // namespace linux_platform

@@ -1,7 +1,5 @@
-// Compile-time proof that the portable SG_IO request header has exactly the
-// layout of the system's struct sg_io_hdr, and the same request number and
-// direction values. Nothing here runs; the build fails if any of it
-// disagrees.
+// Nothing here runs: the build fails unless SgIoHeader, the request number
+// and the direction values agree with <scsi/sg.h>.
 
 #include <scsi/sg.h>
 

@@ -44,23 +44,19 @@ Function Symbol(void* library, const char* name) {
     return reinterpret_cast<Function>(dlsym(library, name));
 }
 
+// The sd-bus functions of the loaded library; null where it has none.
 struct SdBusFunctions {
-    OpenSystem openSystem = nullptr;
-    SetMethodCallTimeout setMethodCallTimeout = nullptr;  // newer libsystemd only
-    CallMethod callMethod = nullptr;
-    MessageRead messageRead = nullptr;
-    MessageUnref messageUnref = nullptr;
-    ErrorFree errorFree = nullptr;
-    FlushCloseUnref flushCloseUnref = nullptr;
+    void* library;
+    OpenSystem openSystem = Symbol<OpenSystem>(library, "sd_bus_open_system");
+    SetMethodCallTimeout setMethodCallTimeout =  // newer libsystemd only
+        Symbol<SetMethodCallTimeout>(library, "sd_bus_set_method_call_timeout");
+    CallMethod callMethod = Symbol<CallMethod>(library, "sd_bus_call_method");
+    MessageRead messageRead = Symbol<MessageRead>(library, "sd_bus_message_read");
+    MessageUnref messageUnref = Symbol<MessageUnref>(library, "sd_bus_message_unref");
+    ErrorFree errorFree = Symbol<ErrorFree>(library, "sd_bus_error_free");
+    FlushCloseUnref flushCloseUnref = Symbol<FlushCloseUnref>(library, "sd_bus_flush_close_unref");
 
-    bool Load(void* library) {
-        openSystem = Symbol<OpenSystem>(library, "sd_bus_open_system");
-        setMethodCallTimeout = Symbol<SetMethodCallTimeout>(library, "sd_bus_set_method_call_timeout");
-        callMethod = Symbol<CallMethod>(library, "sd_bus_call_method");
-        messageRead = Symbol<MessageRead>(library, "sd_bus_message_read");
-        messageUnref = Symbol<MessageUnref>(library, "sd_bus_message_unref");
-        errorFree = Symbol<ErrorFree>(library, "sd_bus_error_free");
-        flushCloseUnref = Symbol<FlushCloseUnref>(library, "sd_bus_flush_close_unref");
+    bool Complete() const {
         return openSystem && callMethod && messageRead && messageUnref && errorFree && flushCloseUnref;
     }
 };
@@ -83,53 +79,12 @@ int CallInhibit(const SdBusFunctions& bus, SdBus* connection, const char* who, c
     return fd;
 }
 
-}  // namespace
-
-SleepInhibitor& SleepInhibitor::operator=(SleepInhibitor&& other) noexcept {
-    if (this != &other) {
-        Release();
-        fd_ = other.fd_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
-void SleepInhibitor::Release() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-}
-
-SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const char* library) {
-    // A static program has no dynamic loader (no AT_BASE) and must not load
-    // a library built for the system's C library: systemd-inhibit asks instead.
-    if (getauxval(AT_BASE) == 0) return InhibitThroughProgram(who, why);
-    // The library stays loaded for the rest of the run: unloading a library
-    // that keeps process-wide state is not worth the risk for what it saves.
-    void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return SleepInhibitor();
-    SdBusFunctions bus;
-    if (!bus.Load(handle)) return SleepInhibitor();
-    SdBus* connection = nullptr;
-    if (bus.openSystem(&connection) < 0 || connection == nullptr) return SleepInhibitor();
-    const int fd = CallInhibit(bus, connection, who, why);
-    bus.flushCloseUnref(connection);
-    return SleepInhibitor(fd);
-}
-
-
 // A static program's way: systemd-inhibit.
-namespace {
-
 constexpr int kHoldTimeoutMilliseconds = 5000;
 
 // What systemd-inhibit runs while it holds the block: one line to say so,
 // then nothing until the pipe on its input is closed.
 constexpr char kHoldingCommand[] = "echo held; exec cat >/dev/null";
-
-void CloseBoth(int (&fds)[2]) {
-    close(fds[0]);
-    close(fds[1]);
-}
 
 // True when the child wrote its line within the time limit.
 bool WaitUntilHeld(int readyFd) {
@@ -144,12 +99,35 @@ bool WaitUntilHeld(int readyFd) {
 
 }  // namespace
 
+void SleepInhibitor::Release() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+}
+
+SleepInhibitor InhibitSleepAndShutdown(const char* who, const char* why, const char* library) {
+    // A static program has no dynamic loader (no AT_BASE) and must not load
+    // a library built for the system's C library: systemd-inhibit asks instead.
+    if (getauxval(AT_BASE) == 0) return InhibitThroughProgram(who, why);
+    // The library stays loaded for the rest of the run: unloading a library
+    // that keeps process-wide state is not worth the risk for what it saves.
+    void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return SleepInhibitor();
+    const SdBusFunctions bus{handle};
+    if (!bus.Complete()) return SleepInhibitor();
+    SdBus* connection = nullptr;
+    if (bus.openSystem(&connection) < 0 || connection == nullptr) return SleepInhibitor();
+    const int fd = CallInhibit(bus, connection, who, why);
+    bus.flushCloseUnref(connection);
+    return SleepInhibitor(fd);
+}
+
 SleepInhibitor InhibitThroughProgram(const char* who, const char* why, const char* program) {
     int hold[2];   // the child's input; its write end is the inhibitor
     int ready[2];  // the child's output: a line once the block is held
     if (pipe2(hold, O_CLOEXEC) != 0) return SleepInhibitor();
     if (pipe2(ready, O_CLOEXEC) != 0) {
-        CloseBoth(hold);
+        close(hold[0]);
+        close(hold[1]);
         return SleepInhibitor();
     }
     char whoOption[160];
@@ -186,7 +164,6 @@ SleepInhibitor InhibitThroughProgram(const char* who, const char* why, const cha
     }
     return SleepInhibitor();
 }
-
 
 }  // namespace linux_power
 

@@ -1,8 +1,8 @@
 #include "platform/linux/linux_services.h"
 
-#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,29 +14,32 @@ namespace {
 bool ReadAttribute(const char* folder, const char* name, const char* attribute, char (&value)[64]) {
     PathText path;
     path.Format("%s/%s/%s", folder, name, attribute);
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (file == nullptr) return false;
-    const bool read = std::fgets(value, sizeof value, file) != nullptr;
-    std::fclose(file);
-    if (!read) return false;
-    value[std::strcspn(value, "\n")] = '\0';
-    return true;
+    return ReadSysfsLine(path.c_str(), value, sizeof value);
 }
 
 bool Is(const char* value, const char* expected) { return std::strcmp(value, expected) == 0; }
 
 }  // namespace
 
+bool ReadSysfsLine(const char* path, char* text, std::size_t size) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const ssize_t length = read(fd, text, size - 1);
+    close(fd);
+    if (length <= 0) return false;
+    text[length] = '\0';
+    text[std::strcspn(text, "\n")] = '\0';
+    return true;
+}
+
 SysfsPowerSource::SysfsPowerSource(const char* folder) { folder_.Assign(folder); }
 
 PowerStatus SysfsPowerSource::Read() {
     PowerStatus status;
-    DIR* dir = opendir(folder_.c_str());
-    if (dir == nullptr) return status;
     bool mainsOnline = false;
     bool discharging = false;
-    while (const dirent* entry = readdir(dir)) {
-        const char* name = entry->d_name;
+    DirectoryReader supplies(folder_.c_str());
+    for (const char* name = supplies.Next(); name != nullptr; name = supplies.Next()) {
         if (name[0] == '.') continue;
         char value[64];
         if (ReadAttribute(folder_.c_str(), name, "scope", value) && Is(value, "Device")) continue;
@@ -51,7 +54,6 @@ PowerStatus SysfsPowerSource::Read() {
             }
         }
     }
-    closedir(dir);
     status.onBattery = discharging && !mainsOnline;
     return status;
 }

@@ -51,7 +51,11 @@ bool ThreadWaitTimer::Start(WaitListener& listener, std::uint32_t firstMs, std::
     firstMs_ = firstMs;
     everyMs_ = everyMs;
     stopRequested_ = false;
-    running_ = pthread_create(&thread_, nullptr, &ThreadWaitTimer::ThreadMain, this) == 0;
+    const auto threadMain = [](void* timer) -> void* {
+        static_cast<ThreadWaitTimer*>(timer)->Run();
+        return nullptr;
+    };
+    running_ = pthread_create(&thread_, nullptr, threadMain, this) == 0;
     return running_;
 }
 
@@ -63,11 +67,6 @@ void ThreadWaitTimer::Stop() {
     pthread_mutex_unlock(&mutex_);
     pthread_join(thread_, nullptr);
     running_ = false;
-}
-
-void* ThreadWaitTimer::ThreadMain(void* timer) {
-    static_cast<ThreadWaitTimer*>(timer)->Run();
-    return nullptr;
 }
 
 void ThreadWaitTimer::Run() {

@@ -23,8 +23,7 @@ std::uint32_t PosixSystemServices::Milliseconds() {
 }
 
 std::uint32_t PosixSystemServices::CurrentDirectory(std::uint32_t bufferLength, char* buffer) {
-    if (getcwd(buffer, bufferLength) != nullptr) return static_cast<std::uint32_t>(std::strlen(buffer));
-    return 0;
+    return getcwd(buffer, bufferLength) != nullptr ? static_cast<std::uint32_t>(std::strlen(buffer)) : 0;
 }
 
 bool ReadLocalTime(LocalTime& now) {

@@ -1,9 +1,8 @@
 #pragma once
 // What every POSIX system offers of the system services: the pause of the
-// block download (nanosleep), a monotonic clock (clock_gettime), the
-// current directory (getcwd) and the local time (localtime_r). There is
-// no Windows version record: QueryVersion reports failure. Keeping the
-// system awake is each system's own (platform/linux).
+// block download (nanosleep), a monotonic clock (clock_gettime), the current
+// directory (getcwd) and the local time (localtime_r). Keeping the system
+// awake is each system's own (platform/linux).
 
 #include "platform/system_services.h"
 

@@ -61,8 +61,7 @@ void Win32AspiLibrary::CloseEvent(EventHandle event) { ::CloseHandle(event); }
 // gives the rest of the time slice to any ready thread of equal priority.
 void Win32AspiLibrary::Pause(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
-// GetTickCount, not GetTickCount64 (Windows Vista and later); callers take
-// differences, which stay right across its wrap after 49.7 days.
+// GetTickCount, not GetTickCount64 (Windows Vista and later).
 std::uint32_t Win32AspiLibrary::TickMs() { return ::GetTickCount(); }
 
 }  // namespace platform

@@ -5,12 +5,8 @@
 
 #include "platform/complete_file.h"
 
-// Only functions that Windows 95 and NT 4.0 export are imported (see
-// tests/imports/allowlist_win*.txt); MoveFileExA, which Windows 95 lacks,
-// is looked up at run time.
+// MoveFileExA, which Windows 95 lacks, is looked up at run time.
 namespace {
-
-HANDLE AsHandle(FileDescriptor file) { return reinterpret_cast<HANDLE>(file); }
 
 int LastError() { return static_cast<int>(GetLastError()); }
 
@@ -51,7 +47,7 @@ void InstallInterruptHandlersOnce() {
     if (!installed) installed = SetConsoleCtrlHandler(RemoveArmedFileOnConsoleEvent, TRUE) != 0;
 }
 
-void CloseFileNow(FileDescriptor file) { CloseHandle(AsHandle(file)); }
+void CloseFileNow(FileDescriptor file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
 // The systems the programs are for keep no symbolic links to follow.
 bool ResolveLinks(const char* path, LongPathText& resolved, int&) {
@@ -99,8 +95,7 @@ bool MoveReplacingFile(const char* from, const char* to, int& error) {
     return false;
 }
 
-// The C runtime's rename is MoveFileA, which never replaces a file: a name
-// that is taken fails with EEXIST.
+// rename (MoveFileA) fails with EEXIST on a name that is taken.
 Placement PlaceNewFile(const char* from, const char* to, int& error) {
     if (std::rename(from, to) == 0) return Placement::Placed;
     error = LastError();

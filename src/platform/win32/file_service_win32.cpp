@@ -1,4 +1,4 @@
-#include "platform/win32/file_service_win32.h"
+#include "platform/win32/win32_services.h"
 
 #include <windows.h>
 

@@ -2,8 +2,6 @@
 
 #include "platform/buffer_allocator.h"
 
-// VirtualAlloc hands out whole pages, so every block starts on a page
-// boundary (4096 bytes on every Windows this program runs on).
 std::uint8_t* PageAlignedAllocator::Allocate(std::size_t size) {
     void* block = ::VirtualAlloc(nullptr, size == 0 ? 1 : size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     return static_cast<std::uint8_t*>(block);

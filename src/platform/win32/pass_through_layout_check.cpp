@@ -1,7 +1,5 @@
-// Compile-time proof that the portable pass-through records have exactly
-// the layout of the platform's published SCSI_PASS_THROUGH and
-// SCSI_PASS_THROUGH_DIRECT, and the same control codes and direction values.
-// Nothing here runs; the build fails if any of it disagrees.
+// Nothing here runs: the build fails unless the pass-through records, the
+// control codes and the direction values agree with <ntddscsi.h>.
 
 #include <windows.h>
 
@@ -46,8 +44,7 @@ static_assert(passthrough::kDataOut == SCSI_IOCTL_DATA_OUT, "direction value");
 static_assert(passthrough::kDataIn == SCSI_IOCTL_DATA_IN, "direction value");
 static_assert(passthrough::kDataUnspecified == SCSI_IOCTL_DATA_UNSPECIFIED, "direction value");
 
-// The request records put their sense area at the first 8-byte boundary
-// after the published header: 48 on 32-bit Windows, 56 on 64-bit.
+// The request records' sense area: the first 8-byte boundary after the header.
 static_assert(offsetof(passthrough::PassThroughRequest, sense) ==
                   (sizeof(SCSI_PASS_THROUGH) + 7) / 8 * 8, "sense area follows the header");
 static_assert(offsetof(passthrough::DirectRequest, sense) ==

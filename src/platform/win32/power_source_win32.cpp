@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "platform/power_source.h"
-
 namespace {
 
 using GetSystemPowerStatusFunction = BOOL(WINAPI*)(LPSYSTEM_POWER_STATUS);

@@ -23,16 +23,12 @@ static_assert(kPlatformNt == VER_PLATFORM_WIN32_NT, "");
 namespace platform {
 
 int Win32SystemServices::QueryVersion(OsVersionRecord& record) {
-#if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
     // The record's size field, set by the caller, tells the system which
     // form of the record it is given.
     return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record)) ? 1 : 0;
-#if defined(__GNUC__)
 #pragma GCC diagnostic pop
-#endif
 }
 
 void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
@@ -40,9 +36,8 @@ void Win32SystemServices::Sleep(std::uint32_t milliseconds) { ::Sleep(millisecon
 std::uint32_t Win32SystemServices::Milliseconds() { return ::GetTickCount(); }
 
 void Win32SystemServices::KeepSystemAwake(bool awake) {
-    // Windows 98 and 2000 have SetThreadExecutionState; Windows 95 and
-    // NT 4.0 lack it, so it is taken at run time: the program still loads
-    // there, and nothing is done.
+    // Taken at run time: Windows 95 and NT 4.0 lack it, and the program
+    // must still load there.
     using SetExecutionState = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
     const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
     if (kernel == nullptr) return;

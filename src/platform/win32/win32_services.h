@@ -1,9 +1,9 @@
 #pragma once
 // The Win32 implementations of the platform's interfaces that the Windows
-// programs' entry points create, each defined in a .cpp of this folder
-// (the dialog's file service has its own header, file_service_win32.h).
+// programs' entry points create, each defined in a .cpp of this folder.
 
 #include "platform/aspi_library.h"
+#include "platform/file_service.h"
 #include "platform/interrupt_guard.h"
 #include "platform/message_service.h"
 #include "platform/power_source.h"
@@ -12,9 +12,8 @@
 #include "platform/volume_service.h"
 #include "platform/wait_timer.h"
 
-// The power status of Windows, from GetSystemPowerStatus, taken at run time
-// so that the programs' imports stay as they are; without it the status is
-// unknown.
+// GetSystemPowerStatus, taken at run time so that the programs' imports stay
+// as they are; without it the status is unknown.
 class Win32PowerSource : public PowerSource {
 public:
     PowerStatus Read() override;
@@ -22,9 +21,6 @@ public:
 
 namespace platform {
 
-// The Windows programs' operating-system services: GetVersionExA, Sleep,
-// GetTickCount, GetCurrentDirectoryA and SetThreadExecutionState where the
-// system has it.
 class Win32SystemServices : public SystemServices {
 public:
     int QueryVersion(OsVersionRecord& record) override;
@@ -35,8 +31,6 @@ public:
     std::uint32_t CurrentDirectory(std::uint32_t bufferLength, char* buffer) override;
 };
 
-// The volume service of the product: CreateFileA, DeviceIoControl and
-// CloseHandle on drive-letter volumes, and the registry's SCSI device map.
 class Win32VolumeService : public VolumeService {
 public:
     VolumeHandle OpenVolume(const char* name, std::uint32_t access, std::uint32_t sharing) override;
@@ -47,9 +41,6 @@ public:
     DeviceMapResult ReadScsiDeviceMap(std::uint32_t& subkeyCount) override;
 };
 
-// The ASPI library service of the product: wnaspi32.dll loaded with
-// LoadLibraryA, its entries found with GetProcAddress, kernel32 events,
-// Sleep and GetTickCount.
 class Win32AspiLibrary : public AspiLibrary {
 public:
     ModuleHandle Load(const char* name) override;
@@ -65,8 +56,7 @@ public:
     std::uint32_t TickMs() override;
 };
 
-// The dialog program's restart: the process token, the shutdown privilege
-// (advapi32) and ExitWindowsEx (user32).
+// The token and the privilege from advapi32, ExitWindowsEx from user32.
 class Win32RestartService : public RestartService {
 public:
     int OpenProcessToken(std::uint32_t access, TokenHandle& token) override;
@@ -77,15 +67,13 @@ public:
     int ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
 };
 
-// Messages over MessageBoxA, without an owner window.
 class Win32MessageService : public MessageService {
 public:
     void ShowMessage(const char* text, const char* caption) override;
 };
 
-// The wait timer of Windows: a thread made with CreateThread that waits on
-// an event with a time-out, so that Stop wakes it at once. No C++ runtime
-// or thread library is linked into the shipped programs: only kernel32.
+// Only kernel32: no C++ runtime or thread library is linked into the
+// shipped programs.
 class Win32WaitTimer : public WaitTimer {
 public:
     Win32WaitTimer() = default;
@@ -107,9 +95,8 @@ private:
     std::uint32_t everyMs_ = 0;
 };
 
-// Ctrl+C and Ctrl+Break in the console wait while firmware goes to the
-// drive: a console control handler that swallows them between Hold and
-// Release.
+// A console control handler that swallows Ctrl+C and Ctrl+Break between
+// Hold and Release.
 class ConsoleBreakGuard : public InterruptGuard {
 public:
     ~ConsoleBreakGuard() override { Release(); }
@@ -121,3 +108,15 @@ private:
 };
 
 }  // namespace platform
+
+// The read-out's files: CreateFileA with OPEN_ALWAYS (create when missing,
+// keep the contents when present), GetFileSize, SetFilePointer with
+// SetEndOfFile, WriteFile and CloseHandle.
+class Win32FileService : public FileService {
+public:
+    FileHandle OpenForWriteNoTruncate(const char* path) override;
+    bool GetLength(FileHandle file, std::uint64_t& length) override;
+    bool SetLength(FileHandle file, std::uint64_t length) override;
+    bool Write(FileHandle file, const std::uint8_t* data, std::uint32_t count) override;
+    void Close(FileHandle file) override;
+};

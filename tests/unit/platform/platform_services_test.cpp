@@ -11,7 +11,7 @@
 
 #include "platform/buffer_allocator.h"
 #if defined(_WIN32)
-#include "platform/win32/file_service_win32.h"
+#include "platform/win32/win32_services.h"
 #endif
 
 namespace {
